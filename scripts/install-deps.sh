@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages cabkit needs to build, test and run, when any
+# is missing. Safe to run again: it does nothing once everything is there.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang lld libclang-rt-14-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libcli11-dev libtomlplusplus-dev nlohmann-json3-dev libfmt-dev
+  gnuplot-nox binutils file zip
+)
+# The Windows stage needs the cross compilers and wine64.
+if [[ "${CABKIT_WINDOWS:-1}" != 0 ]]; then
+  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64)
+fi
+# Static analysis.
+packages+=(clang-tidy cppcheck valgrind)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+
+if ((${#missing[@]})); then
+  echo "installing: ${missing[*]}"
+  sudo_cmd=()
+  if [[ $(id -u) != 0 ]]; then sudo_cmd=(sudo); fi
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
