@@ -21,8 +21,12 @@ function(cabkit_add_plugin name)
     target_sources(${name} PRIVATE ${CABKIT_EXPORTS_DEF})
     target_link_options(${name} PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--kill-at)
   else()
-    target_link_options(${name} PRIVATE
-      -Wl,--version-script=${CABKIT_EXPORTS_MAP} -Wl,--exclude-libs,ALL -Wl,--no-undefined)
+    target_link_options(${name} PRIVATE -Wl,--version-script=${CABKIT_EXPORTS_MAP} -Wl,--exclude-libs,ALL)
+    if(NOT CABKIT_BUILD_FUZZ)
+      # In the fuzz build the sanitizer and coverage runtimes live in the
+      # fuzzer executable that loads the plug-in, so those stay undefined.
+      target_link_options(${name} PRIVATE -Wl,--no-undefined)
+    endif()
     set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${CABKIT_EXPORTS_MAP})
   endif()
 endfunction()
