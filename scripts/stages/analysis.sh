@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Static analysis: clang-tidy (checks in .clang-tidy) and cppcheck over the
+# plug-in, host and platform code, with the compile commands of the default
+# build. Any finding fails the stage. Tests, tools and the fuzz harness are
+# not analysed.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+if [[ ! -f build/compile_commands.json ]]; then
+  cmake --preset default >/dev/null
+fi
+# Generated headers, if any, must exist before the analysers read sources.
+cmake --build --preset default >/dev/null
+
+analysed='/(platform|velorin|sentrel|cabrix|sim)/[^/]*\.cpp$'
+mapfile -t sources < <(grep -oE '"file": *"[^"]*"' build/compile_commands.json | sed -E 's/"file": *"(.*)"/\1/' |
+  grep -E "$analysed" | grep -v '/tests/' | sort -u)
+echo "analysing ${#sources[@]} files"
+
+echo "-- clang-tidy"
+run-clang-tidy -quiet -p build -j 2 "${sources[@]}" >build/clang-tidy.log 2>&1 || true
+if grep -qE '(warning|error):' build/clang-tidy.log; then
+  grep -E -A3 '(warning|error):' build/clang-tidy.log | head -n 200
+  echo "clang-tidy: findings (full log in build/clang-tidy.log)" >&2
+  exit 1
+fi
+
+echo "-- cppcheck"
+filters=()
+for source in "${sources[@]}"; do filters+=("--file-filter=${source#"$PWD"/}"); done
+cppcheck --project=build/compile_commands.json "${filters[@]}" \
+  --enable=warning,performance,portability --inline-suppr --error-exitcode=1 \
+  --suppress=missingIncludeSystem --quiet -j 2 --cppcheck-build-dir=build/cppcheck 2>&1 | tee build/cppcheck.log ||
+  { echo "cppcheck: findings" >&2; exit 1; }
+echo "analysis clean"
