@@ -17,7 +17,8 @@
 #define CABKIT_FUZZ_ASAN 1
 #endif
 #ifdef CABKIT_FUZZ_ASAN
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer runtime; not every compiler ships its header.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace cabkit::fuzz {
