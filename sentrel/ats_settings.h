@@ -1,6 +1,6 @@
 // The train stop's settings file, "ZQConfig.ini" in the folder of the
-// library itself. The two values are kept for the host's tools; nothing in
-// the supervision depends on them.
+// library itself. Both values are read and kept at every start of a run;
+// nothing in the supervision depends on them.
 #ifndef CABKIT_SENTREL_ATS_SETTINGS_H
 #define CABKIT_SENTREL_ATS_SETTINGS_H
 

@@ -46,13 +46,6 @@ protected:
     CAtsZQ ats{step};
 };
 
-TEST(SupervisorAtLoad, EverythingIsZeroUntilTheFirstReset) {
-    const int32_t step = 0;
-    const CAtsZQ ats{step};
-    EXPECT_FALSE(ats.enabled || ats.active || ats.emergencyLatch || ats.brakeDemand || ats.toneSide);
-    EXPECT_EQ(ats.tonePeriodMs + ats.selfTestDurationMs + ats.alarmSound + ats.strokeBOut, 0);
-}
-
 // Clears also a pending warning and a running test, so a restart is quiet.
 TEST_F(Supervisor, ResetForARunLeavesItQuietAndActive) {
     dirty();

@@ -17,19 +17,24 @@ public:
         if (const char* old = std::getenv(platform::kLocalTimeVariable)) {
             previous_ = old;
         }
-        setenv(platform::kLocalTimeVariable, isoTime, 1);
+        set(isoTime);
     }
     ~FixedLocalTime() {
-        if (previous_) {
-            setenv(platform::kLocalTimeVariable, previous_->c_str(), 1);
-        } else {
-            unsetenv(platform::kLocalTimeVariable);
-        }
+        set(previous_ ? previous_->c_str() : "");
     }
     FixedLocalTime(const FixedLocalTime&) = delete;
     FixedLocalTime& operator=(const FixedLocalTime&) = delete;
 
 private:
+    // An empty value counts as unset: the plug-ins then use the clock.
+    static void set(const char* value) {
+#ifdef _WIN32
+        _putenv_s(platform::kLocalTimeVariable, value);
+#else
+        setenv(platform::kLocalTimeVariable, value, 1);
+#endif
+    }
+
     std::optional<std::string> previous_;
 };
 

@@ -32,12 +32,6 @@ protected:
     std::array<int32_t, CABKIT_SOUND_SLOTS> sound{};
 };
 
-TEST_F(Plugin, VehicleSpecGivesTheEmergencyAndCheckNotches) {
-    EXPECT_EQ(plugin.emergencyNotch, 9);
-    EXPECT_EQ(plugin.checkNotch, 1);
-    EXPECT_EQ(plugin.getPluginVersion(), 131072);
-}
-
 // The frame clock runs on across a restart, and its difference wraps.
 TEST_F(Plugin, FrameStepIsTheWrappedDifferenceAndSurvivesInitialize) {
     elapse(5000, 30.0F);
@@ -51,17 +45,6 @@ TEST_F(Plugin, FrameStepIsTheWrappedDifferenceAndSurvivesInitialize) {
     EXPECT_EQ(plugin.frameCount, 2);
     elapse(std::numeric_limits<int32_t>::min());
     EXPECT_EQ(plugin.frameStepMs, std::numeric_limits<int32_t>::max() - 3999);
-}
-
-TEST_F(Plugin, KeysReachTheSupervisorAndOthersAreIgnored) {
-    plugin.keyDown(0);
-    plugin.keyDown(1);
-    plugin.keyDown(2);
-    plugin.keyDown(-1);
-    EXPECT_TRUE(plugin.ats.ackHeld && plugin.ats.toneResetHeld);
-    plugin.keyUp(0);
-    plugin.keyUp(1);
-    EXPECT_FALSE(plugin.ats.ackHeld || plugin.ats.toneResetHeld);
 }
 
 // A host that hands no arrays still gets its handle command.
