@@ -61,22 +61,24 @@ void CallSequence::call(LoadedPlugin& plugin, const char* exportName, bool isEla
 }
 
 void CallSequence::checkSlots(const LoadedPlugin& plugin, const char* exportName, bool isElapse) const {
-    if (std::memcmp(before_.panel.data(), arrays_.panel.data(), sizeof(before_.panel)) == 0 &&
-        std::memcmp(before_.sound.data(), arrays_.sound.data(), sizeof(before_.sound)) == 0) {
+    const int32_t* panel = arrays_.panel.data();
+    const int32_t* sound = arrays_.sound.data();
+    if (std::memcmp(before_.panel.data(), panel, sizeof(before_.panel)) == 0 &&
+        std::memcmp(before_.sound.data(), sound, sizeof(before_.sound)) == 0) {
         return;
     }
     bool bad = false;
     for (std::size_t slot = 0; slot < before_.panel.size(); ++slot) {
-        if (arrays_.panel[slot] != before_.panel[slot] && !(isElapse && plugin.allowed->panel.test(slot))) {
+        if (panel[slot] != before_.panel[slot] && !(isElapse && plugin.allowed->panel.test(slot))) {
             std::fprintf(stderr, "%s.%s changed panel slot %zu from %d to %d\n", plugin.name.c_str(), exportName,
-                         slot, before_.panel[slot], arrays_.panel[slot]);
+                         slot, before_.panel[slot], panel[slot]);
             bad = true;
         }
     }
     for (std::size_t slot = 0; slot < before_.sound.size(); ++slot) {
-        if (arrays_.sound[slot] != before_.sound[slot] && !(isElapse && plugin.allowed->sound.test(slot))) {
+        if (sound[slot] != before_.sound[slot] && !(isElapse && plugin.allowed->sound.test(slot))) {
             std::fprintf(stderr, "%s.%s changed sound slot %zu from %d to %d\n", plugin.name.c_str(), exportName,
-                         slot, before_.sound[slot], arrays_.sound[slot]);
+                         slot, before_.sound[slot], sound[slot]);
             bad = true;
         }
     }
@@ -327,7 +329,7 @@ void CallSequence::execute(Op op, ByteReader& in) {
     case Op::RepeatBeacon: {
         // A long run of beacons is checked once at its end: no call in it may
         // touch the arrays at all, so the end state tells as much.
-        const int32_t count = std::min(int32_t{in.u16()} + 1, budget_);
+        const int32_t count = std::min((int32_t{in.byte()} + 1) * kBeaconRunUnit, budget_);
         const BeaconData beacon = decodeBeacon(in);
         budget_ -= count;
         for (LoadedPlugin* p : plugins_) {
