@@ -27,7 +27,7 @@ void detectRollback(CCabrix& cab, double speed) {
     }
 }
 
-// Steps 2 and 3 (the indicators are cleared first): the permitted speed and the code's indicator.
+// Step 3: the permitted speed and the code's indicator.
 void settlePermittedSpeed(CCabrix& cab) {
     const PermittedSpeed permitted = permittedSpeedFor(cab.mode, cab.signalCode, cab.permittedSpeed);
     cab.permittedSpeed = permitted.speed;
