@@ -6,24 +6,14 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "display_double.h"
 #include "host_arrays.h"
-#include "local_time.h"
+#include "scoped_local_time.h"
 #include "velorin_plugin.h"
 
 namespace cabkit::velorin::test {
-
-// Fixes the local time the plug-in reads at Initialize, for one scope.
-class ScopedLocalTime {
-public:
-    explicit ScopedLocalTime(const char* value) { setenv(platform::kLocalTimeVariable, value, 1); }
-    ~ScopedLocalTime() { unsetenv(platform::kLocalTimeVariable); }
-    ScopedLocalTime(const ScopedLocalTime&) = delete;
-    ScopedLocalTime& operator=(const ScopedLocalTime&) = delete;
-};
 
 class Core : public ::testing::Test {
 protected:
