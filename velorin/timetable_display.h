@@ -8,8 +8,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "host_records.h"
+#include "timetable_stop_list.h"
 
 namespace cabkit::velorin {
 
@@ -51,7 +53,53 @@ public:
     int32_t stopAlertSound() const;  // play command for sound slot 10
 
 private:
+    // Where a stop row's values land in shown_; a row without a duration has
+    // kNoSlot there.
+    struct RowSlots {
+        std::size_t firstTime;   // hours; minutes and seconds follow
+        std::size_t secondTime;  // hours; minutes and seconds follow
+        std::size_t codePair;    // element 0; element 1 follows
+        std::size_t stopCode;
+        std::size_t duration;    // element 0; element 1 follows
+        std::size_t stopMark;
+    };
+    static constexpr std::size_t kNoSlot = kShownSlots;
+
+    void integrateDistance(int32_t stepMs, float speedKmh);
+    void driveStopAlert(int32_t timeMs, float speedKmh);
+    void fillRow(uint64_t stop, const RowSlots& slots);
+    void fillHeader();
+    void advance();
+    void blankShown(std::size_t first, std::size_t last);
+
+    // Per stop, one entry each; row 1 shows entry rowIndex_.
+    StopList<IntPair> durations_;
+    StopList<int32_t> stopCodes_;
+    StopList<int32_t> firstTimes_;   // HHMMSS
+    StopList<int32_t> secondTimes_;  // HHMMSS
+    StopList<IntPair> codePairs_;
+    StopList<int32_t> stopMarks_;
+
+    int32_t headerCode_ = 0;
+    int32_t headerHours_ = 24;
+    int32_t headerMinutes_ = 60;
+    int32_t headerSeconds_ = 60;
+    int32_t headerValue_ = 0;
+
+    uint32_t rowIndex_ = 0;
+    bool countDown_ = false;
+    int32_t revealTimer_ = 0;  // ms since the last advance or reset; saturates
+    std::vector<int32_t> numberField_;  // leading code, number, trailing code, then unread entries
+    int32_t extraCode_ = 0;
     std::array<int32_t, kShownSlots> shown_{};
+    bool advanceArmed_ = false;
+    double distance_ = 0.0;  // m
+    bool stopAlertActive_ = false;
+    int32_t stopAlertSound_ = -10000;
+    int32_t stopAlertLamp_ = 0;
+
+    const int32_t* frameStepMs_ = nullptr;
+    const VehicleState* vehicleState_ = nullptr;
 };
 
 }  // namespace cabkit::velorin
