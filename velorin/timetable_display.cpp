@@ -6,9 +6,6 @@
 namespace cabkit::velorin {
 namespace {
 
-// A clock time meaning "no time": it splits into the blanks 24, 60, 60.
-constexpr int32_t kEmptyTime = 246060;
-
 // The train has left the stop once it runs faster than this (km/h).
 constexpr float kDepartureSpeedKmh = 5.0F;
 
@@ -19,13 +16,9 @@ constexpr int32_t kRevealStepMs = 400;
 constexpr int32_t kLampPeriodMs = 1000;
 constexpr int32_t kLampLitMs = 500;
 
-// The number field as the display starts a run: leading code, a blank
-// number, a trailing code and three unread blanks.
-constexpr std::array<int32_t, 6> kNumberFieldAtReset{0, 10, 10, 10, 10, 0};
-constexpr std::size_t kNumberFieldEntries = 3;  // what a beacon leaves
+constexpr std::size_t kNumberFieldEntries = 3;  // what a number-field beacon leaves
 
-// Stop-list placeholders at load and after a reset.
-constexpr std::size_t kEntriesAtLoad = 1;
+// Stop-list placeholders after a reset.
 constexpr std::size_t kStopEntriesAtReset = 3;
 constexpr std::size_t kDurationEntriesAtReset = 2;
 
@@ -69,8 +62,6 @@ struct ClockParts {
 constexpr ClockParts splitClock(int32_t hhmmss) {
     return {hhmmss / 10000, (hhmmss / 100) % 100, hhmmss % 100};
 }
-static_assert(splitClock(kEmptyTime).hours == 24 && splitClock(kEmptyTime).minutes == 60 &&
-              splitClock(kEmptyTime).seconds == 60);
 static_assert(splitClock(-93015).hours == -9 && splitClock(-93015).minutes == -30 &&
               splitClock(-93015).seconds == -15);
 
@@ -87,15 +78,10 @@ constexpr IntPair durationOf(int32_t seconds) {
 
 }  // namespace
 
-TimetableDisplay::TimetableDisplay()
-    : durations_(IntPair{0, 0}, kEntriesAtLoad),
-      stopCodes_(0, kEntriesAtLoad),
-      firstTimes_(kEmptyTime, kEntriesAtLoad),
-      secondTimes_(kEmptyTime, kEntriesAtLoad),
-      codePairs_(IntPair{0, 0}, kEntriesAtLoad),
-      stopMarks_(0, kEntriesAtLoad),
-      numberField_(kNumberFieldAtReset.begin(), kNumberFieldAtReset.end()),
-      shown_(kBlankShown) {}
+TimetableDisplay::TimetableDisplay() : shown_(kBlankShown) {
+    static_assert(splitClock(kEmptyTime).hours == 24 && splitClock(kEmptyTime).minutes == 60 &&
+                  splitClock(kEmptyTime).seconds == 60);
+}
 
 void TimetableDisplay::wire(const int32_t* frameStepMs, const VehicleState* vehicleState) {
     frameStepMs_ = frameStepMs;

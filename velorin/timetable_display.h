@@ -65,6 +65,12 @@ private:
     };
     static constexpr std::size_t kNoSlot = kShownSlots;
 
+    // A clock time meaning "no time": it splits into the blanks 24, 60, 60.
+    static constexpr int32_t kEmptyTime = 246060;
+    // The number field at load and after a reset: leading code, a blank
+    // number, a trailing code and three entries that are never read.
+    static constexpr std::array<int32_t, 6> kNumberFieldAtReset{0, 10, 10, 10, 10, 0};
+
     void integrateDistance(int32_t stepMs, float speedKmh);
     void driveStopAlert(int32_t timeMs, float speedKmh);
     void fillRow(uint64_t stop, const RowSlots& slots);
@@ -72,13 +78,14 @@ private:
     void advance();
     void blankShown(std::size_t first, std::size_t last);
 
-    // Per stop, one entry each; row 1 shows entry rowIndex_.
-    StopList<IntPair> durations_;
-    StopList<int32_t> stopCodes_;
-    StopList<int32_t> firstTimes_;   // HHMMSS
-    StopList<int32_t> secondTimes_;  // HHMMSS
-    StopList<IntPair> codePairs_;
-    StopList<int32_t> stopMarks_;
+    // Per stop, one entry each; row 1 shows entry rowIndex_. At load each
+    // holds one placeholder, its fill value.
+    StopList<IntPair> durations_{IntPair{0, 0}, 1};
+    StopList<int32_t> stopCodes_{0, 1};
+    StopList<int32_t> firstTimes_{kEmptyTime, 1};   // HHMMSS
+    StopList<int32_t> secondTimes_{kEmptyTime, 1};  // HHMMSS
+    StopList<IntPair> codePairs_{IntPair{0, 0}, 1};
+    StopList<int32_t> stopMarks_{0, 1};
 
     int32_t headerCode_ = 0;
     int32_t headerHours_ = 24;
@@ -89,7 +96,8 @@ private:
     uint32_t rowIndex_ = 0;
     bool countDown_ = false;
     int32_t revealTimer_ = 0;  // ms since the last advance or reset; saturates
-    std::vector<int32_t> numberField_;  // leading code, number, trailing code, then unread entries
+    std::vector<int32_t> numberField_ =
+        std::vector<int32_t>(kNumberFieldAtReset.begin(), kNumberFieldAtReset.end());
     int32_t extraCode_ = 0;
     std::array<int32_t, kShownSlots> shown_{};
     bool advanceArmed_ = false;
