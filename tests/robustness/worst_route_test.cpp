@@ -70,12 +70,57 @@ protected:
     std::size_t heapAtStart = 0;
 };
 
-TEST_F(WorstRoute, RowNumberFarBeyondTheListsGrowsNothing) {
-    for (const int32_t row : {-1, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), 4096,
-                              1 << 20}) {
+// Panel slots of the three rows in mode 1: first and second clock time
+// (hours, minutes, seconds), code, duration (rows 1 and 2), code pair, mark.
+struct RowSlots {
+    int first[3];
+    int second[3];
+    int code;
+    int pair[2];
+    int mark;
+};
+constexpr RowSlots kRows[3] = {
+    {{179, 185, 192}, {182, 188, 195}, 170, {236, 237}, 242},
+    {{180, 186, 193}, {183, 189, 196}, 171, {238, 239}, 243},
+    {{181, 187, 194}, {184, 190, 197}, 172, {240, 241}, 244},
+};
+constexpr int kDurationSlots[4] = {154, 155, 156, 157};
+
+TEST_F(WorstRoute, RowNumberFarBeyondTheListsShowsFillValuesAndGrowsNothing) {
+    // Three real stops behind the three placeholders of a run start.
+    for (int32_t stop = 0; stop < 3; ++stop) {
+        velorin->SetBeaconData(beacon(117, 7));
+        velorin->SetBeaconData(beacon(121, 93015));
+        velorin->SetBeaconData(beacon(125, 93115));
+        velorin->SetBeaconData(beacon(139, 1));
+        velorin->SetBeaconData(beacon(143, 512));
+        velorin->SetBeaconData(beacon(146, 90));
+    }
+    velorin->SetBeaconData(beacon(148, 3));
+    frames(20, 0.0F);  // past 1200 ms: all three rows are shown
+    ASSERT_EQ(arrays.panel[kRows[0].code], 7) << "the stops themselves show";
+    ASSERT_EQ(arrays.panel[kRows[0].first[0]], 9);
+
+    for (const int32_t row : {-1, -3, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
+                              4095, 4096, 1 << 20}) {
         SCOPED_TRACE(row);
         velorin->SetBeaconData(beacon(148, row));
-        frames(20, 0.0F);  // past 1200 ms: all three rows are read
+        frames(20, 0.0F);
+        for (const RowSlots& slots : kRows) {
+            EXPECT_EQ(arrays.panel[slots.first[0]], 24);
+            EXPECT_EQ(arrays.panel[slots.first[1]], 60);
+            EXPECT_EQ(arrays.panel[slots.first[2]], 60);
+            EXPECT_EQ(arrays.panel[slots.second[0]], 24);
+            EXPECT_EQ(arrays.panel[slots.second[1]], 60);
+            EXPECT_EQ(arrays.panel[slots.second[2]], 60);
+            EXPECT_EQ(arrays.panel[slots.code], 0);
+            EXPECT_EQ(arrays.panel[slots.pair[0]], 0);
+            EXPECT_EQ(arrays.panel[slots.pair[1]], 0);
+            EXPECT_EQ(arrays.panel[slots.mark], 0);
+        }
+        for (const int slot : kDurationSlots) {
+            EXPECT_EQ(arrays.panel[slot], 0);
+        }
         EXPECT_LT(heapGrowth(), kRowIndexHeapBound);
         EXPECT_EQ(allocationsIn(50), 0U);
     }
