@@ -107,8 +107,8 @@ class Session:
         return self.op("SetBeaconData", beacon_type(kind) + int32(signal) + float32(distance) + int32(optional))
 
     def beacons(self, count, kind, optional=0, signal=0):
-        # Runs come in units of 32 beacons.
-        return self.op("RepeatBeacon", bytes([(count + 31) // 32 - 1]) + beacon_type(kind) + int32(signal) +
+        # Runs come in units of 20 beacons.
+        return self.op("RepeatBeacon", bytes([(count + 19) // 20 - 1]) + beacon_type(kind) + int32(signal) +
                        float32(0) + int32(optional))
 
     def panel(self, slot, v):
@@ -142,9 +142,9 @@ def plugin_seeds():
     # beacons, a door-timer count near the int32 maximum.
     s = Session().value("SetBrake", 9).value("KeyDown", 14).frame(0, speed=0)
     s.beacon(148, -1).frames(20, 100, 0)
-    s.beacons(4160, 117, 5)  # past the smallest list cap
+    s.beacons(4200, 117, 5)  # past the smallest list cap
     for kind in (121, 125, 139, 143, 146):
-        s.beacons(704, kind, 5)
+        s.beacons(300, kind, 5)
     s.beacon(148, 5000).frames(20, 100, 0).beacon(304, 2147483647).op("DoorOpen").frames(40, 100, 0)
     seeds["worst_route"] = s
 
