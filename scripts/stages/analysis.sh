@@ -18,7 +18,7 @@ mapfile -t sources < <(grep -oE '"file": *"[^"]*"' build/compile_commands.json |
 echo "analysing ${#sources[@]} files"
 
 echo "-- clang-tidy"
-run-clang-tidy -quiet -p build -j 2 "${sources[@]}" >build/clang-tidy.log 2>&1 || true
+run-clang-tidy -quiet -p build -j 2 "${sources[@]}" 2>&1 | sed 's/\x1b\[[0-9;]*m//g' >build/clang-tidy.log || true
 if grep -qE '(warning|error):' build/clang-tidy.log; then
   grep -E -A3 '(warning|error):' build/clang-tidy.log | head -n 200
   echo "clang-tidy: findings (full log in build/clang-tidy.log)" >&2
