@@ -94,7 +94,7 @@ TEST(CabrixState, InitializeResetsTheRunAndKeepsSignalHandlesAndStorage) {
 
 TEST(CabrixState, BrakeAtEmergencyFollowsTheNotchOfTheVehicle) {
     CabrixPlugin plugin;
-    plugin.setBrake(0);  // before the spec the emergency notch is 0
+    plugin.setBrake(0);  // before SetVehicleSpec the emergency notch is 0
     EXPECT_TRUE(plugin.cabrix.brakeAtEmergency);
     plugin.setVehicleSpec(VehicleSpec{8, 5, 1, 0, 10});
     plugin.setBrake(9);
