@@ -98,7 +98,9 @@ class Session:
         return self.op("Elapse", bytes([flags]) + fields + timing)
 
     def frames(self, count, step_ms, speed):
-        return self.op("RepeatFrames", bytes([count - 1]) + struct.pack("<H", step_ms) + float32(speed))
+        # 1..16 frames exactly, longer runs in fours (up to 256).
+        code = count - 1 if count <= 16 else 0xBF + min((count + 3) // 4, 64)
+        return self.op("RepeatFrames", bytes([code]) + struct.pack("<H", step_ms) + float32(speed))
 
     def value(self, name, v):
         return self.op(name, int32(v))
@@ -107,8 +109,9 @@ class Session:
         return self.op("SetBeaconData", beacon_type(kind) + int32(signal) + float32(distance) + int32(optional))
 
     def beacons(self, count, kind, optional=0, signal=0):
-        # Runs come in units of 20 beacons.
-        return self.op("RepeatBeacon", bytes([(count + 19) // 20 - 1]) + beacon_type(kind) + int32(signal) +
+        # 1..32 beacons exactly, longer runs in multiples of 320 (up to 5120).
+        code = count - 1 if count <= 32 else 0xEF + min((count + 319) // 320, 16)
+        return self.op("RepeatBeacon", bytes([code]) + beacon_type(kind) + int32(signal) +
                        float32(0) + int32(optional))
 
     def panel(self, slot, v):
@@ -142,9 +145,9 @@ def plugin_seeds():
     # beacons, a door-timer count near the int32 maximum.
     s = Session().value("SetBrake", 9).value("KeyDown", 14).frame(0, speed=0)
     s.beacon(148, -1).frames(20, 100, 0)
-    s.beacons(4200, 117, 5)  # past the smallest list cap
+    s.beacons(4480, 117, 5)  # past the smallest list cap
     for kind in (121, 125, 139, 143, 146):
-        s.beacons(300, kind, 5)
+        s.beacons(320, kind, 5)
     s.beacon(148, 5000).frames(20, 100, 0).beacon(304, 2147483647).op("DoorOpen").frames(40, 100, 0)
     seeds["worst_route"] = s
 

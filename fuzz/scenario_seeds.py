@@ -109,7 +109,8 @@ def convert(path):
             break
         frames = (at_ms - now) // step_ms
         while frames > 0:
-            count = min(frames, 256)
+            # Counts the encoding gives exactly: 1..16, or a multiple of 4.
+            count = 256 if frames >= 256 else (frames if frames <= 16 else frames // 4 * 4)
             session.frames(count, step_ms, SPEED_KMH)
             frames -= count
             now += count * step_ms

@@ -31,6 +31,17 @@ int32_t wrappingAdd(int32_t a, int64_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
+// Run lengths: mostly short, so that inputs stay quick, with a few byte
+// values for long runs (frames enough to pass every timer, beacons enough to
+// pass every list cap).
+int32_t frameRunLength(uint8_t code) {
+    return code < 0xC0 ? (code & 0x0FU) + 1 : (code - 0xBF) * 4;  // 1..16, or 4..256
+}
+
+int32_t beaconRunLength(uint8_t code) {
+    return code < 0xF0 ? (code & 0x1FU) + 1 : (code - 0xEF) * 320;  // 1..32, or 320..5120
+}
+
 [[noreturn]] void fail() {
     std::fflush(stderr);
     std::abort();
@@ -316,7 +327,7 @@ void CallSequence::execute(Op op, ByteReader& in) {
         break;
     }
     case Op::RepeatFrames: {
-        const int32_t count = int32_t{in.byte()} + 1;
+        const int32_t count = frameRunLength(in.byte());
         const int64_t stepMs = in.u16();
         state_.speed = in.float32();
         for (int32_t frame = 0; frame < count && budget_ > 0; ++frame) {
@@ -329,7 +340,7 @@ void CallSequence::execute(Op op, ByteReader& in) {
     case Op::RepeatBeacon: {
         // A long run of beacons is checked once at its end: no call in it may
         // touch the arrays at all, so the end state tells as much.
-        const int32_t count = std::min((int32_t{in.byte()} + 1) * kBeaconRunUnit, budget_);
+        const int32_t count = std::min(beaconRunLength(in.byte()), budget_);
         const BeaconData beacon = decodeBeacon(in);
         budget_ -= count;
         for (LoadedPlugin* p : plugins_) {

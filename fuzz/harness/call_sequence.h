@@ -46,8 +46,8 @@ enum class Op : uint8_t {
     SetSignal,       // aspect
     SetBeaconData,   // beaconType, int32 signal, float32 distance, int32 optional
     PanelWrite,      // slot byte, int32: the host or an outside component writes a slot
-    RepeatFrames,    // count byte (1..256), step u16 ms, float32 speed: that many Elapse
-    RepeatBeacon,    // count byte (1..256 times kBeaconRunUnit), then a beacon as SetBeaconData
+    RepeatFrames,    // count byte (< 0xC0: 1..16, else 4..256), step u16 ms, float32 speed: that many Elapse
+    RepeatBeacon,    // count byte (< 0xF0: 1..32, else 320..5120), then a beacon as SetBeaconData
     Count,
 };
 inline constexpr uint8_t kOpCount = static_cast<uint8_t>(Op::Count);
@@ -61,7 +61,6 @@ inline constexpr std::size_t kMemoryBound = 64U << 20U;
 // inputs stop there, so that no input runs for long and the fuzzer keeps its
 // pace. It still allows a run of beacons well past the list caps.
 inline constexpr int32_t kCallBudget = 6000;
-inline constexpr int32_t kBeaconRunUnit = 20;
 
 class CallSequence {
 public:
