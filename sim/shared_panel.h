@@ -9,7 +9,9 @@
 // plug-in leaves its mode 0) does not stick. The host recognises a write by
 // the slot's change: just before a writer's turn its slots are set to 0, so a
 // non-zero value afterwards is its write. When two writers put the same value
-// into one slot, it counts as the first one's.
+// into one slot, it counts as the first one's. A plug-in therefore reads its
+// own slots as 0 at the start of its turn (no plug-in of this system reads a
+// slot it writes).
 //
 // The "keep" policy leaves every slot as last written, the way a cab display
 // holds a lamp.
