@@ -11,6 +11,13 @@ namespace {
 
 volatile CurrentCall current{};
 
+struct PendingOutput {
+    int fd = -1;
+    const char* data = nullptr;
+    std::size_t size = 0;
+};
+volatile PendingOutput pending{};
+
 void writeText(const char* text) {
     const ssize_t ignored = write(STDERR_FILENO, text, std::strlen(text));
     (void)ignored;
@@ -18,6 +25,16 @@ void writeText(const char* text) {
 
 extern "C" void onFatalSignal(int signalNumber) {
     // Only async-signal-safe work here: write(2) and re-raising.
+    if (pending.fd >= 0 && pending.size > 0) {
+        const char* data = pending.data;
+        std::size_t left = pending.size;
+        while (left > 0) {
+            const ssize_t written = write(pending.fd, data, left);
+            if (written <= 0) break;
+            data += written;
+            left -= static_cast<std::size_t>(written);
+        }
+    }
     char number[8] = {};
     int value = signalNumber;
     int length = 0;
@@ -43,11 +60,18 @@ extern "C" void onFatalSignal(int signalNumber) {
 
 volatile CurrentCall* const currentCall = &current;
 
+void setPendingOutput(int fd, const char* data, std::size_t size) {
+    pending.size = 0;  // never a size that does not belong to the data
+    pending.data = data;
+    pending.fd = fd;
+    pending.size = size;
+}
+
 void installCrashReport() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    for (int signalNumber : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
+    for (int signalNumber : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGINT, SIGTERM}) {
         struct sigaction existing {};
         if (sigaction(signalNumber, nullptr, &existing) != 0 || existing.sa_handler != SIG_DFL) continue;
         struct sigaction action {};

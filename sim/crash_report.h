@@ -1,8 +1,11 @@
 // Names the plug-in call that was running when the process dies of a fatal
-// signal, so that a crash inside a plug-in is reported as such. The trace is
-// already on disk up to the last whole frame by then.
+// signal, so that a crash inside a plug-in is reported as such, and writes
+// out the trace rows still waiting in memory, so that the trace holds every
+// whole frame up to the crash.
 #ifndef CABKIT_SIM_CRASH_REPORT_H
 #define CABKIT_SIM_CRASH_REPORT_H
+
+#include <cstddef>
 
 namespace cabkit::sim {
 
@@ -23,6 +26,10 @@ inline void enterCall(const char* plugin, const char* function) {
     currentCall->function = function;
 }
 inline void leaveCall() { currentCall->plugin = nullptr; }
+
+// Bytes the handler writes to `fd` before the process goes: complete rows
+// only. fd < 0: nothing pending.
+void setPendingOutput(int fd, const char* data, std::size_t size);
 
 }  // namespace cabkit::sim
 

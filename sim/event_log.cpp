@@ -1,5 +1,6 @@
 #include "event_log.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <fmt/format.h>
@@ -144,6 +145,7 @@ void EventLog::narratePanel(const Frame& frame) {
 }
 
 void EventLog::narrateSounds(const Frame& frame) {
+    if (std::equal(sound_.begin(), sound_.end(), frame.sound)) return;  // the usual frame
     for (std::size_t slot = 0; slot < sound_.size(); ++slot) {
         const int32_t now = frame.sound[slot];
         const int32_t before = sound_[slot];

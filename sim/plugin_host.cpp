@@ -75,7 +75,7 @@ void PluginHost::setBeaconData(const BeaconData& beacon) {
 const std::array<HandleCommand, kPluginCount>& PluginHost::elapse(const VehicleState& state) {
     arrays_.endTurn(0);  // the outside component's writes of this frame
     for (std::size_t i = 0; i < kPluginCount; ++i) {
-        const auto writer = static_cast<uint8_t>(i + 1);
+        const auto writer = static_cast<int32_t>(i + 1);
         arrays_.beginTurn(writer);
         enterCall(modules_[i]->name().c_str(), "Elapse");
         commands_[i] = modules_[i]->api().Elapse(state, arrays_.panel(), arrays_.sound());

@@ -9,18 +9,19 @@ SharedArrays::SharedArrays(bool zeroUnwritten) : zeroUnwritten_(zeroUnwritten) {
     sound_.fill(CABKIT_SOUND_STOP);
 }
 
-void SharedArrays::beginTurn(uint8_t writer) {
+// Both loops run three or four times a frame: they are written branch-free.
+void SharedArrays::beginTurn(int32_t writer) {
     if (zeroUnwritten_) {
         for (std::size_t slot = 0; slot < panel_.size(); ++slot) {
-            if (writer_[slot] == writer) panel_[slot] = 0;
+            panel_[slot] = writer_[slot] == writer ? 0 : panel_[slot];
         }
     }
     before_ = panel_;
 }
 
-void SharedArrays::endTurn(uint8_t writer) {
+void SharedArrays::endTurn(int32_t writer) {
     for (std::size_t slot = 0; slot < panel_.size(); ++slot) {
-        if (panel_[slot] != before_[slot]) writer_[slot] = writer;
+        writer_[slot] = panel_[slot] != before_[slot] ? writer : writer_[slot];
     }
 }
 

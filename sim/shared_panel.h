@@ -31,27 +31,28 @@ namespace cabkit::sim {
 class SharedArrays {
 public:
     // Writer numbers: 0 is the outside component, 1..3 the plug-ins in calling order.
-    static constexpr uint8_t kNoWriter = 0xFF;
-    static constexpr uint8_t kWriters = 4;
+    static constexpr int32_t kNoWriter = -1;
+    static constexpr int32_t kWriters = 4;
 
     explicit SharedArrays(bool zeroUnwritten);
 
     // Around each writer's turn within a frame.
-    void beginTurn(uint8_t writer);
-    void endTurn(uint8_t writer);
+    void beginTurn(int32_t writer);
+    void endTurn(int32_t writer);
 
     int32_t* panel() { return panel_.data(); }
     int32_t* sound() { return sound_.data(); }
     const int32_t* panel() const { return panel_.data(); }
     const int32_t* sound() const { return sound_.data(); }
     // Who last wrote a panel slot (kNoWriter before anyone did).
-    uint8_t writerOf(std::size_t slot) const { return writer_[slot]; }
+    int32_t writerOf(std::size_t slot) const { return writer_[slot]; }
 
 private:
     bool zeroUnwritten_;
     std::array<int32_t, CABKIT_PANEL_SLOTS> panel_{};
     std::array<int32_t, CABKIT_PANEL_SLOTS> before_{};
-    std::array<uint8_t, CABKIT_PANEL_SLOTS> writer_{};
+    // Same width as the slots, so the per-turn loops vectorise.
+    std::array<int32_t, CABKIT_PANEL_SLOTS> writer_{};
     std::array<int32_t, CABKIT_SOUND_SLOTS> sound_{};
 };
 

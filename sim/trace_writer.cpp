@@ -8,7 +8,10 @@
 #include <iterator>
 #include <stdexcept>
 
+#include <fmt/compile.h>
 #include <fmt/format.h>
+
+#include "crash_report.h"
 
 namespace cabkit::sim {
 
@@ -62,11 +65,19 @@ TraceWriter::TraceWriter(const std::filesystem::path& path, std::vector<TraceSlo
     : path_(path), slots_(std::move(slots)) {
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd_ < 0) throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path.string(), std::strerror(errno)));
-    buffer_.reserve(4096);
+    buffer_.reserve(kBlockBytes + 4096);
 }
 
 TraceWriter::~TraceWriter() {
-    if (fd_ >= 0) ::close(fd_);
+    setPendingOutput(-1, nullptr, 0);
+    if (fd_ >= 0) {
+        try {
+            flush();
+        } catch (const std::runtime_error&) {
+            // Nothing left to tell: the run is over and the disk refused the last rows.
+        }
+        ::close(fd_);
+    }
 }
 
 void TraceWriter::flush() {
@@ -82,10 +93,11 @@ void TraceWriter::flush() {
         left -= static_cast<std::size_t>(written);
     }
     buffer_.clear();
+    setPendingOutput(fd_, buffer_.data(), 0);
 }
 
 void TraceWriter::onStart(const ReplayContext& context) {
-    auto out = std::back_inserter(buffer_);
+    auto out = fmt::appender(buffer_);
     fmt::format_to(out, "frame,time_ms,location_m,speed_kmh,driver_reverser,driver_power,driver_brake");
     for (std::size_t i = 0; i < kPluginCount; ++i) {
         const std::string& name = context.host.nameAt(i);
@@ -93,24 +105,48 @@ void TraceWriter::onStart(const ReplayContext& context) {
     }
     fmt::format_to(out, ",brake,power,reverser");
     for (const TraceSlot& slot : slots_) fmt::format_to(out, ",{}{}", slot.sound ? "sound_" : "panel_", slot.slot);
-    buffer_ += '\n';
+    buffer_.push_back('\n');
     flush();
 }
+
+namespace {
+
+void appendInt(fmt::memory_buffer& buffer, int64_t value) {
+    const fmt::format_int text(value);
+    buffer.push_back(',');
+    buffer.append(text.data(), text.data() + text.size());
+}
+
+}  // namespace
 
 void TraceWriter::onFrame(const Frame& frame) {
-    auto out = std::back_inserter(buffer_);
-    fmt::format_to(out, "{},{},{:.3f},{:.3f},{},{},{}", frame.index, frame.timeOfDayMs, frame.location, frame.speed,
-                   frame.driver.reverser, frame.driver.power, frame.driver.brake);
+    // The bulk of a replay's output: integers through format_int, the two
+    // decimals through a compiled format.
+    const fmt::format_int index(frame.index);
+    buffer_.append(index.data(), index.data() + index.size());
+    appendInt(buffer_, frame.timeOfDayMs);
+    fmt::format_to(fmt::appender(buffer_), FMT_COMPILE(",{:.3f},{:.3f}"), frame.location, frame.speed);
+    appendInt(buffer_, frame.driver.reverser);
+    appendInt(buffer_, frame.driver.power);
+    appendInt(buffer_, frame.driver.brake);
     for (const HandleCommand& command : frame.commands) {
-        fmt::format_to(out, ",{},{},{},{}", command.brake, command.power, command.reverser, command.constantSpeed);
+        appendInt(buffer_, command.brake);
+        appendInt(buffer_, command.power);
+        appendInt(buffer_, command.reverser);
+        appendInt(buffer_, command.constantSpeed);
     }
-    fmt::format_to(out, ",{},{},{}", frame.combined.brake, frame.combined.power, frame.combined.reverser);
-    for (const TraceSlot& slot : slots_) {
-        fmt::format_to(out, ",{}", slot.sound ? frame.sound[slot.slot] : frame.panel[slot.slot]);
+    appendInt(buffer_, frame.combined.brake);
+    appendInt(buffer_, frame.combined.power);
+    appendInt(buffer_, frame.combined.reverser);
+    for (const TraceSlot& slot : slots_) appendInt(buffer_, slot.sound ? frame.sound[slot.slot] : frame.panel[slot.slot]);
+    buffer_.push_back('\n');
+    if (buffer_.size() >= kBlockBytes) {
+        flush();
+    } else {
+        // Whole rows only: a crash from here on still leaves this frame in the file.
+        setPendingOutput(fd_, buffer_.data(), buffer_.size());
     }
-    buffer_ += '\n';
-    // One write per frame: the rows are on disk even if a plug-in brings the process down next.
-    flush();
 }
 
+void TraceWriter::onEnd(const Frame& /*last*/) { flush(); }
 }  // namespace cabkit::sim

@@ -1,5 +1,7 @@
-// The frame-by-frame trace: one CSV row per frame, written to the file as
-// the frame ends, so a run that ends early leaves every frame up to its end.
+// The frame-by-frame trace: one CSV row per frame. Rows go to the file in
+// blocks as the run goes; the rows of a block not yet written go out at the
+// end of the run, or from the crash handler when a plug-in brings the process
+// down, so a run that ends early leaves every frame up to its end.
 #ifndef CABKIT_SIM_TRACE_WRITER_H
 #define CABKIT_SIM_TRACE_WRITER_H
 
@@ -9,6 +11,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <fmt/format.h>
 
 #include "replay.h"
 
@@ -37,6 +41,10 @@ public:
 
     void onStart(const ReplayContext& context) override;
     void onFrame(const Frame& frame) override;
+    void onEnd(const Frame& last) override;
+
+    // Rows are written once this many bytes are waiting.
+    static constexpr std::size_t kBlockBytes = 64 * 1024;
 
 private:
     void flush();
@@ -44,7 +52,7 @@ private:
     std::filesystem::path path_;
     std::vector<TraceSlot> slots_;
     int fd_ = -1;
-    std::string buffer_;
+    fmt::memory_buffer buffer_;
 };
 
 }  // namespace cabkit::sim

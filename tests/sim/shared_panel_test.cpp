@@ -9,7 +9,7 @@
 namespace cabkit::sim {
 namespace {
 
-constexpr uint8_t kOutside = 0, kFirst = 1, kSecond = 2;
+constexpr int32_t kOutside = 0, kFirst = 1, kSecond = 2;
 
 // One frame: the outside component, then two plug-ins in order. `second`
 // writes slot 249 with `value` when it is not 0. Returns what `first` read.
