@@ -64,6 +64,34 @@ void EventLog::add(int64_t elapsedMs, int64_t timeOfDayMs, double location, doub
     entries_.push_back(LogEntry{elapsedMs, timeOfDayMs, location, speed, std::move(source), std::move(text)});
 }
 
+void EventLog::change(const Frame& frame, const std::string& topic, std::string source, std::string text) {
+    auto it = std::find_if(topics_.begin(), topics_.end(), [&](const Topic& t) { return t.name == topic; });
+    if (it == topics_.end()) {
+        topics_.push_back(Topic{topic, source, frame.elapsedMs - kQuietMs, 0, 0, {}});
+        it = topics_.end() - 1;
+    }
+    // Once an output flaps, its changes are folded until it has been quiet for kQuietMs.
+    const bool flapping = it->folded > 0 || frame.elapsedMs - it->lastChangeMs < kQuietMs;
+    it->lastChangeMs = frame.elapsedMs;
+    it->lastChangeClockMs = frame.timeOfDayMs;
+    if (flapping) {
+        ++it->folded;
+        it->lastText = std::move(text);
+        return;
+    }
+    add(frame.elapsedMs, frame.timeOfDayMs, frame.location, frame.speed, std::move(source), std::move(text));
+}
+
+void EventLog::reportFolded(const Frame& frame, bool all) {
+    for (Topic& topic : topics_) {
+        if (topic.folded == 0 || (!all && frame.elapsedMs - topic.lastChangeMs < kQuietMs)) continue;
+        add(frame.elapsedMs, frame.timeOfDayMs, frame.location, frame.speed, topic.source,
+            fmt::format("{} more changes until {}, the last: {}", topic.folded, formatClock(topic.lastChangeClockMs),
+                        topic.lastText));
+        topic.folded = 0;
+    }
+}
+
 void EventLog::onStart(const ReplayContext& context) {
     scenario_ = &context.scenario;
     for (std::size_t i = 0; i < names_.size(); ++i) names_[i] = context.host.nameAt(i);
@@ -136,10 +164,11 @@ void EventLog::narratePanel(const Frame& frame) {
         const auto slot = static_cast<std::size_t>(named.slot);
         const int32_t now = frame.panel[slot];
         if (now == panel_[slot]) continue;
+        const std::string topic = fmt::format("panel {}", slot);
         if (named.lamp && (now == 0 || now == 1) && (panel_[slot] == 0 || panel_[slot] == 1)) {
-            addAt(frame, named.owner, fmt::format("{} {}", named.label, now != 0 ? "on" : "off"));
+            change(frame, topic, named.owner, fmt::format("{} {}", named.label, now != 0 ? "on" : "off"));
         } else {
-            addAt(frame, named.owner, fmt::format("{} {} -> {}", named.label, panel_[slot], now));
+            change(frame, topic, named.owner, fmt::format("{} {} -> {}", named.label, panel_[slot], now));
         }
     }
 }
@@ -154,12 +183,13 @@ void EventLog::narrateSounds(const Frame& frame) {
         if (named != nullptr && named->quiet) continue;
         const std::string owner = named != nullptr ? named->owner : "sound";
         const std::string label = named != nullptr ? std::string(named->label) : fmt::format("sound {}", slot);
+        const std::string topic = fmt::format("sound {}", slot);
         if (now == CABKIT_SOUND_PLAY_ONCE) {
-            addAt(frame, owner, fmt::format("{} plays once", label));
+            change(frame, topic, owner, fmt::format("{} plays once", label));
         } else if (now == CABKIT_SOUND_LOOP) {
-            addAt(frame, owner, fmt::format("{} starts", label));
+            change(frame, topic, owner, fmt::format("{} starts", label));
         } else if (now == CABKIT_SOUND_STOP && before == CABKIT_SOUND_LOOP) {
-            addAt(frame, owner, fmt::format("{} stops", label));
+            change(frame, topic, owner, fmt::format("{} stops", label));
         }
     }
 }
@@ -171,17 +201,18 @@ void EventLog::narrateInterventions(const Frame& frame) {
         const int32_t before = imposedBrake_[i];
         const bool emergencyNow = imposed >= emergencyNotch_;
         const bool emergencyBefore = before >= emergencyNotch_;
+        const std::string brakeTopic = names_[i] + " brake";
         if (before == 0 && imposed > 0) {
             brakeSinceMs_[i] = frame.elapsedMs;
             highestBrake_[i] = imposed;
-            addAt(frame, names_[i],
+            change(frame, brakeTopic, names_[i],
                   emergencyNow ? fmt::format("EMERGENCY BRAKE (notch {})", imposed) : fmt::format("brakes, notch {}", imposed));
         } else if (before > 0 && imposed == 0) {
-            addAt(frame, names_[i],
+            change(frame, brakeTopic, names_[i],
                   fmt::format("releases the brake (after {:.3f} s, up to notch {})",
                               static_cast<double>(frame.elapsedMs - brakeSinceMs_[i]) / 1000.0, highestBrake_[i]));
         } else if (imposed > 0 && emergencyNow != emergencyBefore) {
-            addAt(frame, names_[i],
+            change(frame, brakeTopic, names_[i],
                   emergencyNow ? fmt::format("EMERGENCY BRAKE (notch {})", imposed)
                                : fmt::format("brake back from emergency to notch {}", imposed));
         }
@@ -190,7 +221,7 @@ void EventLog::narrateInterventions(const Frame& frame) {
 
         const bool cutting = cutsPower(command, frame.driver);
         if (cutting != cutting_[i]) {
-            addAt(frame, names_[i],
+            change(frame, names_[i] + " power", names_[i],
                   cutting ? fmt::format("cuts power (driver notch {}, returns {})", frame.driver.power, command.power)
                           : std::string("restores power"));
             cutting_[i] = cutting;
@@ -204,7 +235,8 @@ void EventLog::narrateEngagement(const Frame& frame) {
     if (frame.driver.power != 0 ||
         ((frame.driver.reverser != 1 || frame.driver.brake != 0) && !brakeIndicators)) {
         atoEngaged_ = false;
-        addAt(frame, names_[vehicle_], "ATO released by the driver's handles");
+        add(frame.elapsedMs, frame.timeOfDayMs, frame.location, frame.speed, names_[vehicle_],
+            "ATO released by the driver's handles");
     }
 }
 
@@ -222,14 +254,14 @@ void EventLog::narrateMotion(const Frame& frame) {
         }
         stops_.push_back(stop);
         if (stop.station.empty()) {
-            addAt(frame, "train", "stops");
+            change(frame, "motion", "train", "stops");
         } else {
-            addAt(frame, "train",
+            change(frame, "motion", "train",
                   fmt::format("stops at {}, {:.2f} m {}", stop.station, std::fabs(stop.offset),
                               stop.offset >= 0.0 ? "past the stop mark" : "short of the stop mark"));
         }
     } else if (lastSpeed_ == 0.0 && frame.speed != 0.0) {
-        addAt(frame, "train", frame.speed > 0.0 ? "starts moving" : "starts moving backwards");
+        change(frame, "motion", "train", frame.speed > 0.0 ? "starts moving" : "starts moving backwards");
     }
     lastSpeed_ = frame.speed;
 }
@@ -240,12 +272,14 @@ void EventLog::onFrame(const Frame& frame) {
     narrateSounds(frame);
     narrateInterventions(frame);
     narrateEngagement(frame);
+    reportFolded(frame, false);
     std::copy(frame.panel, frame.panel + CABKIT_PANEL_SLOTS, panel_.begin());
     std::copy(frame.sound, frame.sound + CABKIT_SOUND_SLOTS, sound_.begin());
 }
 
 void EventLog::onEnd(const Frame& last) {
-    addAt(last, "host", fmt::format("end after {} frames: {:.1f} m, {:.1f} km/h", last.index + 1, last.location,
+    reportFolded(last, true);
+    add(last.elapsedMs, last.timeOfDayMs, last.location, last.speed, "host", fmt::format("end after {} frames: {:.1f} m, {:.1f} km/h", last.index + 1, last.location,
                                     last.speed));
 }
 

@@ -3,6 +3,10 @@
 // brake applications and power cuts, each attributed to the plug-in that
 // imposed it), with time and location.
 //
+// A plug-in output that flaps (a brake on and off every frame at the limit
+// of a permitted speed, a train creeping at a stop) is told once; its further
+// changes within kQuietMs are folded into one line once it settles.
+//
 // Engagement of the train-operation controller is not visible in any panel
 // slot; the log infers it from key 0 being accepted (mode 2 shown in slot 75,
 // slot 201 set, handles released and reverser forward) and its release from
@@ -53,13 +57,16 @@ public:
 
     // Stations further than this from a stop are not named for it.
     static constexpr double kStationReach = 50.0;
+    // Changes of one output closer together than this are folded.
+    static constexpr int64_t kQuietMs = 1000;
 
 private:
     void add(int64_t elapsedMs, int64_t timeOfDayMs, double location, double speed, std::string source,
              std::string text);
-    void addAt(const Frame& frame, std::string source, std::string text) {
-        add(frame.elapsedMs, frame.timeOfDayMs, frame.location, frame.speed, std::move(source), std::move(text));
-    }
+    // A change of the output named `topic`; folded when it flaps.
+    void change(const Frame& frame, const std::string& topic, std::string source, std::string text);
+    // Tells the folded changes of outputs quiet for kQuietMs (all of them when `all`).
+    void reportFolded(const Frame& frame, bool all);
     void narratePanel(const Frame& frame);
     void narrateSounds(const Frame& frame);
     void narrateInterventions(const Frame& frame);
@@ -82,6 +89,16 @@ private:
     double lastSpeed_ = 0.0;
     std::vector<LogEntry> entries_;
     std::vector<StopRecord> stops_;
+
+    struct Topic {
+        std::string name;
+        std::string source;
+        int64_t lastChangeMs = 0;
+        int64_t lastChangeClockMs = 0;
+        int32_t folded = 0;
+        std::string lastText;
+    };
+    std::vector<Topic> topics_;
 };
 
 }  // namespace cabkit::sim
