@@ -86,8 +86,8 @@ void EventLog::reportFolded(const Frame& frame, bool all) {
     for (Topic& topic : topics_) {
         if (topic.folded == 0 || (!all && frame.elapsedMs - topic.lastChangeMs < kQuietMs)) continue;
         add(frame.elapsedMs, frame.timeOfDayMs, frame.location, frame.speed, topic.source,
-            fmt::format("{} more changes until {}, the last: {}", topic.folded, formatClock(topic.lastChangeClockMs),
-                        topic.lastText));
+            fmt::format("{} more change{} until {}, the last: {}", topic.folded, topic.folded == 1 ? "" : "s",
+                        formatClock(topic.lastChangeClockMs), topic.lastText));
         topic.folded = 0;
     }
 }
