@@ -67,11 +67,14 @@ void EventLog::add(int64_t elapsedMs, int64_t timeOfDayMs, double location, doub
 void EventLog::change(const Frame& frame, const std::string& topic, std::string source, std::string text) {
     auto it = std::find_if(topics_.begin(), topics_.end(), [&](const Topic& t) { return t.name == topic; });
     if (it == topics_.end()) {
-        topics_.push_back(Topic{topic, source, frame.elapsedMs - kQuietMs, 0, 0, {}});
+        const int64_t never = frame.elapsedMs - 2 * kQuietMs;
+        topics_.push_back(Topic{topic, source, never, never, 0, 0, {}});
         it = topics_.end() - 1;
     }
-    // Once an output flaps, its changes are folded until it has been quiet for kQuietMs.
-    const bool flapping = it->folded > 0 || frame.elapsedMs - it->lastChangeMs < kQuietMs;
+    // An output flaps when this is its third change within kQuietMs; from
+    // then on its changes are folded until it has been quiet for kQuietMs.
+    const bool flapping = it->folded > 0 || frame.elapsedMs - it->changeBeforeLastMs < kQuietMs;
+    it->changeBeforeLastMs = it->lastChangeMs;
     it->lastChangeMs = frame.elapsedMs;
     it->lastChangeClockMs = frame.timeOfDayMs;
     if (flapping) {

@@ -4,8 +4,8 @@
 // imposed it), with time and location.
 //
 // A plug-in output that flaps (a brake on and off every frame at the limit
-// of a permitted speed, a train creeping at a stop) is told once; its further
-// changes within kQuietMs are folded into one line once it settles.
+// of a permitted speed, a train creeping at a stop) is told twice; its
+// further changes are folded into one line once it has settled.
 //
 // Engagement of the train-operation controller is not visible in any panel
 // slot; the log infers it from key 0 being accepted (mode 2 shown in slot 75,
@@ -93,6 +93,7 @@ private:
     struct Topic {
         std::string name;
         std::string source;
+        int64_t changeBeforeLastMs = 0;
         int64_t lastChangeMs = 0;
         int64_t lastChangeClockMs = 0;
         int32_t folded = 0;

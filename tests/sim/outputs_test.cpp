@@ -6,6 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include "clock_text.h"
+#include "event_log.h"
+#include "plugin_host.h"
 #include "scenario_parser.h"
 #include "sim_test_support.h"
 #include "speed_chart.h"
@@ -157,6 +159,52 @@ key_down = 9
     ASSERT_EQ(lines.size(), 33U);  // the header and frames 0..31; frame 32 (512 ms) crashed
     EXPECT_EQ(lines.back().substr(0, 9), "31,288004");
     EXPECT_TRUE(contains(result.err, "Sentrel") || contains(result.err, "SEGV")) << result.err;
+}
+
+}  // namespace
+}  // namespace cabkit::sim
+
+namespace cabkit::sim {
+namespace {
+
+// A brake that goes on and off every frame (a speed limit without
+// hysteresis) is told twice, then folded into one line once it settles;
+// two changes a little apart are both told.
+TEST(EventLogFolding, TellsAFlappingBrakeOnceItSettles) {
+    const Scenario s = parseScenarioText("[start]\nbrake = 0\nreverser = 1\n", "flap.toml");
+    PluginHost host(SIM_STUB_DIR, s.run.order, true);
+    EventLog log(nullptr);
+    log.onStart(ReplayContext{s, host, 1});
+    std::array<int32_t, CABKIT_PANEL_SLOTS> panel{};
+    std::array<int32_t, CABKIT_SOUND_SLOTS> sound{};
+    sound.fill(-10000);
+    Frame frame;
+    frame.panel = panel.data();
+    frame.sound = sound.data();
+    frame.driver = DriverHandles{1, 0, 0};
+    const auto step = [&](int32_t cabrixBrake) {
+        frame.commands[0].brake = cabrixBrake;
+        frame.timeOfDayMs = s.start.timeOfDayMs + frame.elapsedMs;
+        log.onFrame(frame);
+        ++frame.index;
+        frame.elapsedMs += 16;
+    };
+    for (int i = 0; i < 40; ++i) step(i % 2 == 0 ? 8 : 0);  // flaps for 640 ms, ends released
+    for (int i = 0; i < 70; ++i) step(0);                   // quiet for more than a second
+    step(8);
+    frame.elapsedMs += 1500;
+    step(0);
+
+    std::vector<std::string> cabrix;
+    for (const LogEntry& e : log.entries()) {
+        if (e.source == "Cabrix") cabrix.push_back(e.text);
+    }
+    ASSERT_EQ(cabrix.size(), 5U) << ::testing::PrintToString(cabrix);
+    EXPECT_EQ(cabrix[0], "brakes, notch 8");
+    EXPECT_EQ(cabrix[1], "releases the brake (after 0.016 s, up to notch 8)");
+    EXPECT_TRUE(contains(cabrix[2], "38 more changes until 08:00:00.624, the last: releases the brake")) << cabrix[2];
+    EXPECT_EQ(cabrix[3], "brakes, notch 8");
+    EXPECT_EQ(cabrix[4], "releases the brake (after 1.516 s, up to notch 8)");
 }
 
 }  // namespace
