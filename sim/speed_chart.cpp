@@ -2,6 +2,8 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <iterator>
 #include <stdexcept>
@@ -55,7 +57,8 @@ void SpeedChart::onFrame(const Frame& frame) {
     }
     lastPower_ = frame.combined.power;
     lastBrake_ = frame.combined.brake;
-    const int32_t emergency = frame.combined.brake >= emergencyNotch_ ? 1 : 0;
+    // Only an emergency brake a plug-in imposed; the driver's own is no event.
+    const int32_t emergency = frame.combined.brake >= emergencyNotch_ && frame.driver.brake < emergencyNotch_ ? 1 : 0;
     if (emergency != 0 && lastEmergency_ == 0 && frame.index > 0) {
         marks_.push_back(Mark{frame.location, frame.speed, "emergency"});
     }
@@ -87,8 +90,24 @@ std::string SpeedChart::script(const std::filesystem::path& output, const std::s
     for (const Point& p : points_) fmt::format_to(out, "{:.2f} {:.3f} {} {}\n", p.location, p.speed, p.power, p.brake);
     if (points_.empty()) fmt::format_to(out, "0 0 0 0\n");
     fmt::format_to(out, "EOD\n$marks << EOD\n");
-    for (const Mark& m : marks_) fmt::format_to(out, "{:.2f} {:.3f} {}\n", m.location, m.speed, quoted(m.label));
-    if (marks_.empty()) fmt::format_to(out, "0 0 \"\"\n");
+    // Marks that would print on top of one another (keys pressed at a
+    // standstill) share one label.
+    double low = 0.0, high = 0.0;
+    for (const Point& p : points_) {
+        low = std::min(low, p.location);
+        high = std::max(high, p.location);
+    }
+    const double near = std::max(1.0, (high - low) / 150.0);
+    std::vector<Mark> grouped;
+    for (const Mark& m : marks_) {
+        if (!grouped.empty() && std::fabs(m.location - grouped.back().location) < near) {
+            grouped.back().label += ", " + m.label;
+        } else {
+            grouped.push_back(m);
+        }
+    }
+    for (const Mark& m : grouped) fmt::format_to(out, "{:.2f} {:.3f} {}\n", m.location, m.speed, quoted(m.label));
+    if (grouped.empty()) fmt::format_to(out, "0 0 \"\"\n");
     fmt::format_to(out, "EOD\n");
     fmt::format_to(out,
                    "plot $run using 1:2 with lines linewidth 2 linecolor rgb '#1f5fbf' title 'speed', \\\n"
