@@ -441,7 +441,7 @@ Quantity readQuantity(TableReader& e) {
     return q;
 }
 
-Trigger spanEnd(TableReader& e, const char* key, const toml::node& node, int32_t which) {
+Trigger spanEnd(TableReader& e, const char* key, const toml::node& node) {
     Trigger trigger;
     trigger.line = e.line();
     if (std::string(key) == "during_time") {
@@ -461,7 +461,6 @@ Trigger spanEnd(TableReader& e, const char* key, const toml::node& node, int32_t
         trigger.kind = Trigger::Kind::Location;
         trigger.location = *value;
     }
-    (void)which;
     return trigger;
 }
 
@@ -503,8 +502,8 @@ Expectation readExpectation(TableReader e, const Route& route) {
     int32_t spans = 0;
     for (const char* key : {"during", "during_time", "during_location"}) {
         if (auto ends = e.pair(key)) {
-            x.from = spanEnd(e, key, *(*ends)[0], 0);
-            x.to = spanEnd(e, key, *(*ends)[1], 1);
+            x.from = spanEnd(e, key, *(*ends)[0]);
+            x.to = spanEnd(e, key, *(*ends)[1]);
             const bool reversed = x.from.kind == Trigger::Kind::Location ? x.from.location > x.to.location
                                                                            : x.from.ms > x.to.ms;
             if (reversed) e.failAt(key, fmt::format("'{}' in [[expect]] must run from the earlier to the later end", key));
