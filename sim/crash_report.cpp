@@ -52,8 +52,9 @@ extern "C" void onFatalSignal(int signalNumber) {
         writeText(current.function);
     }
     writeText("\n");
-    std::signal(signalNumber, SIG_DFL);
-    std::raise(signalNumber);
+    // Nothing is left to do if these fail: the process is going anyway.
+    static_cast<void>(std::signal(signalNumber, SIG_DFL));
+    static_cast<void>(std::raise(signalNumber));
 }
 
 }  // namespace

@@ -149,7 +149,7 @@ int replayFiles(const std::vector<std::string>& files, const CommonOptions& comm
                 fmt::print(stderr, "simhost: {}\n", error);
                 return kBadInput;
             }
-            std::fflush(stdout);
+            static_cast<void>(std::fflush(stdout));
             const auto outcome = cabkit::sim::runScenario(scenario, *options, narrate ? stdout : nullptr);
             if (check) {
                 printResults(scenario, outcome, !narrate && files.size() == 1);
@@ -185,7 +185,9 @@ int replayFiles(const std::vector<std::string>& files, const CommonOptions& comm
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// An exception that escapes the replay is a fault of simhost itself; it
+// should end the process loudly rather than be turned into an exit code.
+int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     CLI::App app{"simhost: replays scenarios through the Velorin, Sentrel and Cabrix plug-ins.\n"
                  "Without a command it replays the bundled demo scenario."};
     app.require_subcommand(0, 1);

@@ -27,13 +27,13 @@ void ProgressBar::onFrame(const Frame& frame) {
     const int32_t filled = percent * kWidth / 100;
     fmt::print(stderr, "\r[{}{}] {:3}%  {}", std::string(static_cast<std::size_t>(filled), '#'),
                std::string(static_cast<std::size_t>(kWidth - filled), '.'), percent, formatClock(frame.timeOfDayMs));
-    std::fflush(stderr);
+    static_cast<void>(std::fflush(stderr));
 }
 
 void ProgressBar::onEnd(const Frame& /*last*/) {
     if (!shown_) return;
     fmt::print(stderr, "\r{}\r", std::string(70, ' '));
-    std::fflush(stderr);
+    static_cast<void>(std::fflush(stderr));
 }
 
 }  // namespace cabkit::sim

@@ -44,7 +44,7 @@ public:
     void onEnd(const Frame& last) override;
 
     // Rows are written once this many bytes are waiting.
-    static constexpr std::size_t kBlockBytes = 64 * 1024;
+    static constexpr std::size_t kBlockBytes = std::size_t{64} * 1024;
 
 private:
     void flush();
