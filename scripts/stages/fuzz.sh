@@ -14,6 +14,24 @@ targets=(fuzz_velorin fuzz_sentrel fuzz_cabrix fuzz_cab fuzz_settings)
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
+# First the harness itself: against a plug-in with a deliberate fault it must
+# report that fault, or a clean run below would prove nothing.
+expected=([1]="changed panel slot 5" [2]="SEGV on unknown address" [3]="use-after-poison" [4]="heap grew")
+for fault in 1 2 3 4; do
+  log="build-fuzz/faulty-$fault.log"
+  if CABKIT_FUZZ_PLUGIN_DIR="$PWD/build-fuzz/faulty-plugins/$fault" build-fuzz/fuzz/fuzz_cabrix -runs=2000 \
+      -artifact_prefix=build-fuzz/faulty-$fault- fuzz/corpus/plugins >"$log" 2>&1; then
+    echo "the harness missed deliberate fault $fault (${expected[$fault]})" >&2
+    exit 1
+  fi
+  if ! grep -q "${expected[$fault]}" "$log"; then
+    tail -n 30 "$log"
+    echo "the harness stopped on fault $fault, but not with: ${expected[$fault]}" >&2
+    exit 1
+  fi
+  echo "-- harness catches deliberate fault $fault: ${expected[$fault]}"
+done
+
 artifacts="$PWD/build-fuzz/artifacts"
 mkdir -p "$artifacts"
 for target in "${targets[@]}"; do
