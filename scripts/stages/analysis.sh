@@ -26,6 +26,7 @@ if grep -qE '(warning|error):' build/clang-tidy.log; then
 fi
 
 echo "-- cppcheck"
+mkdir -p build/cppcheck
 filters=()
 for source in "${sources[@]}"; do filters+=("--file-filter=${source#"$PWD"/}"); done
 cppcheck --project=build/compile_commands.json "${filters[@]}" \
