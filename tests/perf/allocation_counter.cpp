@@ -15,7 +15,10 @@
 #endif
 
 #ifdef CABKIT_SANITIZED_ALLOCATOR
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer runtime's allocator interface (its header does not come
+// with every compiler).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onAllocation)(const volatile void*, std::size_t),
+                                                          void (*onFree)(const volatile void*));
 #endif
 
 namespace {
