@@ -15,7 +15,7 @@ states=(Null VelorinAto VelorinTimetable SentrelTone CabrixMode2 SharedPanel)
 
 if [[ "${SKIP_BUILD:-0}" != 1 ]]; then
   cmake --preset bench >/dev/null
-  cmake --build --preset bench >/dev/null
+  cmake --build --preset bench --target frame_cost_bench frame_cost_count >/dev/null
 fi
 
 work=$(mktemp -d)

@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 repetitions=${REPETITIONS:-15}
 
 cmake --preset bench >/dev/null
-cmake --build --preset bench >/dev/null
+cmake --build --preset bench --target frame_cost_bench frame_cost_count >/dev/null
 
 csv=$(mktemp)
 trap 'rm -f "$csv"' EXIT
