@@ -35,5 +35,22 @@ TEST(SteadyStateShape, SentrelSoundsTheReminderToneWithAlternatingStrokes) {
     EXPECT_GE(strokesB, 1);
 }
 
+TEST(SteadyStateShape, VelorinsControllerBrakesTowardsTheStopPointsInEverySegment) {
+    Rig rig(SteadyState::VelorinAto);
+    for (int32_t segment = 0; segment < 2; ++segment) {
+        int32_t brakingFrames = 0;
+        for (int32_t frame = 0; frame < Rig::kSegmentFrames; ++frame) {
+            const HandleCommand command = rig.frame();
+            ASSERT_EQ(rig.arrays().panel[75], 2) << "mode 2";
+            ASSERT_EQ(rig.arrays().panel[73], 1) << "mode-2 lamp";
+            ASSERT_EQ(command.reverser, 1);
+            brakingFrames += command.brake > 0 ? 1 : 0;
+        }
+        // The driver's brake handle is at 0: only the engaged controller brakes.
+        EXPECT_GT(brakingFrames, Rig::kSegmentFrames / 8) << "segment " << segment;
+        EXPECT_LT(brakingFrames, Rig::kSegmentFrames) << "segment " << segment;
+    }
+}
+
 }  // namespace
 }  // namespace cabkit::test
