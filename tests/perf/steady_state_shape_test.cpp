@@ -52,5 +52,57 @@ TEST(SteadyStateShape, VelorinsControllerBrakesTowardsTheStopPointsInEverySegmen
     }
 }
 
+TEST(SteadyStateShape, VelorinShowsEveryTimetableRowAndBlinksTheStopAlert) {
+    Rig rig(SteadyState::VelorinTimetable);
+    int32_t litFrames = 0;
+    for (int32_t frame = 0; frame < kSecond; ++frame) {
+        rig.frame();
+        const auto& panel = rig.arrays().panel;
+        ASSERT_EQ(panel[75], 1) << "mode 1";
+        // Stop codes of rows 1 to 3, the first times' hours of rows 1 and 3,
+        // the header's code and hours.
+        ASSERT_EQ(panel[170], 100);
+        ASSERT_EQ(panel[171], 101);
+        ASSERT_EQ(panel[172], 102);
+        ASSERT_EQ(panel[179], 9);
+        ASSERT_EQ(panel[181], 9);
+        ASSERT_EQ(panel[221], 7);
+        ASSERT_EQ(panel[150], 10);
+        ASSERT_EQ(rig.arrays().sound[10], 0) << "stop alert sound above 5 km/h";
+        litFrames += panel[22];
+    }
+    EXPECT_GT(litFrames, 0);
+    EXPECT_LT(litFrames, kSecond);
+}
+
+TEST(SteadyStateShape, CabrixSupervisesCodeNineInModeTwoWithoutBraking) {
+    Rig rig(SteadyState::CabrixMode2);
+    for (int32_t frame = 0; frame < kSecond; ++frame) {
+        const HandleCommand command = rig.frame();
+        const auto& panel = rig.arrays().panel;
+        ASSERT_EQ(panel[52], 1) << "active";
+        ASSERT_EQ(panel[66], 2) << "mode";
+        ASSERT_EQ(panel[72], 9) << "code";
+        ASSERT_EQ(panel[86], 1) << "indicator of code 9";
+        ASSERT_EQ(command.brake, 0);
+        ASSERT_EQ(command.power, 3);
+    }
+}
+
+TEST(SteadyStateShape, OnTheSharedPanelVelorinDrivesUnderCabrixAndSentrelIsOff) {
+    Rig rig(SteadyState::SharedPanel);
+    for (int32_t frame = 0; frame < Rig::kSegmentFrames; ++frame) {
+        rig.frame();
+        const auto& panel = rig.arrays().panel;
+        ASSERT_EQ(panel[72], 9) << "Cabrix's code for Velorin";
+        ASSERT_EQ(panel[75], 2) << "Velorin's mode for Cabrix";
+        ASSERT_EQ(panel[73], 1) << "Velorin's mode-2 lamp";
+        ASSERT_EQ(panel[52], 1) << "Cabrix active";
+        ASSERT_EQ(panel[249], 1) << "Cabrix switches the train stop off";
+        ASSERT_EQ(panel[0], 0) << "Sentrel's lamps dark";
+        ASSERT_EQ(panel[1], 0);
+    }
+}
+
 }  // namespace
 }  // namespace cabkit::test
