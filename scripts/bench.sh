@@ -19,19 +19,21 @@ build-bench/bench/frame_cost_bench --benchmark_repetitions="$repetitions" \
   --benchmark_report_aggregates_only=true --benchmark_out="$csv" --benchmark_out_format=csv >/dev/null
 
 echo "== median time per frame, ${repetitions} repetitions =="
-# Targets per Elapse; the shared panel is three calls and has none.
+# CPU time is the thread's own time and moves less with the machine's load
+# than wall time; the targets apply to it. The shared panel is three calls
+# and has no target.
 awk -F, '
   BEGIN {
     target["VelorinAto"] = 300; target["VelorinTimetable"] = 300
     target["SentrelTone"] = 100; target["CabrixMode2"] = 100
-    printf "%-18s %12s %8s %10s\n", "steady state", "median ns", "x null", "target ns"
+    printf "%-18s %10s %10s %8s %12s\n", "steady state", "cpu ns", "wall ns", "x null", "target ns"
   }
   $1 ~ /_median"?$/ {
     name = $1; gsub(/"/, "", name); sub(/^Elapse\//, "", name); sub(/_median$/, "", name)
-    ns = $4 + 0
-    if (name == "Null") null = ns
-    verdict = (name in target) ? sprintf("%d %s", target[name], ns < target[name] ? "met" : "MISSED") : "-"
-    printf "%-18s %12.1f %8.1f %10s\n", name, ns, ns / null, verdict
+    wall = $3 + 0; cpu = $4 + 0
+    if (name == "Null") null = cpu
+    verdict = (name in target) ? sprintf("%d %s", target[name], cpu < target[name] ? "met" : "MISSED") : "-"
+    printf "%-18s %10.1f %10.1f %8.1f %12s\n", name, cpu, wall, cpu / null, verdict
   }
 ' "$csv"
 
