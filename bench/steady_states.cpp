@@ -18,7 +18,6 @@ constexpr int32_t kSegmentJumpMs = 45000;
 constexpr float kSegmentSpeedKmh = 40.0F;
 // Eight service notches, check notch 1: emergency notch 9.
 constexpr VehicleSpec kSpec{8, 5, 1, 0, 10};
-constexpr int32_t kEmergencyNotch = kSpec.brakeNotches + 1;
 
 // Keys, beacon types and aspects the rigs use.
 constexpr int32_t kKeyAtoEngage = 0;
