@@ -1,5 +1,9 @@
 #include "environment.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdlib>
 #include <stdexcept>
 #include <utility>
@@ -7,11 +11,17 @@
 namespace cabkit::test {
 
 #ifdef _WIN32
-// _putenv is in every version of the Microsoft C runtime; "NAME=" removes the
-// variable, so an empty value cannot be stored (Windows has none).
+// Both copies of the environment change: the C runtime's, which getenv
+// reads, and the process's, which GetEnvironmentVariable reads. _putenv is
+// in every version of the runtime; "NAME=" removes the variable there, so
+// Windows has no empty values.
 void setEnvironment(const std::string& name, const std::string& value) {
+    if (value.empty()) {
+        unsetEnvironment(name);
+        return;
+    }
     const std::string entry = name + "=" + value;
-    if (_putenv(entry.c_str()) != 0) {
+    if (_putenv(entry.c_str()) != 0 || SetEnvironmentVariableA(name.c_str(), value.c_str()) == 0) {
         throw std::runtime_error("cannot set " + name);
     }
 }
@@ -21,6 +31,7 @@ void unsetEnvironment(const std::string& name) {
     if (_putenv(entry.c_str()) != 0) {
         throw std::runtime_error("cannot unset " + name);
     }
+    SetEnvironmentVariableA(name.c_str(), nullptr);  // fails only when it was not set
 }
 #else
 void setEnvironment(const std::string& name, const std::string& value) {

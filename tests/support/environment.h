@@ -10,7 +10,8 @@
 namespace cabkit::test {
 
 // Sets `name` to `value`, replacing any earlier value. Throws
-// std::runtime_error when the runtime refuses.
+// std::runtime_error when the runtime refuses. Windows keeps no empty
+// values: there an empty `value` removes the variable.
 void setEnvironment(const std::string& name, const std::string& value);
 
 // Removes `name` from the environment; nothing happens when it is not set.
