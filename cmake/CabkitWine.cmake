@@ -31,5 +31,7 @@ endif()
 
 set(CABKIT_WINEPREFIX ${CMAKE_BINARY_DIR}/wine-prefix CACHE PATH "wine prefix the tests run in")
 # mscoree and mshtml off: the prefix then never offers to download runtimes.
+# wine-run.sh keeps wine's background services off the caller's output.
 set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CABKIT_ENV} WINEPREFIX=${CABKIT_WINEPREFIX} WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=" ${CABKIT_WINE64})
+    ${CABKIT_ENV} WINEPREFIX=${CABKIT_WINEPREFIX} WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml="
+    ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${CABKIT_WINE64})

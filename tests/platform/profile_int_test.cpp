@@ -202,6 +202,13 @@ TEST(ProfileIntFile, PathsThatNameNoFileGiveTheDefault) {
     EXPECT_EQ(readProfileInt("settings.ini", "MaxSpd", nullptr, 120), 120U);
 }
 
+// The sample shipped beside the DLLs must hold the built-in defaults, found
+// in the file itself (a fallback that differs proves the keys were read).
+TEST(ProfileIntFile, ShippedSampleHoldsTheDefaults) {
+    EXPECT_EQ(readProfileInt(CABKIT_SAMPLE_SETTINGS, "MaxSpd", "Speed", -7), 120U);
+    EXPECT_EQ(readProfileInt(CABKIT_SAMPLE_SETTINGS, "SetSpec", "Deceleration", -7), 2U);
+}
+
 // A bare file name means the current folder, as it would for any other file.
 TEST(ProfileIntFile, RelativePathIsTakenFromTheCurrentFolder) {
     const test::TempFolder folder("cabkit-profile-relative");
