@@ -8,8 +8,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "host_records.h"
+#include "timetable_stop_list.h"
 
 namespace cabkit::velorin {
 
@@ -51,7 +53,61 @@ public:
     int32_t stopAlertSound() const;  // play command for sound slot 10
 
 private:
+    // Where a stop row's values land in shown_; a row without a duration has
+    // kNoSlot there.
+    struct RowSlots {
+        std::size_t firstTime;   // hours; minutes and seconds follow
+        std::size_t secondTime;  // hours; minutes and seconds follow
+        std::size_t codePair;    // element 0; element 1 follows
+        std::size_t stopCode;
+        std::size_t duration;    // element 0; element 1 follows
+        std::size_t stopMark;
+    };
+    static constexpr std::size_t kNoSlot = kShownSlots;
+
+    // A clock time meaning "no time": it splits into the blanks 24, 60, 60.
+    static constexpr int32_t kEmptyTime = 246060;
+    // The number field at load and after a reset: leading code, a blank
+    // number, a trailing code and three entries that are never read.
+    static constexpr std::array<int32_t, 6> kNumberFieldAtReset{0, 10, 10, 10, 10, 0};
+
+    void integrateDistance(int32_t stepMs, float speedKmh);
+    void driveStopAlert(int32_t timeMs, float speedKmh);
+    void fillRow(uint64_t stop, const RowSlots& slots);
+    void fillHeader();
+    void advance();
+    void blankShown(std::size_t first, std::size_t last);
+
+    // Per stop, one entry each; row 1 shows entry rowIndex_. At load each
+    // holds one placeholder, its fill value.
+    StopList<IntPair> durations_{IntPair{0, 0}, 1};
+    StopList<int32_t> stopCodes_{0, 1};
+    StopList<int32_t> firstTimes_{kEmptyTime, 1};   // HHMMSS
+    StopList<int32_t> secondTimes_{kEmptyTime, 1};  // HHMMSS
+    StopList<IntPair> codePairs_{IntPair{0, 0}, 1};
+    StopList<int32_t> stopMarks_{0, 1};
+
+    int32_t headerCode_ = 0;
+    int32_t headerHours_ = 24;
+    int32_t headerMinutes_ = 60;
+    int32_t headerSeconds_ = 60;
+    int32_t headerValue_ = 0;
+
+    uint32_t rowIndex_ = 0;
+    bool countDown_ = false;
+    int32_t revealTimer_ = 0;  // ms since the last advance or reset; saturates
+    std::vector<int32_t> numberField_ =
+        std::vector<int32_t>(kNumberFieldAtReset.begin(), kNumberFieldAtReset.end());
+    int32_t extraCode_ = 0;
     std::array<int32_t, kShownSlots> shown_{};
+    bool advanceArmed_ = false;
+    double distance_ = 0.0;  // m
+    bool stopAlertActive_ = false;
+    int32_t stopAlertSound_ = -10000;
+    int32_t stopAlertLamp_ = 0;
+
+    const int32_t* frameStepMs_ = nullptr;
+    const VehicleState* vehicleState_ = nullptr;
 };
 
 }  // namespace cabkit::velorin

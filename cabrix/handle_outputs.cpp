@@ -1,0 +1,28 @@
+#include "handle_outputs.h"
+
+namespace cabkit::cabrix {
+
+HandleCommand commandHandles(const CCabrix& cab, const DriverHandles& driver, const BrakeNotches& notches) {
+    HandleCommand command{driver.brake, driver.power, driver.reverser, 0};
+    const bool demanding = !cab.speedOk || !cab.runOk;
+
+    // Step 6.1: any brake demand cuts power and the reverser.
+    if (cab.active && demanding) {
+        command.reverser = 0;
+        command.power = 0;
+    }
+
+    // Step 6.2: the emergency demand wins over the service demand.
+    if (cab.active && !cab.speedOk) {
+        command.brake = notches.service;
+    }
+    if (cab.active && !cab.runOk) {
+        command.brake = notches.emergency;
+    }
+
+    // Step 6.3: inactive frames clear both flags, so they cancel too.
+    command.constantSpeed = demanding ? kCancelConstantSpeed : 0;
+    return command;
+}
+
+}  // namespace cabkit::cabrix

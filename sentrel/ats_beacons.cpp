@@ -1,0 +1,103 @@
+#include "ats_beacons.h"
+
+namespace cabkit::sentrel {
+namespace {
+
+// Any speed but 0 is moving, backwards included.
+bool moving(const BeaconContext& context) { return context.trainSpeed != 0.0F; }
+
+}  // namespace
+
+void dispatchBeacon(CAtsZQ& ats, const BeaconData& data, const BeaconContext& context) {
+    switch (data.type) {
+        case beacon::kWarning:
+            // Holding key 0 while passing means the driver has seen it.
+            if (moving(context) && !ats.ackHeld) {
+                ats.OnWarningBeacon(data.signal, data.optional);
+            }
+            return;
+        case beacon::kStop:
+            if (moving(context)) {
+                ats.OnStopBeacon(data.signal, data.optional);
+            }
+            return;
+        case beacon::kPairA:
+        case beacon::kPairB:
+            // At a standstill the pair is not counted, or the next beacon
+            // would be taken for the wrong half.
+            if (moving(context)) {
+                ats.OnPairBeacon();
+            }
+            return;
+        case beacon::kWindow:
+            ats.OnWindowBeacon(data.optional);
+            return;
+        case beacon::kSignalWarning:
+            if (moving(context) && !ats.ackHeld) {
+                ats.OnSignalWarningBeacon(data.signal);
+            }
+            return;
+        case beacon::kDirectStop:
+            if (moving(context) && context.reverserHandle != -1) {
+                ats.OnDirectStopBeacon(data.signal);
+            }
+            return;
+        default:
+            return;
+    }
+}
+
+// A second warning while one is pending only restarts the time.
+void CAtsZQ::raiseWarning() {
+    warningPending = true;
+    ackMs = kAcknowledgeMs;
+}
+
+void CAtsZQ::trip() { emergencyLatch = true; }
+
+// With optional 0 the beacon belongs to a signal; otherwise it warns only
+// inside a timing window, whatever the signal.
+void CAtsZQ::OnWarningBeacon(int32_t signal, int32_t optional) {
+    if (optional == 0) {
+        if (signal == 0) {
+            raiseWarning();
+        }
+    } else if (windowMs > 0) {
+        raiseWarning();
+    }
+}
+
+void CAtsZQ::OnStopBeacon(int32_t signal, int32_t optional) {
+    if (optional == 0 && signal == 0) {
+        trip();
+    }
+    if (windowMs > 0) {
+        trip();
+    }
+}
+
+// Any two pair beacons in a row form a pair: the second trips when the
+// first was passed less than kPairMs of frame time before it.
+void CAtsZQ::OnPairBeacon() {
+    if (pairArmed && pairMs > 0) {
+        trip();
+    }
+    pairArmed = !pairArmed;
+    pairMs = kPairMs;
+}
+
+void CAtsZQ::OnWindowBeacon(int32_t optional) { windowMs = optional; }
+
+void CAtsZQ::OnSignalWarningBeacon(int32_t signal) {
+    if (signal == 0) {
+        raiseWarning();
+    }
+}
+
+void CAtsZQ::OnDirectStopBeacon(int32_t signal) {
+    if (signal == 0) {
+        trip();
+    }
+}
+
+}  // namespace cabkit::sentrel

@@ -1,0 +1,36 @@
+// Track-side beacons of the train stop: warnings to acknowledge, immediate
+// trips, and the timing checks of beacon pairs and timing windows.
+#ifndef CABKIT_SENTREL_ATS_BEACONS_H
+#define CABKIT_SENTREL_ATS_BEACONS_H
+
+#include <cstdint>
+
+#include "ats_zq.h"
+#include "host_records.h"
+
+namespace cabkit::sentrel {
+
+// Beacon type numbers the train stop answers; all others are ignored.
+namespace beacon {
+inline constexpr int32_t kWarning = 0;          // warning at a signal at stop, or inside a window
+inline constexpr int32_t kStop = 1;             // trip at a signal at stop, or inside a window
+inline constexpr int32_t kPairA = 50;           // either beacon of a timed pair
+inline constexpr int32_t kPairB = 55;
+inline constexpr int32_t kWindow = 65;          // opens a timing window, optional = length in ms
+inline constexpr int32_t kSignalWarning = 95;   // warning at a signal at stop
+inline constexpr int32_t kDirectStop = 101;     // trip at a signal at stop, not when reversing
+}  // namespace beacon
+
+// What the plug-in knows about the train when a beacon is passed.
+struct BeaconContext {
+    float trainSpeed;        // km/h of the last frame; 0 also between Initialize and the next frame
+    int32_t reverserHandle;  // -1 backward
+};
+
+// Hands the beacon to its handler when the train's state lets it be taken;
+// a beacon not taken has no effect at all.
+void dispatchBeacon(CAtsZQ& ats, const BeaconData& data, const BeaconContext& context);
+
+}  // namespace cabkit::sentrel
+
+#endif  // CABKIT_SENTREL_ATS_BEACONS_H

@@ -1,0 +1,130 @@
+#include "sentrel_plugin.h"
+
+#include "ats_beacons.h"
+#include "ats_outputs.h"
+#include "int32_arith.h"
+#include "plugin_exports.h"
+
+namespace cabkit::sentrel {
+
+SentrelPlugin::SentrelPlugin(std::string_view libraryPath) : settingsPath(buildSettingsPath(libraryPath)) {}
+
+void SentrelPlugin::load() {
+    brakeHandle = 0;
+    powerHandle = 0;
+    reverserHandle = 0;
+}
+
+void SentrelPlugin::dispose() {}
+
+int32_t SentrelPlugin::getPluginVersion() const { return CABKIT_PLUGIN_VERSION; }
+
+void SentrelPlugin::setVehicleSpec(const VehicleSpec& spec) {
+    emergencyNotch = platform::wrappingAdd(spec.brakeNotches, 1);
+    checkNotch = spec.checkNotch;
+}
+
+// The file is read again at every start of a run, so an edit between runs
+// takes effect. The frame clock and the frame count carry on.
+void SentrelPlugin::initialize(int32_t /*initialHandles*/) {
+    const Settings settings = readSettings(settingsPath);
+    speedSetting = settings.speedSetting;
+    decelerationSetting = settings.decelerationSetting;
+    ats.Reset(ResetMode::kInitialize);
+    trainSpeed = 0.0F;
+}
+
+HandleCommand SentrelPlugin::elapse(const VehicleState& state, int32_t* panel, int32_t* sound) {
+    takeFrameTime(state);         // step 1
+    trainSpeed = state.speed;     // step 2
+    readSwitchOff(panel);         // step 3
+    ats.Update();                 // step 4
+    refreshBrakeFlags();          // step 5
+    buildHandleCommand();         // step 6
+    writePanelAndSound(ats, brakeOverride, panel, sound);  // step 7
+    // Step 8. Saturating: only "first frame or not" matters, and a count
+    // that wrapped back to 0 would skip reading slot 249 once more.
+    frameCount = platform::saturatingAdd(frameCount, 1);
+    return handleOut;
+}
+
+// The host's clock may jump either way; the supervisor copes with any step.
+void SentrelPlugin::takeFrameTime(const VehicleState& state) {
+    frameStepMs = platform::wrappingSub(state.time, lastTimeMs);
+    lastTimeMs = state.time;
+}
+
+// The very first frame after loading keeps the permission that initialize
+// gave, whatever the other plug-ins have left in the slot.
+void SentrelPlugin::readSwitchOff(const int32_t* panel) {
+    if (frameCount != 0 && panel != nullptr) {
+        ats.enabled = panel[kSwitchOffSlot] == 0;
+    }
+}
+
+// Taken after Update, so the supervisor always sees the handle as it stood
+// at the end of the previous frame.
+void SentrelPlugin::refreshBrakeFlags() {
+    ats.brakeAtEmergency = brakeHandle == emergencyNotch;
+    ats.brakeAtCheck = brakeHandle >= checkNotch;
+}
+
+void SentrelPlugin::buildHandleCommand() {
+    const HandleOutput output =
+        buildHandleOutput(ats, DriverHandles{brakeHandle, powerHandle, reverserHandle}, emergencyNotch);
+    handleOut = output.command;
+    brakeOverride = output.brakeOverride;
+}
+
+void SentrelPlugin::setPower(int32_t notch) { powerHandle = notch; }
+
+void SentrelPlugin::setBrake(int32_t notch) { brakeHandle = notch; }
+
+void SentrelPlugin::setReverser(int32_t position) { reverserHandle = position; }
+
+void SentrelPlugin::keyDown(int32_t key) {
+    switch (key) {
+        case key::kAcknowledge:
+            ats.ackHeld = true;
+            return;
+        case key::kToneReset:
+            ats.toneResetHeld = true;
+            return;
+        case key::kEmergencyReset:
+            ats.OnResetKey();
+            return;
+        default:
+            return;
+    }
+}
+
+// Releasing key 3 resets as pressing it does.
+void SentrelPlugin::keyUp(int32_t key) {
+    switch (key) {
+        case key::kAcknowledge:
+            ats.ackHeld = false;
+            return;
+        case key::kToneReset:
+            ats.toneResetHeld = false;
+            return;
+        case key::kEmergencyReset:
+            ats.OnResetKey();
+            return;
+        default:
+            return;
+    }
+}
+
+void SentrelPlugin::hornBlow(int32_t /*hornType*/) {}
+
+void SentrelPlugin::doorOpen() {}
+
+void SentrelPlugin::doorClose() {}
+
+void SentrelPlugin::setSignal(int32_t /*aspect*/) {}
+
+void SentrelPlugin::setBeaconData(const BeaconData& data) {
+    dispatchBeacon(ats, data, BeaconContext{trainSpeed, reverserHandle});
+}
+
+}  // namespace cabkit::sentrel

@@ -1,0 +1,158 @@
+// The core's state between frames: load and run defaults, the driver's
+// handles and keys, and the timers drawn when the doors open.
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "core_fixture.h"
+
+namespace cabkit::velorin::test {
+namespace {
+
+TEST_F(Core, InitializeSetsTheRunDefaultsAndLeavesTheControllerAlone) {
+    EXPECT_EQ(core.randomTimerCount, 0);  // load state: everything zero
+    EXPECT_EQ(core.currentState.time, 0);
+    EXPECT_EQ(core.sideOneState, 0);
+    core.setPower(4);
+    core.setReverser(-1);
+    core.ato.enabled = true;
+    core.ato.stopTargetActiveB = true;
+    core.operatingMode = 2;
+    core.toggleLamp = true;
+
+    startRun();
+    EXPECT_EQ(core.emergencyNotch, kEmergency);
+    EXPECT_EQ(core.brakeHandle, kEmergency);
+    EXPECT_EQ(core.powerHandle, 0);
+    EXPECT_EQ(core.reverserHandle, 0);
+    EXPECT_EQ(core.operatingMode, 0);
+    EXPECT_FALSE(core.toggleLamp);
+    EXPECT_EQ(core.zoneDistanceLeft, -1.0);
+    EXPECT_EQ(core.randomTimerCount, 80);
+    EXPECT_EQ(core.sideCountdownStart, 12);
+    EXPECT_EQ(core.sideDeadlineClock, -1);
+    for (int32_t side : {core.sideOneState, core.sideTwoState, core.sideOneActivity, core.sideTwoActivity}) {
+        EXPECT_EQ(side, 3);
+    }
+    EXPECT_EQ(core.currentState.time, -1);
+    EXPECT_TRUE(core.ato.enabled);
+    EXPECT_TRUE(core.ato.stopTargetActiveB);
+    EXPECT_EQ(displayDouble().calls, std::vector<std::string>{"reset"});
+}
+
+TEST_F(Core, WithoutAVehicleSpecTheBrakeStartsReleasedAndLoadClearsHandles) {
+    core.initialize(0);
+    EXPECT_EQ(core.brakeHandle, 0);
+    core.setPower(-7);  // stored unchecked
+    core.setBrake(99);
+    EXPECT_EQ(core.powerHandle, -7);
+    EXPECT_EQ(core.brakeHandle, 99);
+    core.load();
+    EXPECT_EQ(core.powerHandle, 0);
+    EXPECT_EQ(core.brakeHandle, 0);
+    EXPECT_EQ(core.pluginVersion(), 0x20000);
+}
+
+TEST_F(Core, ModeSelectorMovesOnlyWithTheBrakeAtTheEmergencyNotch) {
+    const struct {
+        int32_t mode, key, brake, expected;
+    } cases[] = {
+        {0, 14, kEmergency, 1},     {1, 14, kEmergency, 1}, {2, 14, kEmergency, 0}, {0, 15, kEmergency, 2},
+        {1, 15, kEmergency, 0},     {2, 15, kEmergency, 2}, {0, 14, kEmergency - 1, 0},
+        {1, 15, kEmergency + 1, 1}, {2, 14, 0, 2},
+    };
+    startRun();
+    for (const auto& c : cases) {
+        core.operatingMode = c.mode;
+        core.setBrake(c.brake);
+        core.keyDown(c.key);
+        EXPECT_EQ(core.operatingMode, c.expected) << c.mode << " key " << c.key << " brake " << c.brake;
+    }
+}
+
+TEST_F(Core, KeyZeroEngagesOnlyFromModeTwoWithPowerPermittedAndHandlesAtRest) {
+    const struct {
+        int32_t mode;
+        bool slot201;
+        int32_t brake, power, reverser;
+        bool engages;
+    } cases[] = {
+        {2, true, 0, 0, 1, true},  {1, true, 0, 0, 1, false}, {0, true, 0, 0, 1, false}, {2, false, 0, 0, 1, false},
+        {2, true, 1, 0, 1, false}, {2, true, 0, 1, 1, false}, {2, true, 0, 0, 0, false}, {2, true, 0, 0, -1, false},
+    };
+    for (const auto& c : cases) {
+        core.ato = AtoController{};
+        core.ato.stopTargetActiveA = true;
+        core.ato.stopTargetActiveB = true;
+        core.ato.patternBrake = 5;
+        core.operatingMode = c.mode;
+        core.slot201Active = c.slot201;
+        core.setBrake(c.brake);
+        core.setPower(c.power);
+        core.setReverser(c.reverser);
+        core.keyDown(0);
+        EXPECT_EQ(core.ato.engaged, c.engages) << c.mode << c.slot201 << c.brake << c.power << c.reverser;
+        EXPECT_EQ(core.ato.enabled, c.engages);
+        EXPECT_EQ(core.ato.stopTargetActiveA, !c.engages);
+        EXPECT_EQ(core.ato.stopTargetActiveB, !c.engages);
+        EXPECT_EQ(core.ato.patternBrake, c.engages ? 0 : 5);
+    }
+}
+
+TEST_F(Core, KeysSevenAndTenToggleAndOtherKeysDoNothing) {
+    startRun();
+    core.setBrake(kEmergency);
+    for (int32_t key : {-1, 1, 2, 3, 4, 5, 6, 8, 9, 11, 12, 13, 16, 1000}) {
+        core.keyDown(key);
+        core.keyUp(key);
+    }
+    EXPECT_EQ(core.operatingMode, 0);
+    EXPECT_FALSE(core.toggleLamp);
+    EXPECT_FALSE(core.ato.panel73Suppressed);
+    EXPECT_FALSE(core.ato.engaged);
+
+    core.keyDown(7);
+    core.keyDown(10);
+    EXPECT_TRUE(core.ato.panel73Suppressed);
+    EXPECT_TRUE(core.toggleLamp);
+    core.keyDown(7);
+    core.keyDown(10);
+    EXPECT_FALSE(core.ato.panel73Suppressed);
+    EXPECT_FALSE(core.toggleLamp);
+}
+
+TEST_F(Core, DoorOpenDrawsTheSameTimersFromTheStartTimesMillisecond) {
+    const ScopedLocalTime fixed("2024-03-15T10:20:30.123");
+    startRun();
+    core.doorOpen();
+    EXPECT_EQ(displayDouble().calls, (std::vector<std::string>{"reset", "doorsOpened"}));
+    ASSERT_EQ(core.randomTimers.size(), 80U);
+    // The four-draw products wrap; about half are negative and sit on the floor.
+    const std::vector<int32_t> firstEight{7412, 2500, 2500, 2500, 4936, 7192, 2500, 6498};
+    EXPECT_TRUE(std::equal(firstEight.begin(), firstEight.end(), core.randomTimers.begin()));
+    for (int32_t timer : core.randomTimers) {
+        EXPECT_GE(timer, 2500);
+        EXPECT_LT(timer, 12500);
+    }
+    const std::vector<int32_t> first = core.randomTimers;
+    core.randomTimers.erase(core.randomTimers.begin(), core.randomTimers.begin() + 30);
+    core.doorOpen();
+    EXPECT_EQ(core.randomTimers, first);
+}
+
+TEST_F(Core, DoorOpenDrawsNothingForACountBelowOneAndAtMostTheCap) {
+    startRun();
+    const int32_t* storage = core.randomTimers.data();
+    for (int32_t count : {0, -5, std::numeric_limits<int32_t>::min()}) {
+        beacon(304, count);
+        core.doorOpen();
+        EXPECT_TRUE(core.randomTimers.empty()) << count;
+    }
+    beacon(304, std::numeric_limits<int32_t>::max());
+    core.doorOpen();
+    EXPECT_EQ(core.randomTimers.size(), VelorinPlugin::kRandomTimerCap);
+    EXPECT_EQ(core.randomTimers.data(), storage);  // drawn into the storage held since load
+}
+
+}  // namespace
+}  // namespace cabkit::velorin::test

@@ -1,0 +1,244 @@
+// Elapse up to the handle command: frame step, door timers, side values,
+// the controller's inputs and the command the train obeys.
+#include <limits>
+#include <vector>
+
+#include "core_fixture.h"
+
+namespace cabkit::velorin::test {
+namespace {
+
+constexpr int32_t kIntMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t kIntMax = std::numeric_limits<int32_t>::max();
+
+TEST_F(Core, FrameStepIsZeroOnTheFirstFrameAndWhenTimeGoesBack) {
+    startRun();
+    const struct {
+        int32_t time, step;
+    } frames[] = {{50000, 0}, {50016, 16}, {40000, 0}, {40100, 100}, {kIntMax - 5, kIntMax - 40105}};
+    for (const auto& f : frames) {
+        frame(f.time);
+        EXPECT_EQ(core.frameStepMs, f.step) << f.time;
+        EXPECT_EQ(core.lastTimeMs, f.time);
+    }
+    frame(kIntMin + 4);  // a 32-bit time difference wraps
+    EXPECT_EQ(core.frameStepMs, 10);
+    // The modules read this frame through the pointers they were given.
+    EXPECT_EQ(displayDouble().calls.back(), "update step=10 time=" + std::to_string(kIntMin + 4));
+}
+
+class DoorTimers : public Core {
+protected:
+    // At a platform: all four side values live, the train standing, the
+    // side countdown long.
+    void SetUp() override {
+        startRun();
+        frame(0);
+        beacon(306, 100000);
+        beacon(300, 3);
+    }
+};
+
+TEST_F(DoorTimers, OnlyTheFirstTwentyFourRunAndExpiredOnesMakeRoomInTheSameWalk) {
+    core.randomTimers = {50, 60};
+    core.randomTimers.resize(30, 5000);
+    frame(100);
+    ASSERT_EQ(core.randomTimers.size(), 28U);
+    const std::vector<int32_t> ran(core.randomTimers.begin(), core.randomTimers.begin() + 24);
+    EXPECT_EQ(ran, std::vector<int32_t>(24, 4900));
+    EXPECT_EQ(core.randomTimers[24], 5000);
+    EXPECT_EQ(core.randomTimers[27], 5000);
+}
+
+TEST_F(DoorTimers, SideActivityShowsATimerStrictlyInsideTheWindow) {
+    const struct {
+        int32_t timer, step;
+        int32_t activity;
+        bool kept;
+    } cases[] = {
+        {1300, 200, 1, true}, {1250, 50, 0, true}, {850, 50, 0, true}, {801, 0, 1, true},
+        {900, 1000, 0, false},  // jumps the window to below 0: removed, never seen
+        {1000, 1000, 0, true},  // at exactly 0 it stays
+    };
+    int32_t time = 0;
+    for (const auto& c : cases) {
+        core.randomTimers = {c.timer};
+        frame(time += c.step);
+        EXPECT_EQ(core.sideOneActivity, c.activity) << c.timer << " - " << c.step;
+        EXPECT_EQ(core.sideTwoActivity, c.activity);
+        EXPECT_EQ(core.randomTimers.size(), c.kept ? 1U : 0U);
+    }
+}
+
+TEST_F(DoorTimers, PowerPermittedHoldsTimersAndCountdownAndDarkensActivity) {
+    core.randomTimers = {1100};
+    frame(16);
+    EXPECT_EQ(core.sideOneActivity, 1);
+    const int32_t countdown = core.sideCountdownMs;
+    panel[201] = 1;
+    frame(1000);
+    EXPECT_EQ(core.randomTimers, std::vector<int32_t>{1084});
+    EXPECT_EQ(core.sideCountdownMs, countdown);
+    EXPECT_EQ(core.sideOneActivity, 0);
+    EXPECT_EQ(core.sideTwoActivity, 0);
+    EXPECT_EQ(core.sideOneState, 0);
+}
+
+TEST_F(DoorTimers, SwitchedOffSidesKeepThreeWhateverTheTimers) {
+    beacon(300, 1);  // side one only, side two switched off
+    beacon(300, 0);
+    beacon(300, 1);
+    core.randomTimers = {1100};
+    frame(16);
+    EXPECT_EQ(core.sideOneActivity, 1);
+    EXPECT_EQ(core.sideTwoActivity, 3);
+    EXPECT_EQ(core.sideTwoState, 3);
+}
+
+TEST_F(DoorTimers, CountdownTurnsAWaitingSideStateToOneWhenItRunsOut) {
+    beacon(306, 100);
+    beacon(300, 0);
+    beacon(300, 2);  // side two only; reloads the countdown with 100 ms
+    frame(50);
+    frame(100);
+    EXPECT_EQ(core.sideCountdownMs, 0);
+    EXPECT_EQ(core.sideTwoState, 0);
+    frame(101);
+    EXPECT_EQ(core.sideTwoState, 1);
+    EXPECT_EQ(core.sideOneState, 3);
+
+    core.sideCountdownMs = kIntMin + 10;
+    frame(kIntMax);
+    EXPECT_EQ(core.sideCountdownMs, kIntMin);  // saturates instead of wrapping
+}
+
+TEST_F(DoorTimers, DeadlineClockEndsTheCountdownTwelveSecondsBeforeIt) {
+    beacon(305, 93015);  // 09:30:15
+    const int32_t end = (9 * 3600 + 30 * 60 + 15 - 12) * 1000;
+    frame(end - 5000);
+    EXPECT_EQ(core.sideCountdownMs, 5000);
+    frame(end);
+    EXPECT_EQ(core.sideOneState, 0);
+    frame(end + 1);
+    EXPECT_EQ(core.sideOneState, 1);
+    EXPECT_EQ(core.sideTwoState, 1);
+}
+
+TEST_F(DoorTimers, DeadlineClockEarlierThanTwelveSecondsEndsItAtOnceAndAnyValueWraps) {
+    beacon(305, 5);
+    frame(0);
+    EXPECT_EQ(core.sideCountdownMs, -7000);
+    EXPECT_EQ(core.sideOneState, 1);
+
+    beacon(300, 3);
+    beacon(305, kIntMax);  // 214748:36:47, far beyond a day: wraps, no overflow
+    frame(1000);
+    EXPECT_EQ(core.sideCountdownMs, static_cast<int32_t>(773094995000LL % 4294967296LL) - 1000);
+}
+
+TEST_F(DoorTimers, LeavingTheFiveMetreZoneSwitchesAllSidesOff) {
+    core.randomTimers = {1100};
+    for (int32_t t = 100; t <= 400; t += 100) {
+        frame(t, 36.0F);  // 1 m a frame
+    }
+    EXPECT_EQ(core.sideOneState, 0);
+    frame(500, 36.0F);
+    frame(600, 36.0F);
+    for (int32_t side : {core.sideOneState, core.sideTwoState, core.sideOneActivity, core.sideTwoActivity}) {
+        EXPECT_EQ(side, 3);
+    }
+}
+
+TEST_F(Core, CabSignalCodeMapsToTheControllersSignalCodeUnlessCutOut) {
+    startRun();
+    const int32_t expected[] = {0, 0, 0, 1, 0, 2, 3, 4, 5, 6, 0};
+    for (int32_t cab = 0; cab <= 10; ++cab) {
+        panel[72] = cab;
+        panel[59] = 0;
+        frame(cab * 10);
+        EXPECT_EQ(core.ato.signalCode, expected[cab]) << cab;
+        panel[59] = 1;
+        frame(cab * 10 + 1);
+        EXPECT_EQ(core.ato.signalCode, 0) << cab;
+    }
+    panel[59] = 0;
+    panel[72] = -9;
+    frame(200);
+    EXPECT_EQ(core.ato.signalCode, 0);
+}
+
+TEST_F(Core, DriverHandlesDisengageExceptReverserAndBrakeWhileTheCabSignalBrakes) {
+    startRun();
+    const struct {
+        int32_t power, reverser, brake, slot57, slot58;
+        bool staysEngaged;
+    } cases[] = {
+        {0, 1, 0, 0, 0, true},  {1, 1, 0, 0, 0, false}, {1, 1, 0, 1, 1, false}, {0, 0, 0, 0, 0, false},
+        {0, 0, 0, 1, 0, true},  {0, 1, 3, 0, 0, false}, {0, 1, 3, 0, 1, true},  {0, -1, 9, 1, 1, true},
+    };
+    int32_t time = 0;
+    for (const auto& c : cases) {
+        core.ato.engaged = true;
+        core.setPower(c.power);
+        core.setReverser(c.reverser);
+        core.setBrake(c.brake);
+        panel[57] = c.slot57;
+        panel[58] = c.slot58;
+        frame(time += 16);
+        EXPECT_EQ(core.ato.engaged, c.staysEngaged) << c.power << c.reverser << c.brake << c.slot57 << c.slot58;
+    }
+}
+
+TEST_F(Core, PowerHandleMapsByModeAndPassesOnlyWhilePermitted) {
+    startRun();
+    // Handle positions 0..7 in modes 0, 1, 2; no position gives notch 6.
+    const int32_t expected[3][8] = {{0, 1, 2, 4, 5, 5, 6, 7}, {0, 1, 2, 4, 5, 8, 6, 7}, {0, 1, 2, 4, 5, 7, 6, 7}};
+    int32_t time = 0;
+    for (int32_t mode = 0; mode <= 2; ++mode) {
+        core.operatingMode = mode;
+        for (int32_t handle = 0; handle < 8; ++handle) {
+            core.setPower(handle);
+            panel[201] = 1;
+            EXPECT_EQ(frame(time += 16).power, expected[mode][handle]) << mode << " " << handle;
+            panel[201] = 0;
+            EXPECT_EQ(frame(time += 16).power, 0);
+        }
+    }
+}
+
+TEST_F(Core, ModeZeroAlwaysCommandsTheEmergencyNotchButFollowsReverserAndPower) {
+    startRun();
+    core.setBrake(0);
+    core.setReverser(-1);
+    core.setPower(4);
+    panel[201] = 1;
+    const HandleCommand command = frame(0);
+    EXPECT_EQ(command.brake, kEmergency);
+    EXPECT_EQ(command.reverser, -1);
+    EXPECT_EQ(command.power, 5);
+    EXPECT_EQ(command.constantSpeed, 0);
+}
+
+TEST_F(Core, EngagedControllerDrivesUntilBeaconDisablesIt) {
+    startRun();
+    panel[72] = 9;  // 67 km/h
+    engageInModeTwo(0);
+    HandleCommand command = frame(100);
+    EXPECT_TRUE(core.ato.engaged);
+    EXPECT_EQ(command.reverser, 1);
+    EXPECT_EQ(command.power, 7);
+    EXPECT_EQ(command.brake, 0);
+
+    beacon(523, 0);
+    command = frame(200, 30.0F);
+    EXPECT_TRUE(core.ato.engaged);
+    EXPECT_EQ(command.power, 0);
+    EXPECT_EQ(command.brake, 3);
+
+    panel[201] = 0;  // power cut wins even over the controller
+    core.ato.enabled = true;
+    EXPECT_EQ(frame(300, 30.0F).power, 0);
+}
+
+}  // namespace
+}  // namespace cabkit::velorin::test
