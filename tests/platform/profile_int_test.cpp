@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 
@@ -25,6 +26,9 @@ struct ProfileCase {
     int32_t fallback;
     uint32_t expected;
 };
+
+// ctest lists a case by its name rather than by its bytes.
+void PrintTo(const ProfileCase& row, std::ostream* out) { *out << row.name; }
 
 // Most rows ask for Speed in MaxSpd with the default 120.
 ProfileCase speed(const char* name, std::optional<std::string> text, uint32_t expected) {

@@ -9,8 +9,14 @@
 namespace cabkit::test {
 
 // Creates and returns a new, empty folder under the system's temporary
-// folder, named from `prefix`, the process id and a counter.
+// folder, named from `prefix`, the process id, a random number and a counter.
 std::filesystem::path freshTempFolder(const std::string& prefix);
+
+// Removes `path` with everything below it; errors are ignored. Unlike
+// std::filesystem::remove_all this also works on Windows when paths below
+// it are longer than the system's classic 260-character limit, which tests
+// of path limits create on purpose.
+void removeTree(const std::filesystem::path& path);
 
 // Removes a folder made by freshTempFolder, with its contents, when the
 // object goes out of scope.
