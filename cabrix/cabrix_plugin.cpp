@@ -22,9 +22,9 @@ void CabrixPlugin::dispose() {}
 
 int32_t CabrixPlugin::pluginVersion() const { return CABKIT_PLUGIN_VERSION; }
 
-void CabrixPlugin::setVehicleSpec(const VehicleSpec& spec) {
-    serviceNotches = spec.brakeNotches;
-    // Wraps as 32-bit arithmetic does for a spec at the int32 maximum.
+void CabrixPlugin::setVehicleSpec(const VehicleSpec& vehicle) {
+    serviceNotches = vehicle.brakeNotches;
+    // Wraps as 32-bit arithmetic does for a vehicle at the int32 maximum.
     emergencyNotch = platform::wrappingAdd(serviceNotches, 1);
 }
 

@@ -28,7 +28,7 @@ public:
     void load();
     void dispose();
     int32_t pluginVersion() const;
-    void setVehicleSpec(const VehicleSpec& spec);
+    void setVehicleSpec(const VehicleSpec& vehicle);
     void initialize(int32_t brake);
     // panel and sound hold the host's CABKIT_PANEL_SLOTS and
     // CABKIT_SOUND_SLOTS slots.

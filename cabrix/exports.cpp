@@ -15,7 +15,7 @@ extern "C" {
 CABKIT_EXPORT void CABKIT_CALL Load(void) { plugin.load(); }
 CABKIT_EXPORT void CABKIT_CALL Dispose(void) { plugin.dispose(); }
 CABKIT_EXPORT int32_t CABKIT_CALL GetPluginVersion(void) { return plugin.pluginVersion(); }
-CABKIT_EXPORT void CABKIT_CALL SetVehicleSpec(VehicleSpec spec) { plugin.setVehicleSpec(spec); }
+CABKIT_EXPORT void CABKIT_CALL SetVehicleSpec(VehicleSpec vehicle) { plugin.setVehicleSpec(vehicle); }
 CABKIT_EXPORT void CABKIT_CALL Initialize(int32_t brake) { plugin.initialize(brake); }
 CABKIT_EXPORT HandleCommand CABKIT_CALL Elapse(VehicleState state, int32_t* panel, int32_t* sound) {
     return plugin.elapse(state, panel, sound);

@@ -41,7 +41,7 @@ CABKIT_EXPORT void CABKIT_CALL Dispose(void);
 /* Any time; returns CABKIT_PLUGIN_VERSION. */
 CABKIT_EXPORT int32_t CABKIT_CALL GetPluginVersion(void);
 /* Once after Load and before the first Initialize. */
-CABKIT_EXPORT void CABKIT_CALL SetVehicleSpec(VehicleSpec spec);
+CABKIT_EXPORT void CABKIT_CALL SetVehicleSpec(VehicleSpec vehicle);
 /* At each start or restart of a run; the argument is the host's initial
  * handle setting, which no plug-in reads. */
 CABKIT_EXPORT void CABKIT_CALL Initialize(int32_t brake);

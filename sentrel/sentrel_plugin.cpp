@@ -19,9 +19,9 @@ void SentrelPlugin::dispose() {}
 
 int32_t SentrelPlugin::getPluginVersion() const { return CABKIT_PLUGIN_VERSION; }
 
-void SentrelPlugin::setVehicleSpec(const VehicleSpec& spec) {
-    emergencyNotch = platform::wrappingAdd(spec.brakeNotches, 1);
-    checkNotch = spec.checkNotch;
+void SentrelPlugin::setVehicleSpec(const VehicleSpec& vehicle) {
+    emergencyNotch = platform::wrappingAdd(vehicle.brakeNotches, 1);
+    checkNotch = vehicle.checkNotch;
 }
 
 // The file is read again at every start of a run, so an edit between runs

@@ -32,7 +32,7 @@ public:
     void load();
     void dispose();
     int32_t getPluginVersion() const;
-    void setVehicleSpec(const VehicleSpec& spec);
+    void setVehicleSpec(const VehicleSpec& vehicle);
     void initialize(int32_t initialHandles);
     HandleCommand elapse(const VehicleState& state, int32_t* panel, int32_t* sound);
     void setPower(int32_t notch);

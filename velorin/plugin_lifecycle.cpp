@@ -24,8 +24,8 @@ void VelorinPlugin::dispose() {}
 
 int32_t VelorinPlugin::pluginVersion() const { return kPluginVersion; }
 
-void VelorinPlugin::setVehicleSpec(const VehicleSpec& spec) {
-    emergencyNotch = platform::wrappingAdd(spec.brakeNotches, 1);
+void VelorinPlugin::setVehicleSpec(const VehicleSpec& vehicle) {
+    emergencyNotch = platform::wrappingAdd(vehicle.brakeNotches, 1);
 }
 
 void VelorinPlugin::initialize(int32_t /*brake*/) {

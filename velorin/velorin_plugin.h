@@ -50,7 +50,7 @@ public:
     void load();
     void dispose();
     int32_t pluginVersion() const;
-    void setVehicleSpec(const VehicleSpec& spec);
+    void setVehicleSpec(const VehicleSpec& vehicle);
     void initialize(int32_t brake);
     // panel and sound hold CABKIT_PANEL_SLOTS and CABKIT_SOUND_SLOTS slots.
     HandleCommand elapse(const VehicleState& state, int32_t* panel, int32_t* sound);

@@ -260,6 +260,19 @@ TEST_F(CabrixBox, RollbackTripsAndClearsOnlyStandingAtTheEmergencyNotch) {
     EXPECT_EQ(panel(58), 0);
 }
 
+// The trip looks at the driver's reverser, not at the one the brake demand
+// already cut to neutral.
+TEST_F(CabrixBox, RollbackTripsWhileTheServiceBrakeAlreadyHolds) {
+    selectMode(2);
+    lib->SetSignal(11);  // permits nothing: service brake, reverser cut
+    lib->SetReverser(1);
+    const HandleCommand braking = frame(0.0F);
+    ASSERT_EQ(braking.brake, kService);
+    ASSERT_EQ(braking.reverser, 0);
+    EXPECT_EQ(frame(-6.0F).brake, kEmergency);
+    EXPECT_EQ(panel(55), 1);
+}
+
 // An inactive frame forgets where the brake handle stands.
 TEST_F(CabrixBox, RollbackNeedsTheHandleMovedAgainAfterAnInactiveFrame) {
     lib->SetSignal(25);

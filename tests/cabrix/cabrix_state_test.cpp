@@ -94,7 +94,7 @@ TEST(CabrixState, InitializeResetsTheRunAndKeepsSignalHandlesAndStorage) {
 
 TEST(CabrixState, BrakeAtEmergencyFollowsTheNotchOfTheVehicle) {
     CabrixPlugin plugin;
-    plugin.setBrake(0);  // before the spec the emergency notch is 0
+    plugin.setBrake(0);  // before SetVehicleSpec the emergency notch is 0
     EXPECT_TRUE(plugin.cabrix.brakeAtEmergency);
     plugin.setVehicleSpec(VehicleSpec{8, 5, 1, 0, 10});
     plugin.setBrake(9);
@@ -142,6 +142,26 @@ TEST(CabrixState, UndecidableSpeedCountsAsWithinThePermittedSpeed) {
     EXPECT_EQ(command.brake, 0);
     command = plugin.elapse(at(0.0F), frame.panel.data(), frame.sound.data());
     EXPECT_EQ(command.brake, 8);
+}
+
+// The rollback test never trips on an undecidable speed, and "not moving
+// forward" holds for it, so the trip can be cleared.
+TEST(CabrixState, UndecidableSpeedNeitherTripsNorHoldsTheRollback) {
+    CabrixPlugin plugin;
+    plugin.setVehicleSpec(VehicleSpec{8, 5, 1, 0, 10});
+    plugin.initialize(0);
+    Frame frame;
+    frame.panel[75] = 1;
+    plugin.setSignal(25);
+    plugin.setReverser(1);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    plugin.elapse(at(nan), frame.panel.data(), frame.sound.data());
+    EXPECT_FALSE(plugin.cabrix.rollbackTripped);
+    plugin.elapse(at(-6.0F), frame.panel.data(), frame.sound.data());
+    ASSERT_TRUE(plugin.cabrix.rollbackTripped);
+    plugin.setBrake(9);
+    plugin.elapse(at(nan), frame.panel.data(), frame.sound.data());
+    EXPECT_FALSE(plugin.cabrix.rollbackTripped);
 }
 
 TEST(CabrixState, BackingReleasesSpeedAndRunChecks) {

@@ -106,6 +106,24 @@ TEST(RandomTimes, ProductsWrapAndTheRemainderKeepsItsSign) {
     EXPECT_EQ(drawnLength(0, 100, kMin, 1, 1), 48);
 }
 
+// The seed second alone fixes both lengths, on every platform: three draws
+// for the tone period first, then three for the test.
+TEST(RandomTimes, SeedSecondFixesBothLengths) {
+    struct Pinned {
+        uint32_t second;
+        int32_t tonePeriodMs;
+        int32_t selfTestDurationMs;
+    };
+    for (const Pinned& p : {Pinned{0, 275, 2031}, Pinned{9, 327, 2196}, Pinned{60, 287, 2141}}) {
+        platform::CrtRandom random;
+        random.seed(12345);  // a previous run's state must not matter
+        random.next();
+        const RandomTimes times = drawRandomTimes(random, p.second);
+        EXPECT_EQ(times.tonePeriodMs, p.tonePeriodMs) << p.second;
+        EXPECT_EQ(times.selfTestDurationMs, p.selfTestDurationMs) << p.second;
+    }
+}
+
 TEST(RandomTimes, EverySeedSecondGivesLengthsInRange) {
     for (uint32_t second = 0; second <= 60; ++second) {
         platform::CrtRandom random;

@@ -248,7 +248,9 @@ TEST_F(Ato, FinalStopRunsWhileDisabledToo) {
     ato.engaged = true;
     ato.stopTargetActiveB = true;
     ato.stopDistanceB = 5.0;
-    frame(0.5, 100);  // patternBrake is 3 from the disabled frame: the last column
+    // The sequence starts before the disabled branch sets patternBrake to 3,
+    // so its key is the 0 left from load; the next frame applies that key's first step.
+    frame(0.5, 100);
     frame(0.5, 100);
     EXPECT_EQ(ato.stopSequenceBase, 0);
     EXPECT_EQ(ato.patternBrake, 1);
