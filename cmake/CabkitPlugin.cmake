@@ -23,6 +23,9 @@ function(cabkit_plugin_link_rules target)
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
       target_link_options(${target} PRIVATE -Wl,--enable-stdcall-fixup)
     endif()
+    # Release DLLs go to users: no symbol table (the checks read the export
+    # table, which stays).
+    target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-s>)
     set_target_properties(${target} PROPERTIES PREFIX "" IMPORT_PREFIX "")
   else()
     target_link_options(${target} PRIVATE
