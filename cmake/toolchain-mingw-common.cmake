@@ -9,7 +9,8 @@
 # -static below), so nothing but system DLLs is needed beside them.
 #
 # C runtime: msvcrt.dll, the one Debian's mingw-w64 runtime and libstdc++ are
-# built against, present on every Windows release.
+# built against, present on every Windows release. The static winpthread
+# imports GetTickCount64, so the DLLs need Windows Vista or later.
 set(CMAKE_SYSTEM_NAME Windows)
 if(CABKIT_MINGW_TRIPLE MATCHES "^i686")
   set(CMAKE_SYSTEM_PROCESSOR x86)
