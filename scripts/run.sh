@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the plug-ins and shows what each exports and the interface version it
-# reports.
+# Builds the plug-ins and simhost, then replays the bundled demo scenario:
+# the event log on the terminal, the chart in build/demo.svg.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,7 +8,6 @@ scripts/install-deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default
 
-for plugin in build/plugins/*.so; do
-  echo "== $plugin =="
-  nm -D --defined-only "$plugin" | awk '{print "  " $3}'
-done
+build/sim/simhost run scenarios/demo.toml --plot build/demo.svg --summary build/demo.json
+echo
+echo "chart: build/demo.svg   summary: build/demo.json"

@@ -1,0 +1,107 @@
+// The human-readable account of a replay: what the driver and the route did,
+// and what each plug-in did in return (modes, engagement, lamps, sounds,
+// brake applications and power cuts, each attributed to the plug-in that
+// imposed it), with time and location.
+//
+// A plug-in output that flaps (a brake on and off every frame at the limit
+// of a permitted speed, a train creeping at a stop) is told twice; its
+// further changes are folded into one line once it has settled.
+//
+// Engagement of the train-operation controller is not visible in any panel
+// slot; the log infers it from key 0 being accepted (mode 2 shown in slot 75,
+// slot 201 set, handles released and reverser forward) and its release from
+// the driver's handles, as the vehicle plug-in does.
+#ifndef CABKIT_SIM_EVENT_LOG_H
+#define CABKIT_SIM_EVENT_LOG_H
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host_arrays.h"
+#include "replay.h"
+
+namespace cabkit::sim {
+
+struct LogEntry {
+    int64_t elapsedMs;
+    int64_t timeOfDayMs;
+    double location;
+    double speed;
+    std::string source;  // "driver", "route", a plug-in's name, "train", "outside"
+    std::string text;
+};
+
+// A standstill after running.
+struct StopRecord {
+    int64_t elapsedMs;
+    double location;
+    std::string station;  // nearest station within reach, or empty
+    double offset;        // location - station location
+};
+
+class EventLog : public ReplayObserver {
+public:
+    // `out` may be null: entries are then only collected.
+    explicit EventLog(std::FILE* out) : out_(out) {}
+
+    void onStart(const ReplayContext& context) override;
+    void onInput(const InputEvent& event) override;
+    void onFrame(const Frame& frame) override;
+    void onEnd(const Frame& last) override;
+
+    const std::vector<LogEntry>& entries() const { return entries_; }
+    const std::vector<StopRecord>& stops() const { return stops_; }
+
+    // Stations further than this from a stop are not named for it.
+    static constexpr double kStationReach = 50.0;
+    // Changes of one output closer together than this are folded.
+    static constexpr int64_t kQuietMs = 1000;
+
+private:
+    void add(int64_t elapsedMs, int64_t timeOfDayMs, double location, double speed, std::string source,
+             std::string text);
+    // A change of the output named `topic`; folded when it flaps.
+    void change(const Frame& frame, const std::string& topic, std::string source, std::string text);
+    // Tells the folded changes of outputs quiet for kQuietMs (all of them when `all`).
+    void reportFolded(const Frame& frame, bool all);
+    void narratePanel(const Frame& frame);
+    void narrateSounds(const Frame& frame);
+    void narrateInterventions(const Frame& frame);
+    void narrateEngagement(const Frame& frame);
+    void narrateMotion(const Frame& frame);
+
+    std::FILE* out_;
+    const Scenario* scenario_ = nullptr;
+    std::array<std::string, 3> names_;
+    std::size_t vehicle_ = 0;
+    int32_t emergencyNotch_ = 0;
+    DriverHandles driver_;
+    std::array<int32_t, CABKIT_PANEL_SLOTS> panel_{};
+    std::array<int32_t, CABKIT_SOUND_SLOTS> sound_{};
+    std::array<int32_t, 3> imposedBrake_{};
+    std::array<int32_t, 3> highestBrake_{};
+    std::array<int64_t, 3> brakeSinceMs_{};
+    std::array<bool, 3> cutting_{};
+    bool atoEngaged_ = false;
+    double lastSpeed_ = 0.0;
+    std::vector<LogEntry> entries_;
+    std::vector<StopRecord> stops_;
+
+    struct Topic {
+        std::string name;
+        std::string source;
+        int64_t changeBeforeLastMs = 0;
+        int64_t lastChangeMs = 0;
+        int64_t lastChangeClockMs = 0;
+        int32_t folded = 0;
+        std::string lastText;
+    };
+    std::vector<Topic> topics_;
+};
+
+}  // namespace cabkit::sim
+
+#endif  // CABKIT_SIM_EVENT_LOG_H

@@ -1,0 +1,183 @@
+#include "expectation_checker.h"
+
+#include <cmath>
+
+#include <fmt/format.h>
+
+#include "clock_text.h"
+
+namespace cabkit::sim {
+namespace {
+
+std::string where(const Frame& frame) {
+    return fmt::format("at {} (+{:.3f} s, {:.1f} m)", formatClock(frame.timeOfDayMs),
+                       static_cast<double>(frame.elapsedMs) / 1000.0, frame.location);
+}
+
+}  // namespace
+
+ExpectationChecker::ExpectationChecker(const Scenario& scenario, bool stopOnFailure)
+    : scenario_(scenario), stopOnFailure_(stopOnFailure) {
+    for (const Expectation& expectation : scenario.expectations) {
+        ExpectationResult result;
+        result.expectation = &expectation;
+        results_.push_back(result);
+    }
+}
+
+void ExpectationChecker::onStart(const ReplayContext& context) {
+    host_ = &context.host;
+    lastSpeed_ = scenario_.start.speed;
+}
+
+int32_t ExpectationChecker::passed() const {
+    int32_t count = 0;
+    for (const ExpectationResult& result : results_) count += result.state == ExpectationResult::State::Passed ? 1 : 0;
+    return count;
+}
+
+double ExpectationChecker::read(const Quantity& q, const Frame& frame, const PluginHost& host) {
+    const auto plugin = [&]() -> const HandleCommand& { return frame.commands[host.positionOf(q.index)]; };
+    switch (q.kind) {
+        case Quantity::Kind::Panel: return frame.panel[q.index];
+        case Quantity::Kind::Sound: return frame.sound[q.index];
+        case Quantity::Kind::Brake: return frame.combined.brake;
+        case Quantity::Kind::Power: return frame.combined.power;
+        case Quantity::Kind::Reverser: return frame.combined.reverser;
+        case Quantity::Kind::Speed: return frame.speed;
+        case Quantity::Kind::Location: return frame.location;
+        case Quantity::Kind::PluginBrake: return plugin().brake;
+        case Quantity::Kind::PluginPower: return plugin().power;
+        case Quantity::Kind::PluginReverser: return plugin().reverser;
+    }
+    return 0.0;
+}
+
+bool ExpectationChecker::holds(const Expectation& x, double value) const {
+    return (!x.low || value >= *x.low) && (!x.high || value <= *x.high);
+}
+
+int64_t ExpectationChecker::dueMs(const Trigger& trigger) const {
+    return trigger.kind == Trigger::Kind::TimeOfDay ? trigger.ms - scenario_.start.timeOfDayMs : trigger.ms;
+}
+
+// The frame is at or past the trigger.
+bool ExpectationChecker::reached(const Trigger& trigger, const Frame& frame) const {
+    if (trigger.kind == Trigger::Kind::Location) return frame.location >= trigger.location;
+    return frame.elapsedMs >= dueMs(trigger);
+}
+
+// The frame is strictly past the trigger: a span ending there has closed.
+bool ExpectationChecker::beyond(const Trigger& trigger, const Frame& frame) const {
+    if (trigger.kind == Trigger::Kind::Location) return frame.location > trigger.location;
+    return frame.elapsedMs > dueMs(trigger);
+}
+
+void ExpectationChecker::pass(ExpectationResult& result, std::string detail) {
+    result.state = ExpectationResult::State::Passed;
+    result.detail = std::move(detail);
+}
+
+void ExpectationChecker::fail(ExpectationResult& result, std::string detail) {
+    result.state = ExpectationResult::State::Failed;
+    result.detail = std::move(detail);
+    ++failed_;
+}
+
+void ExpectationChecker::checkStationStop(ExpectationResult& result, const Frame& frame) {
+    const Expectation& x = *result.expectation;
+    if (!(lastSpeed_ != 0.0 && frame.speed == 0.0)) return;
+    for (const Station& station : scenario_.route.stations) {
+        if (station.name != x.station) continue;
+        const double offset = frame.location - station.location;
+        if (std::fabs(offset) <= x.within) {
+            pass(result, fmt::format("stopped {:+.2f} m from the mark {}", offset, where(frame)));
+        } else if (result.detail.empty() || std::fabs(offset) < 100.0) {
+            result.detail = fmt::format("nearest stop {:+.2f} m from the mark {}", offset, where(frame));
+        }
+    }
+}
+
+void ExpectationChecker::onFrame(const Frame& frame) {
+    for (ExpectationResult& result : results_) {
+        if (result.state != ExpectationResult::State::Open) continue;
+        const Expectation& x = *result.expectation;
+        switch (x.timing) {
+            case Expectation::Timing::StationStop:
+                checkStationStop(result, frame);
+                break;
+            case Expectation::Timing::AtEnd:
+                break;
+            case Expectation::Timing::Instant: {
+                if (!reached(x.from, frame)) break;
+                const double value = read(x.quantity, frame, *host_);
+                if (holds(x, value)) {
+                    pass(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
+                } else {
+                    fail(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
+                }
+                break;
+            }
+            case Expectation::Timing::Throughout:
+            case Expectation::Timing::Sometime: {
+                if (beyond(x.to, frame)) {
+                    result.closed = true;
+                    if (x.timing == Expectation::Timing::Throughout && result.entered) {
+                        pass(result, "held throughout the span");
+                        break;
+                    }
+                }
+                const bool inside = reached(x.from, frame) && !beyond(x.to, frame);
+                if (!inside) break;
+                result.entered = true;
+                const double value = read(x.quantity, frame, *host_);
+                if (x.timing == Expectation::Timing::Throughout && !holds(x, value)) {
+                    fail(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
+                } else if (x.timing == Expectation::Timing::Sometime && holds(x, value)) {
+                    pass(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
+                }
+                break;
+            }
+        }
+    }
+    lastSpeed_ = frame.speed;
+}
+
+void ExpectationChecker::onEnd(const Frame& last) {
+    for (ExpectationResult& result : results_) {
+        if (result.state != ExpectationResult::State::Open) continue;
+        const Expectation& x = *result.expectation;
+        switch (x.timing) {
+            case Expectation::Timing::AtEnd: {
+                const double value = read(x.quantity, last, *host_);
+                if (holds(x, value)) {
+                    pass(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(last)));
+                } else {
+                    fail(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(last)));
+                }
+                break;
+            }
+            case Expectation::Timing::StationStop:
+                fail(result, result.detail.empty() ? std::string("the train never stopped there") : result.detail);
+                break;
+            case Expectation::Timing::Instant:
+                fail(result, fmt::format("the run ended {} before that point", where(last)));
+                break;
+            case Expectation::Timing::Throughout:
+                if (result.entered && reached(x.to, last)) {
+                    pass(result, "held throughout the span");
+                } else if (!result.entered) {
+                    fail(result, fmt::format("the run ended {} before the span began", where(last)));
+                } else {
+                    fail(result, fmt::format("the run ended {} before the span closed", where(last)));
+                }
+                break;
+            case Expectation::Timing::Sometime:
+                fail(result, result.entered ? std::string("never held within the span")
+                                            : fmt::format("the run ended {} before the span began", where(last)));
+                break;
+        }
+    }
+}
+
+}  // namespace cabkit::sim

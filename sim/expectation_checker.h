@@ -1,0 +1,58 @@
+// Evaluates a scenario's expectations frame by frame, so that a failure is
+// known at the frame it happens (and can end the run there).
+#ifndef CABKIT_SIM_EXPECTATION_CHECKER_H
+#define CABKIT_SIM_EXPECTATION_CHECKER_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "replay.h"
+
+namespace cabkit::sim {
+
+struct ExpectationResult {
+    const Expectation* expectation = nullptr;
+    enum class State { Open, Passed, Failed } state = State::Open;
+    std::string detail;  // why it failed, or where it was met
+    // Span bookkeeping.
+    bool entered = false;
+    bool closed = false;
+};
+
+class ExpectationChecker : public ReplayObserver {
+public:
+    ExpectationChecker(const Scenario& scenario, bool stopOnFailure);
+
+    void onStart(const ReplayContext& context) override;
+    void onFrame(const Frame& frame) override;
+    void onEnd(const Frame& last) override;
+    bool stopRequested() const override { return stopOnFailure_ && failed_ > 0; }
+
+    const std::vector<ExpectationResult>& results() const { return results_; }
+    int32_t failed() const { return failed_; }
+    int32_t passed() const;
+
+    // The value an expectation reads from a frame.
+    static double read(const Quantity& quantity, const Frame& frame, const PluginHost& host);
+
+private:
+    bool holds(const Expectation& x, double value) const;
+    int64_t dueMs(const Trigger& trigger) const;
+    bool reached(const Trigger& trigger, const Frame& frame) const;
+    bool beyond(const Trigger& trigger, const Frame& frame) const;
+    void pass(ExpectationResult& result, std::string detail);
+    void fail(ExpectationResult& result, std::string detail);
+    void checkStationStop(ExpectationResult& result, const Frame& frame);
+
+    const Scenario& scenario_;
+    const PluginHost* host_ = nullptr;
+    bool stopOnFailure_;
+    int32_t failed_ = 0;
+    double lastSpeed_ = 0.0;
+    std::vector<ExpectationResult> results_;
+};
+
+}  // namespace cabkit::sim
+
+#endif  // CABKIT_SIM_EXPECTATION_CHECKER_H

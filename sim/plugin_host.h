@@ -1,0 +1,76 @@
+// The host side of the plug-in interface: the three libraries in their
+// calling order, the shared arrays, and the order of calls a run needs
+// (Load, SetVehicleSpec, Initialize, then frames with the events between
+// them, Dispose). Every event goes to every plug-in, in calling order.
+#ifndef CABKIT_SIM_PLUGIN_HOST_H
+#define CABKIT_SIM_PLUGIN_HOST_H
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "command_combiner.h"
+#include "host_records.h"
+#include "plugin_module.h"
+#include "shared_panel.h"
+
+namespace cabkit::sim {
+
+inline constexpr std::size_t kPluginCount = 3;
+
+class PluginHost {
+public:
+    // `order` names the plug-ins (indices into kPluginNames) in calling order.
+    PluginHost(const std::filesystem::path& folder, const std::array<int32_t, kPluginCount>& order,
+               bool zeroUnwrittenPanel);
+    ~PluginHost();
+    PluginHost(const PluginHost&) = delete;
+    PluginHost& operator=(const PluginHost&) = delete;
+
+    // Load, SetVehicleSpec and Initialize, then the driver's starting handles.
+    void start(const VehicleSpec& spec, const DriverHandles& handles);
+    void dispose();
+
+    void setReverser(int32_t position);
+    void setPower(int32_t notch);
+    void setBrake(int32_t notch);
+    void keyDown(int32_t key);
+    void keyUp(int32_t key);
+    void hornBlow(int32_t type);
+    void doorOpen();
+    void doorClose();
+    void setSignal(int32_t aspect);
+    void setBeaconData(const BeaconData& beacon);
+
+    // The outside component's turn comes first in each frame: write its slots
+    // between beginStandIn and elapse.
+    void beginStandIn() { arrays_.beginTurn(0); }
+    void writeStandIn(int32_t slot, int32_t value) { arrays_.panel()[slot] = value; }
+
+    // Elapse of each plug-in in calling order; the commands come back in that order.
+    const std::array<HandleCommand, kPluginCount>& elapse(const VehicleState& state);
+
+    const int32_t* panel() const { return arrays_.panel(); }
+    const int32_t* sound() const { return arrays_.sound(); }
+    const SharedArrays& arrays() const { return arrays_; }
+    // Position in calling order -> index into kPluginNames.
+    int32_t pluginAt(std::size_t position) const { return order_[position]; }
+    const std::string& nameAt(std::size_t position) const { return modules_[position]->name(); }
+    // Position of a plug-in in calling order.
+    std::size_t positionOf(int32_t pluginIndex) const;
+
+private:
+    template <typename Call>
+    void broadcast(const char* function, Call call);
+
+    std::array<int32_t, kPluginCount> order_;
+    std::array<std::unique_ptr<PluginModule>, kPluginCount> modules_;
+    SharedArrays arrays_;
+    std::array<HandleCommand, kPluginCount> commands_{};
+    bool started_ = false;
+};
+
+}  // namespace cabkit::sim
+
+#endif  // CABKIT_SIM_PLUGIN_HOST_H

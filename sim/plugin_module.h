@@ -1,0 +1,44 @@
+// One plug-in library, opened the way the simulator opens it: by file, with
+// its sixteen exports looked up by name. Nothing of the plug-in is linked in.
+//
+// Each module loads a private copy of the library (and of the settings files
+// beside it), so that every replay starts from the library's load state, even
+// when one process replays several scenarios.
+#ifndef CABKIT_SIM_PLUGIN_MODULE_H
+#define CABKIT_SIM_PLUGIN_MODULE_H
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "plugin_table.h"
+
+namespace cabkit::sim {
+
+class PluginLoadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class PluginModule {
+public:
+    // Loads `<folder>/<name>.so`. Throws PluginLoadError when the file is
+    // missing, does not load, lacks an export or reports another interface version.
+    PluginModule(const std::filesystem::path& folder, const std::string& name);
+    ~PluginModule();
+    PluginModule(const PluginModule&) = delete;
+    PluginModule& operator=(const PluginModule&) = delete;
+
+    const std::string& name() const { return name_; }
+    const CabkitPluginTable& api() const { return table_; }
+
+private:
+    std::string name_;
+    std::filesystem::path copyFolder_;
+    void* handle_ = nullptr;
+    CabkitPluginTable table_{};
+};
+
+}  // namespace cabkit::sim
+
+#endif  // CABKIT_SIM_PLUGIN_MODULE_H

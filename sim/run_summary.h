@@ -1,0 +1,52 @@
+// Figures of a whole run, gathered frame by frame, and the JSON summary that
+// reports them with the stops, the interventions and the expectations.
+#ifndef CABKIT_SIM_RUN_SUMMARY_H
+#define CABKIT_SIM_RUN_SUMMARY_H
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "event_log.h"
+#include "expectation_checker.h"
+#include "replay.h"
+
+namespace cabkit::sim {
+
+class RunFigures : public ReplayObserver {
+public:
+    struct PerPlugin {
+        std::string name;
+        int32_t brakeApplications = 0;
+        int32_t emergencyApplications = 0;
+        int32_t powerCuts = 0;
+        int64_t brakingMs = 0;
+    };
+
+    void onStart(const ReplayContext& context) override;
+    void onFrame(const Frame& frame) override;
+
+    double maxSpeed() const { return maxSpeed_; }
+    double distance() const { return distance_; }
+    const std::array<PerPlugin, 3>& plugins() const { return plugins_; }
+
+private:
+    int32_t emergencyNotch_ = 0;
+    int32_t stepMs_ = 0;
+    bool first_ = true;
+    double lastLocation_ = 0.0;
+    double maxSpeed_ = 0.0;
+    double distance_ = 0.0;
+    std::array<PerPlugin, 3> plugins_;
+    std::array<int32_t, 3> lastBrake_{};
+    std::array<bool, 3> lastCut_{};
+};
+
+// Throws std::runtime_error when the file cannot be written.
+void writeSummary(const std::filesystem::path& path, const Scenario& scenario, const ReplayResult& result,
+                  const RunFigures& figures, const EventLog& log, const ExpectationChecker& checker);
+
+}  // namespace cabkit::sim
+
+#endif  // CABKIT_SIM_RUN_SUMMARY_H

@@ -1,0 +1,173 @@
+// A scenario as simhost replays it: the train, where and when the run starts,
+// the route, what the driver does, what the outside component writes into the
+// panel, and what the author expects to see. Filled by scenario_parser from a
+// TOML file; every value here has already been checked.
+#ifndef CABKIT_SIM_SCENARIO_H
+#define CABKIT_SIM_SCENARIO_H
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host_records.h"
+
+namespace cabkit::sim {
+
+inline constexpr int32_t kMsPerDay = 86'400'000;
+
+// The three plug-ins, named as their library files are.
+inline constexpr std::array<const char*, 3> kPluginNames = {"Cabrix", "Velorin", "Sentrel"};
+
+// When something happens: at a time of day, a time after the start, or when
+// the train first reaches a location running forward.
+struct Trigger {
+    enum class Kind { AfterStart, TimeOfDay, Location };
+    Kind kind = Kind::AfterStart;
+    int64_t ms = 0;        // AfterStart: ms after the start; TimeOfDay: ms since midnight
+    double location = 0.0; // Location: m
+    int32_t line = 0;      // where it was written, for messages
+};
+
+struct TrainSpec {
+    int32_t brakeNotches = 8;  // service notches; emergency is one above
+    int32_t powerNotches = 5;  // positions of the driver's power handle
+    int32_t checkNotch = 1;
+    int32_t b67Notch = 0;
+    int32_t cars = 6;
+    // km/h/s for returned power notches 1..n; a higher notch gets the last entry.
+    std::vector<double> powerAcceleration = {0.5, 1.0, 1.5, 2.0, 2.4, 2.7, 3.0, 3.2};
+    // km/h/s for service notches 1..brakeNotches.
+    std::vector<double> brakeDeceleration = {0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 3.5, 4.0};
+    double emergencyDeceleration = 4.5;
+    // Running resistance a + b|v| + c v² (km/h/s, v in km/h), always against the motion.
+    double resistanceA = 0.02;
+    double resistanceB = 0.0005;
+    double resistanceC = 0.00002;
+    // Above this speed a notch gives constant power: its acceleration falls as 1/v. 0: never.
+    double constantPowerAbove = 45.0;
+
+    int32_t emergencyNotch() const { return brakeNotches + 1; }
+    VehicleSpec vehicleSpec() const { return VehicleSpec{brakeNotches, powerNotches, checkNotch, b67Notch, cars}; }
+};
+
+struct StartSpec {
+    int32_t year = 2024, month = 4, day = 1;
+    int32_t timeOfDayMs = 8 * 3'600'000;  // also fixes the wall-clock time the plug-ins read
+    double location = 0.0;
+    double speed = 0.0;
+    int32_t reverser = 0;
+    int32_t power = 0;
+    std::optional<int32_t> brake;  // unset: the emergency notch
+
+    // "YYYY-MM-DDTHH:MM:SS.mmm" for CABKIT_LOCAL_TIME.
+    std::string localTimeText() const;
+};
+
+struct Beacon {
+    enum class Direction { Forward, Backward, Both };
+    double location = 0.0;
+    BeaconData data{};
+    Direction direction = Direction::Forward;
+    int32_t line = 0;
+};
+
+struct AspectChange {
+    Trigger when;
+    int32_t aspect = 0;
+};
+
+// The cab sees a section's aspect while the train lies in [start, next start).
+struct SignalSection {
+    double start = 0.0;
+    int32_t aspect = 0;
+    std::vector<AspectChange> changes;  // in the order written; each replaces the aspect from then on
+};
+
+struct Gradient {
+    double start = 0.0;
+    double perMille = 0.0;  // positive: rising in the direction of increasing location
+};
+
+struct Station {
+    std::string name;
+    double location = 0.0;
+};
+
+struct Route {
+    std::vector<Beacon> beacons;          // sorted by location
+    std::vector<SignalSection> sections;  // sorted by start
+    std::vector<Gradient> gradients;      // sorted by start
+    std::vector<Station> stations;        // sorted by location
+};
+
+// One thing the driver does. The fields that are set are applied in the
+// order they are declared here.
+struct DriverAction {
+    Trigger when;
+    std::optional<int32_t> reverser, brake, power;
+    std::optional<std::string> door;  // "open" or "close"
+    std::optional<int32_t> keyDown, keyUp;
+    std::optional<int32_t> press;  // key down now, up after holdMs
+    int32_t holdMs = 0;            // 0: released before the next frame
+    std::optional<int32_t> horn;
+};
+
+// What the component outside the three plug-ins writes into a panel slot,
+// from the trigger on.
+struct PanelStandIn {
+    Trigger when;
+    int32_t slot = 0;
+    int32_t value = 0;
+};
+
+// A value simhost can read back after each frame.
+struct Quantity {
+    enum class Kind { Panel, Sound, Brake, Power, Reverser, Speed, Location, PluginBrake, PluginPower, PluginReverser };
+    Kind kind = Kind::Speed;
+    int32_t index = 0;  // slot, or the plug-in's name index in kPluginNames
+    std::string text;   // as written, for reports
+};
+
+struct Expectation {
+    enum class Timing { Instant, AtEnd, Throughout, Sometime, StationStop };
+    Timing timing = Timing::Instant;
+    Quantity quantity;
+    Trigger from, to;  // Instant uses `from` alone
+    std::optional<double> low, high;  // bounds, inclusive; equals sets both
+    std::string station;    // StationStop
+    double within = 2.0;    // StationStop tolerance, m
+    std::string note;
+    int32_t line = 0;
+
+    std::string describe() const;
+};
+
+struct RunSpec {
+    int64_t durationMs = 60'000;
+    std::optional<double> endLocation;
+    int32_t stepMs = 16;
+    std::array<int32_t, 3> order = {0, 1, 2};  // indices into kPluginNames, in calling order
+    bool zeroUnwrittenPanel = true;
+};
+
+struct Scenario {
+    std::string path;
+    std::string name;
+    std::string description;
+    TrainSpec train;
+    StartSpec start;
+    Route route;
+    RunSpec run;
+    std::vector<DriverAction> driver;
+    std::vector<PanelStandIn> panel;
+    std::vector<Expectation> expectations;
+};
+
+// Index of a plug-in name in kPluginNames, or -1.
+int32_t pluginIndex(const std::string& name);
+
+}  // namespace cabkit::sim
+
+#endif  // CABKIT_SIM_SCENARIO_H

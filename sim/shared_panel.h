@@ -1,0 +1,61 @@
+// The panel and sound arrays the host shares with every plug-in.
+//
+// Panel slots written in a frame are presented to the plug-ins until their
+// writer's next turn; when the writer then does not write the slot again, it
+// reads 0 from there on ("zero" policy, the default). So a slot holds a value
+// only while some plug-in keeps writing it: a plug-in earlier in the calling
+// order still reads what a later one wrote in the previous frame, and a
+// switch-off value that its writer stops sending (slot 249 after the vehicle
+// plug-in leaves its mode 0) does not stick. The host recognises a write by
+// the slot's change: just before a writer's turn its slots are set to 0, so a
+// non-zero value afterwards is its write. When two writers put the same value
+// into one slot, it counts as the first one's. A plug-in therefore reads its
+// own slots as 0 at the start of its turn (no plug-in of this system reads a
+// slot it writes).
+//
+// The "keep" policy leaves every slot as last written, the way a cab display
+// holds a lamp.
+//
+// The sound array always keeps the last command; it starts with every sound
+// stopped.
+#ifndef CABKIT_SIM_SHARED_PANEL_H
+#define CABKIT_SIM_SHARED_PANEL_H
+
+#include <array>
+#include <cstdint>
+
+#include "host_arrays.h"
+
+namespace cabkit::sim {
+
+class SharedArrays {
+public:
+    // Writer numbers: 0 is the outside component, 1..3 the plug-ins in calling order.
+    static constexpr int32_t kNoWriter = -1;
+    static constexpr int32_t kWriters = 4;
+
+    explicit SharedArrays(bool zeroUnwritten);
+
+    // Around each writer's turn within a frame.
+    void beginTurn(int32_t writer);
+    void endTurn(int32_t writer);
+
+    int32_t* panel() { return panel_.data(); }
+    int32_t* sound() { return sound_.data(); }
+    const int32_t* panel() const { return panel_.data(); }
+    const int32_t* sound() const { return sound_.data(); }
+    // Who last wrote a panel slot (kNoWriter before anyone did).
+    int32_t writerOf(std::size_t slot) const { return writer_[slot]; }
+
+private:
+    bool zeroUnwritten_;
+    std::array<int32_t, CABKIT_PANEL_SLOTS> panel_{};
+    std::array<int32_t, CABKIT_PANEL_SLOTS> before_{};
+    // Same width as the slots, so the per-turn loops vectorise.
+    std::array<int32_t, CABKIT_PANEL_SLOTS> writer_{};
+    std::array<int32_t, CABKIT_SOUND_SLOTS> sound_{};
+};
+
+}  // namespace cabkit::sim
+
+#endif  // CABKIT_SIM_SHARED_PANEL_H

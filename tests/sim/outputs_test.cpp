@@ -1,0 +1,211 @@
+// What simhost hands its user: the command line and its exit codes, the
+// trace (also when a plug-in brings the process down), the summary, the chart
+// script, and the small text formats the user types.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "clock_text.h"
+#include "event_log.h"
+#include "plugin_host.h"
+#include "scenario_parser.h"
+#include "sim_test_support.h"
+#include "speed_chart.h"
+#include "trace_writer.h"
+
+namespace cabkit::sim {
+namespace {
+
+using test::contains;
+
+constexpr const char* kShortRun = R"(
+name = "short"
+[start]
+reverser = 1
+brake = 0
+[run]
+duration = 2
+[[route.station]]
+name = "Dale"
+location = 5
+[[driver]]
+after = 0.5
+power = 2
+[[driver]]
+after = 1
+press = 12
+[[expect]]
+value = "power"
+equals = 3
+after = 1
+)";
+
+TEST(TextFormats, ClockTimesReadAndPrintAsAuthorsWriteThem) {
+    EXPECT_EQ(parseClock("08:00:00"), 28'800'000);
+    EXPECT_EQ(parseClock("23:59:59.5"), 86'399'500);
+    EXPECT_EQ(parseClock("25:00:00.007"), 90'000'007);  // runs past midnight
+    for (const char* bad : {"8:00:00", "08:60:00", "08:00:00.", "08:00:00.1234", "08-00-00", "ab:cd:ef"}) {
+        EXPECT_FALSE(parseClock(bad).has_value()) << bad;
+    }
+    EXPECT_EQ(formatClock(90'061'001), "25:01:01.001");
+    EXPECT_TRUE(parseDate("2024-02-29").has_value());
+    EXPECT_FALSE(parseDate("2023-02-29").has_value());
+    EXPECT_FALSE(parseDate("2023-13-01").has_value());
+}
+
+TEST(TextFormats, TraceSlotListsTakeSingleSlotsAndRanges) {
+    std::string error;
+    const auto slots = parseTraceSlots("p72,s10,p150-152", error);
+    ASSERT_TRUE(slots.has_value()) << error;
+    ASSERT_EQ(slots->size(), 5U);
+    EXPECT_FALSE((*slots)[0].sound);
+    EXPECT_EQ((*slots)[0].slot, 72);
+    EXPECT_TRUE((*slots)[1].sound);
+    EXPECT_EQ((*slots)[4].slot, 152);
+    for (const char* bad : {"", "72", "p256", "p10-5", "x1", "p1,,p2", "p-3"}) {
+        EXPECT_FALSE(parseTraceSlots(bad, error).has_value()) << bad;
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(CommandLine, ExitCodesTellOkFailedCheckAndBadInputApart) {
+    test::ScratchFolder folder;
+    const auto good = folder.write("good.toml", kShortRun);
+    std::string failing = kShortRun;
+    failing.replace(failing.find("equals = 3"), 10, "equals = 7");
+    const auto bad = folder.write("failing.toml", failing);
+    const auto broken = folder.write("broken.toml", "[run]\nduration = \"long\"\n");
+    const std::string stubs = std::string(" --plugins '") + SIM_STUB_DIR + "'";
+
+    const auto ok = test::runSimhost(folder, "check '" + good.string() + "'" + stubs);
+    EXPECT_EQ(ok.exitCode, 0) << ok.err;
+    EXPECT_TRUE(contains(ok.out, "PASS")) << ok.out;
+
+    const auto failed = test::runSimhost(folder, "check '" + good.string() + "' '" + bad.string() + "'" + stubs);
+    EXPECT_EQ(failed.exitCode, 1) << failed.err;
+    EXPECT_TRUE(contains(failed.out, "power was 3")) << failed.out;
+    EXPECT_TRUE(contains(failed.out, "2 scenarios: 1 passed, 1 failed")) << failed.out;
+
+    const auto unreadable = test::runSimhost(folder, "run '" + broken.string() + "'" + stubs);
+    EXPECT_EQ(unreadable.exitCode, 2);
+    EXPECT_TRUE(contains(unreadable.err, "broken.toml:2: 'duration' in [run] must be a finite number")) << unreadable.err;
+
+    const auto noPlugins = test::runSimhost(folder, "run '" + good.string() + "' --plugins /nonexistent");
+    EXPECT_EQ(noPlugins.exitCode, 2);
+    EXPECT_TRUE(contains(noPlugins.err, "not found")) << noPlugins.err;
+
+    const auto badSlots = test::runSimhost(folder, "run '" + good.string() + "' --slots q1" + stubs);
+    EXPECT_EQ(badSlots.exitCode, 2);
+
+    const auto help = test::runSimhost(folder, "--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(contains(help.out, "check")) << help.out;
+}
+
+TEST(CommandLine, RunNarratesWritesTheSummaryAndTheChart) {
+    test::ScratchFolder folder;
+    const auto scenario = folder.write("short.toml", kShortRun);
+    const auto result = test::runSimhost(
+        folder, "run '" + scenario.string() + "' --plugins '" + SIM_STUB_DIR + "' --summary '" +
+                    folder.file("s.json").string() + "' --plot '" + folder.file("c.svg").string() + "'");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(contains(result.out, "driver   key 12 down (fixed 25 km/h limit)")) << result.out;
+    EXPECT_TRUE(contains(result.out, "1 of 1 expectations hold")) << result.out;
+
+    const auto summary = nlohmann::json::parse(test::readFile(folder.file("s.json")));
+    EXPECT_EQ(summary["scenario"], "short");
+    EXPECT_EQ(summary["frames"], 126);
+    EXPECT_EQ(summary["passed"], true);
+    EXPECT_EQ(summary["expectations"][0]["result"], "passed");
+    EXPECT_FALSE(summary["events"].empty());
+    EXPECT_GT(summary["max_speed_kmh"].get<double>(), 0.0);
+
+    const std::string svg = test::readFile(folder.file("c.svg"));
+    EXPECT_TRUE(contains(svg, "<svg")) << svg.substr(0, 200);
+}
+
+TEST(Chart, ScriptCarriesTheRunTheMarksAndTheStations) {
+    test::ScratchFolder folder;
+    const Scenario s = parseScenarioText(kShortRun, "short.toml");
+    SpeedChart chart;
+    // Minimal context: the chart reads only the scenario.
+    InputEvent key;
+    key.kind = InputEvent::Kind::KeyDown;
+    key.value = 12;
+    key.location = 3.5;
+    chart.onInput(key);
+    const std::string script = chart.script(folder.file("x.png"), "png");
+    EXPECT_TRUE(contains(script, "set terminal png"));
+    EXPECT_TRUE(contains(script, "3.50 0.000 \"key 12\""));
+    EXPECT_TRUE(contains(script, "$run << EOD"));
+}
+
+// A plug-in that crashes takes simhost down, but every frame before the
+// crash is in the trace and the crash is pinned on the plug-in.
+TEST(CommandLine, ACrashingPluginLeavesTheTraceUpToTheFrameBefore) {
+    test::ScratchFolder folder;
+    const auto scenario = folder.write("crash.toml", R"(
+[run]
+duration = 5
+[[driver]]
+after = 0.5
+key_down = 9
+)");
+    const auto trace = folder.file("t.csv");
+    const auto result = test::runSimhost(
+        folder, "run '" + scenario.string() + "' --plugins '" + SIM_STUB_DIR + "' --trace '" + trace.string() + "'");
+    EXPECT_FALSE(result.exited && result.exitCode == 0);
+    const auto lines = test::readLines(trace);
+    ASSERT_EQ(lines.size(), 33U);  // the header and frames 0..31; frame 32 (512 ms) crashed
+    EXPECT_EQ(lines.back().substr(0, 9), "31,288004");
+    EXPECT_TRUE(contains(result.err, "Sentrel") || contains(result.err, "SEGV")) << result.err;
+}
+
+}  // namespace
+}  // namespace cabkit::sim
+
+namespace cabkit::sim {
+namespace {
+
+// A brake that goes on and off every frame (a speed limit without
+// hysteresis) is told twice, then folded into one line once it settles;
+// two changes a little apart are both told.
+TEST(EventLogFolding, TellsAFlappingBrakeOnceItSettles) {
+    const Scenario s = parseScenarioText("[start]\nbrake = 0\nreverser = 1\n", "flap.toml");
+    PluginHost host(SIM_STUB_DIR, s.run.order, true);
+    EventLog log(nullptr);
+    log.onStart(ReplayContext{s, host, 1});
+    std::array<int32_t, CABKIT_PANEL_SLOTS> panel{};
+    std::array<int32_t, CABKIT_SOUND_SLOTS> sound{};
+    sound.fill(-10000);
+    Frame frame;
+    frame.panel = panel.data();
+    frame.sound = sound.data();
+    frame.driver = DriverHandles{1, 0, 0};
+    const auto step = [&](int32_t cabrixBrake) {
+        frame.commands[0].brake = cabrixBrake;
+        frame.timeOfDayMs = s.start.timeOfDayMs + frame.elapsedMs;
+        log.onFrame(frame);
+        ++frame.index;
+        frame.elapsedMs += 16;
+    };
+    for (int i = 0; i < 40; ++i) step(i % 2 == 0 ? 8 : 0);  // flaps for 640 ms, ends released
+    for (int i = 0; i < 70; ++i) step(0);                   // quiet for more than a second
+    step(8);
+    frame.elapsedMs += 1500;
+    step(0);
+
+    std::vector<std::string> cabrix;
+    for (const LogEntry& e : log.entries()) {
+        if (e.source == "Cabrix") cabrix.push_back(e.text);
+    }
+    ASSERT_EQ(cabrix.size(), 5U) << ::testing::PrintToString(cabrix);
+    EXPECT_EQ(cabrix[0], "brakes, notch 8");
+    EXPECT_EQ(cabrix[1], "releases the brake (after 0.016 s, up to notch 8)");
+    EXPECT_TRUE(contains(cabrix[2], "38 more changes until 08:00:00.624, the last: releases the brake")) << cabrix[2];
+    EXPECT_EQ(cabrix[3], "brakes, notch 8");
+    EXPECT_EQ(cabrix[4], "releases the brake (after 1.516 s, up to notch 8)");
+}
+
+}  // namespace
+}  // namespace cabkit::sim

@@ -1,0 +1,78 @@
+// The panel policy decides whether a switch-off value sticks once its writer
+// stops sending it; a reader earlier in the calling order must still see what
+// a later writer wrote in the previous frame.
+#include <gtest/gtest.h>
+
+#include "shared_panel.h"
+#include "sound_commands.h"
+
+namespace cabkit::sim {
+namespace {
+
+constexpr int32_t kOutside = 0, kFirst = 1, kSecond = 2;
+
+// One frame: the outside component, then two plug-ins in order. `second`
+// writes slot 249 with `value` when it is not 0. Returns what `first` read.
+int32_t frame(SharedArrays& arrays, int32_t value) {
+    arrays.beginTurn(kOutside);
+    arrays.panel()[201] = 1;
+    arrays.endTurn(kOutside);
+    arrays.beginTurn(kFirst);
+    const int32_t seen = arrays.panel()[249];
+    arrays.endTurn(kFirst);
+    arrays.beginTurn(kSecond);
+    if (value != 0) arrays.panel()[249] = value;
+    arrays.endTurn(kSecond);
+    return seen;
+}
+
+TEST(SharedPanel, ZeroPolicyHoldsAValueOnlyWhileItsWriterKeepsWritingIt) {
+    SharedArrays arrays(true);
+    EXPECT_EQ(frame(arrays, 4), 0);
+    EXPECT_EQ(arrays.panel()[249], 4);
+    EXPECT_EQ(frame(arrays, 4), 4);  // the earlier plug-in reads last frame's write
+    EXPECT_EQ(frame(arrays, 4), 4);  // and it keeps being read while rewritten
+    EXPECT_EQ(arrays.writerOf(249), kSecond);
+    EXPECT_EQ(frame(arrays, 0), 4);  // the writer stops: gone after its turn
+    EXPECT_EQ(arrays.panel()[249], 0);
+    EXPECT_EQ(frame(arrays, 0), 0);
+    EXPECT_EQ(arrays.panel()[201], 1);  // the outside component's slot, rewritten each frame
+}
+
+TEST(SharedPanel, KeepPolicyLeavesTheLastValueForGood) {
+    SharedArrays arrays(false);
+    frame(arrays, 4);
+    frame(arrays, 0);
+    EXPECT_EQ(frame(arrays, 0), 4);
+    EXPECT_EQ(arrays.panel()[249], 4);
+}
+
+TEST(SharedPanel, ASlotTakenOverByAnotherWriterFollowsTheNewWriter) {
+    SharedArrays arrays(true);
+    frame(arrays, 4);
+    // The first plug-in now writes 1 into the same slot; the second stops.
+    arrays.beginTurn(kFirst);
+    arrays.panel()[249] = 1;
+    arrays.endTurn(kFirst);
+    arrays.beginTurn(kSecond);
+    arrays.endTurn(kSecond);
+    EXPECT_EQ(arrays.writerOf(249), kFirst);
+    EXPECT_EQ(arrays.panel()[249], 1);
+    arrays.beginTurn(kFirst);  // and when the first stops too, the slot falls to 0
+    arrays.endTurn(kFirst);
+    EXPECT_EQ(arrays.panel()[249], 0);
+}
+
+TEST(SharedPanel, SoundsStartStoppedAndKeepTheirLastCommand) {
+    SharedArrays arrays(true);
+    EXPECT_EQ(arrays.sound()[0], CABKIT_SOUND_STOP);
+    arrays.beginTurn(kFirst);
+    arrays.sound()[0] = CABKIT_SOUND_LOOP;
+    arrays.endTurn(kFirst);
+    arrays.beginTurn(kFirst);
+    arrays.endTurn(kFirst);
+    EXPECT_EQ(arrays.sound()[0], CABKIT_SOUND_LOOP);
+}
+
+}  // namespace
+}  // namespace cabkit::sim
