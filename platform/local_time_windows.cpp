@@ -1,13 +1,28 @@
 #include <windows.h>
 
-#include <cstdlib>
+#include <array>
 
 #include "local_time.h"
 
 namespace cabkit::platform {
+namespace {
+
+// The override as the process holds it now. The C runtime's getenv would see
+// only the copy taken when the runtime started, which in a host that sets
+// the variable itself before loading the plug-ins may be out of date.
+std::optional<LocalDateTime> overrideTime() {
+    std::array<char, 64> value{};  // a valid time has 23 characters
+    const DWORD length = GetEnvironmentVariableA(kLocalTimeVariable, value.data(), static_cast<DWORD>(value.size()));
+    if (length == 0 || length >= value.size()) {
+        return std::nullopt;
+    }
+    return parseLocalTime(value.data());
+}
+
+}  // namespace
 
 LocalDateTime localTime() {
-    if (const auto fixed = parseLocalTime(std::getenv(kLocalTimeVariable))) {
+    if (const auto fixed = overrideTime()) {
         return *fixed;
     }
     SYSTEMTIME now{};

@@ -12,12 +12,20 @@ namespace cabkit::platform {
 // The value of `key` in `[section]` of the file at `path`, or `defaultValue`
 // (as unsigned) when the file, the section or the key is missing or the value
 // is empty. Windows builds call the system; elsewhere readProfileIntText.
+// A relative path is taken from the current folder on every platform (the
+// system call alone would look in the Windows folder); an empty path names
+// no file.
 uint32_t readProfileInt(const char* path, const char* section, const char* key, int32_t defaultValue);
 
 // The same rules applied to the text of a file already in memory:
+// - a UTF-16 file (either byte order) behind its byte-order mark is read as
+//   text, as is UTF-8 with or without one;
 // - lines end at CR or LF; leading and trailing white space is dropped;
 // - "[name]" opens a section (up to the last ']'), names compare without
-//   regard to ASCII case; only the first section of a name is searched;
+//   regard to ASCII case; only the first section of a name is searched, and
+//   an empty name finds nothing;
+// - a comment line (starting with ';') never answers for a key that does
+//   not itself start with ';';
 // - "key = value": white space around key and value is dropped; the first
 //   entry of a key wins; a value in matching quotes loses them;
 // - the value is read as an optional sign, then "0x", "0o" or "0b" for

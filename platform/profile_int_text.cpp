@@ -1,4 +1,5 @@
 #include <cstddef>
+#include <string>
 
 #include "profile_int.h"
 
@@ -90,16 +91,46 @@ uint32_t parseProfileInteger(std::string_view text) {
     return negative ? 0U - total : total;
 }
 
-}  // namespace
+void appendUtf8(std::string& out, uint32_t codePoint) {
+    if (codePoint < 0x80U) {
+        out.push_back(static_cast<char>(codePoint));
+    } else if (codePoint < 0x800U) {
+        out.push_back(static_cast<char>(0xC0U | (codePoint >> 6U)));
+        out.push_back(static_cast<char>(0x80U | (codePoint & 0x3FU)));
+    } else {
+        out.push_back(static_cast<char>(0xE0U | (codePoint >> 12U)));
+        out.push_back(static_cast<char>(0x80U | ((codePoint >> 6U) & 0x3FU)));
+        out.push_back(static_cast<char>(0x80U | (codePoint & 0x3FU)));
+    }
+}
 
-uint32_t readProfileIntText(std::string_view text, std::string_view section, std::string_view key,
-                            int32_t defaultValue) {
-    const auto fallback = static_cast<uint32_t>(defaultValue);
+// A settings file saved as "Unicode" by a Windows editor is UTF-16 behind a
+// byte-order mark, and the system reads it as text. ASCII comes through as
+// itself, which is all that names and numbers use; anything else becomes
+// UTF-8 (surrogate halves one by one), so it can never pass for ASCII. A
+// trailing odd byte is dropped.
+std::string decodeUtf16(std::string_view bytes, bool bigEndian) {
+    std::string text;
+    text.reserve(bytes.size() / 2U);
+    for (std::size_t i = 0; i + 1U < bytes.size(); i += 2U) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1U]);
+        const uint32_t unit = bigEndian ? (static_cast<uint32_t>(first) << 8U) | second
+                                        : (static_cast<uint32_t>(second) << 8U) | first;
+        appendUtf8(text, unit);
+    }
+    return text;
+}
+
+uint32_t readFromText(std::string_view text, std::string_view section, std::string_view key, uint32_t fallback) {
     if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") {
         text.remove_prefix(3);  // a UTF-8 byte-order mark
     }
     const std::string_view wantedSection = trim(section);
     const std::string_view wantedKey = trim(key);
+    if (wantedSection.empty()) {
+        return fallback;  // a nameless section ("[]", or lines above the first header) is never found
+    }
     bool inWantedSection = false;
     bool wantedSectionSeen = false;
     while (!text.empty()) {
@@ -145,6 +176,18 @@ uint32_t readProfileIntText(std::string_view text, std::string_view section, std
         return parseProfileInteger(value);
     }
     return fallback;
+}
+
+}  // namespace
+
+uint32_t readProfileIntText(std::string_view text, std::string_view section, std::string_view key,
+                            int32_t defaultValue) {
+    const auto fallback = static_cast<uint32_t>(defaultValue);
+    if (text.size() >= 2 && (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF")) {
+        const bool bigEndian = text[0] == '\xFE';
+        return readFromText(decodeUtf16(text.substr(2), bigEndian), section, key, fallback);
+    }
+    return readFromText(text, section, key, fallback);
 }
 
 }  // namespace cabkit::platform

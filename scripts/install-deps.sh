@@ -9,9 +9,12 @@ packages=(
   libcli11-dev libtomlplusplus-dev nlohmann-json3-dev libfmt-dev
   gnuplot-nox binutils file zip
 )
-# The Windows stage needs the cross compilers and wine64.
+# The Windows stage needs the cross compilers (the posix thread variants, see
+# cmake/toolchain-mingw-common.cmake), their binutils for the table checks,
+# and wine64.
 if [[ "${CABKIT_WINDOWS:-1}" != 0 ]]; then
-  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64)
+  packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+             binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine64)
 fi
 # Static analysis.
 packages+=(clang-tidy cppcheck valgrind)

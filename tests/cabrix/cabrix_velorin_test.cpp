@@ -34,7 +34,7 @@ protected:
         }
     }
 
-    void everyone(void (*CabkitPluginTable::*call)(int32_t), int32_t value) {
+    void everyone(void(CABKIT_CALL* CabkitPluginTable::*call)(int32_t), int32_t value) {
         (cabrix.api().*call)(value);
         (velorin.api().*call)(value);
     }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
+#include "environment.h"
 #include "local_time.h"
 
 namespace cabkit::platform {
@@ -45,11 +44,11 @@ TEST(LocalTimeParse, DayOfWeekCountsFromSunday) {
 
 class LocalTimeOverride : public ::testing::Test {
 protected:
-    void TearDown() override { unsetenv(kLocalTimeVariable); }
+    void TearDown() override { test::unsetEnvironment(kLocalTimeVariable); }
 };
 
 TEST_F(LocalTimeOverride, EnvironmentFixesTheClock) {
-    setenv(kLocalTimeVariable, "2031-03-04T05:06:07.089", 1);
+    test::setEnvironment(kLocalTimeVariable, "2031-03-04T05:06:07.089");
     const LocalDateTime now = localTime();
     EXPECT_EQ(now.year, 2031);
     EXPECT_EQ(now.month, 3);
@@ -61,7 +60,7 @@ TEST_F(LocalTimeOverride, EnvironmentFixesTheClock) {
 }
 
 TEST_F(LocalTimeOverride, MalformedValueFallsBackToTheSystemClock) {
-    setenv(kLocalTimeVariable, "yesterday", 1);
+    test::setEnvironment(kLocalTimeVariable, "yesterday");
     const LocalDateTime now = localTime();
     EXPECT_GE(now.year, 2024);
     EXPECT_GE(now.month, 1);

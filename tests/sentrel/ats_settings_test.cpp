@@ -10,6 +10,7 @@
 
 #include "ats_settings.h"
 #include "sentrel_plugin.h"
+#include "temp_folder.h"
 
 namespace cabkit::sentrel {
 namespace {
@@ -53,7 +54,7 @@ protected:
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(root);
     }
-    void TearDown() override { fs::remove_all(root); }
+    void TearDown() override { cabkit::test::removeTree(root); }
 
     static void write(const fs::path& dir, const std::string& text) {
         fs::create_directories(dir);

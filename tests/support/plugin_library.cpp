@@ -1,6 +1,7 @@
 #include "plugin_library.h"
 
-#include <atomic>
+#include "temp_folder.h"
+
 #include <cstring>
 #include <stdexcept>
 #include <system_error>
@@ -9,7 +10,6 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
-#include <unistd.h>
 #endif
 
 #ifndef CABKIT_PLUGIN_DIR
@@ -24,19 +24,6 @@ constexpr const char* kSuffix = ".dll";
 #else
 constexpr const char* kSuffix = ".so";
 #endif
-
-std::filesystem::path freshFolder() {
-    static std::atomic<unsigned> counter{0};
-#ifdef _WIN32
-    const auto process = static_cast<unsigned long>(GetCurrentProcessId());
-#else
-    const auto process = static_cast<unsigned long>(getpid());
-#endif
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("cabkit-plugin-" + std::to_string(process) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(folder);
-    return folder;
-}
 
 void* openLibrary(const std::filesystem::path& path) {
 #ifdef _WIN32
@@ -77,7 +64,7 @@ std::filesystem::path pluginDirectory() { return std::filesystem::path(CABKIT_PL
 
 std::filesystem::path builtPlugin(const std::string& name) { return pluginDirectory() / (name + kSuffix); }
 
-PluginLibrary::PluginLibrary(const std::filesystem::path& path) : folder_(freshFolder()) {
+PluginLibrary::PluginLibrary(const std::filesystem::path& path) : folder_(freshTempFolder("cabkit-plugin")) {
     copy_ = folder_ / path.filename();
     std::filesystem::copy_file(path, copy_, std::filesystem::copy_options::overwrite_existing);
     handle_ = openLibrary(copy_);

@@ -2,16 +2,15 @@
 #ifndef CABKIT_TESTS_VELORIN_SCOPED_LOCAL_TIME_H
 #define CABKIT_TESTS_VELORIN_SCOPED_LOCAL_TIME_H
 
-#include <cstdlib>
-
+#include "environment.h"
 #include "local_time.h"
 
 namespace cabkit::velorin::test {
 
 class ScopedLocalTime {
 public:
-    explicit ScopedLocalTime(const char* value) { setenv(platform::kLocalTimeVariable, value, 1); }
-    ~ScopedLocalTime() { unsetenv(platform::kLocalTimeVariable); }
+    explicit ScopedLocalTime(const char* value) { cabkit::test::setEnvironment(platform::kLocalTimeVariable, value); }
+    ~ScopedLocalTime() { cabkit::test::unsetEnvironment(platform::kLocalTimeVariable); }
     ScopedLocalTime(const ScopedLocalTime&) = delete;
     ScopedLocalTime& operator=(const ScopedLocalTime&) = delete;
 };
