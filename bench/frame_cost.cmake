@@ -11,7 +11,8 @@ endif()
 
 # The loader is the test tree's, built here without GoogleTest.
 add_library(cabkit_frame_rigs STATIC ${CMAKE_CURRENT_LIST_DIR}/steady_states.cpp
-            ${PROJECT_SOURCE_DIR}/tests/support/plugin_library.cpp)
+            ${PROJECT_SOURCE_DIR}/tests/support/plugin_library.cpp
+            ${PROJECT_SOURCE_DIR}/tests/support/temp_folder.cpp)
 target_include_directories(cabkit_frame_rigs PUBLIC ${CMAKE_CURRENT_LIST_DIR} ${PROJECT_SOURCE_DIR}/tests/support)
 target_compile_definitions(cabkit_frame_rigs
   PUBLIC CABKIT_PLUGIN_DIR="${CABKIT_PLUGIN_DIR}"
