@@ -196,6 +196,8 @@ def settings_seeds():
         "broken": b"[MaxSpd\nSpeed\n=80\n[]\n[SetSpec]]\nDeceleration==\n",
         "names": b"Sec\x00Key\x00[Sec]\nKey=42\n",
         "local_time": b"2024-02-29T23:59:60.999",
+        "utf16_le": b"\xff\xfe" + "[MaxSpd]\r\nSpeed=\u00e980\r\n".encode("utf-16-le") + b"\x00",
+        "utf16_be": b"\xfe\xff" + "[SetSpec]\r\nDeceleration=3\r\n\ud83d".encode("utf-16-be", "surrogatepass"),
     }
 
 
