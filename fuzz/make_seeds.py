@@ -64,7 +64,7 @@ class Session:
         self.data += bytes([OPS.index(name)]) + payload
         return self
 
-    def spec(self, brake, power=5, check=1):
+    def vehicle(self, brake, power=5, check=1):
         return self.op("SetVehicleSpec", int32(brake) + int32(power) + int32(check) + int32(0) + int32(10))
 
     def initialize(self, year=2024, month=4, day=1, hour=10, minute=0, second=0, ms=0):

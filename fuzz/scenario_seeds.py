@@ -95,7 +95,7 @@ def convert(path):
     step_ms = max(100, (end_ms - timeline.start_ms) // MAX_FRAMES)
 
     session = Session()
-    session.spec(brake_notches, int(train.get("power_notches", 5)), int(train.get("check_notch", 1)))
+    session.vehicle(brake_notches, int(train.get("power_notches", 5)), int(train.get("check_notch", 1)))
     year, month, day = (int(part) for part in start.get("date", "2024-04-01").split("-"))
     seconds = timeline.start_ms // 1000
     session.initialize(year, month, day, seconds // 3600 % 24, seconds // 60 % 60, seconds % 60)

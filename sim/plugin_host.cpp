@@ -24,10 +24,10 @@ void PluginHost::broadcast(const char* function, Call call) {
     leaveCall();
 }
 
-void PluginHost::start(const VehicleSpec& spec, const DriverHandles& handles) {
+void PluginHost::start(const VehicleSpec& vehicle, const DriverHandles& handles) {
     broadcast("Load", [](const CabkitPluginTable& api) { api.Load(); });
     started_ = true;
-    broadcast("SetVehicleSpec", [&spec](const CabkitPluginTable& api) { api.SetVehicleSpec(spec); });
+    broadcast("SetVehicleSpec", [&vehicle](const CabkitPluginTable& api) { api.SetVehicleSpec(vehicle); });
     broadcast("Initialize", [](const CabkitPluginTable& api) { api.Initialize(0); });
     // Initialize leaves each plug-in's idea of the handles its own; tell them all where the handles stand.
     setReverser(handles.reverser);

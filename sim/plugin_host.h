@@ -29,7 +29,7 @@ public:
     PluginHost& operator=(const PluginHost&) = delete;
 
     // Load, SetVehicleSpec and Initialize, then the driver's starting handles.
-    void start(const VehicleSpec& spec, const DriverHandles& handles);
+    void start(const VehicleSpec& vehicle, const DriverHandles& handles);
     void dispose();
 
     void setReverser(int32_t position);

@@ -243,14 +243,14 @@ void CallSequence::execute(Op op, ByteReader& in) {
         }
         break;
     case Op::SetVehicleSpec: {
-        VehicleSpec spec{};
-        spec.brakeNotches = in.int32();
-        spec.powerNotches = in.int32();
-        spec.checkNotch = in.int32();
-        spec.b67Notch = in.int32();
-        spec.cars = in.int32();
+        VehicleSpec vehicle{};
+        vehicle.brakeNotches = in.int32();
+        vehicle.powerNotches = in.int32();
+        vehicle.checkNotch = in.int32();
+        vehicle.b67Notch = in.int32();
+        vehicle.cars = in.int32();
         for (LoadedPlugin* p : plugins_) {
-            call(*p, "SetVehicleSpec", false, [spec](const CabkitPluginTable& api) { api.SetVehicleSpec(spec); });
+            call(*p, "SetVehicleSpec", false, [vehicle](const CabkitPluginTable& api) { api.SetVehicleSpec(vehicle); });
         }
         break;
     }

@@ -22,7 +22,7 @@ extern "C" {
 CABKIT_EXPORT void CABKIT_CALL Load(void) {}
 CABKIT_EXPORT void CABKIT_CALL Dispose(void) {}
 CABKIT_EXPORT int32_t CABKIT_CALL GetPluginVersion(void) { return CABKIT_PLUGIN_VERSION; }
-CABKIT_EXPORT void CABKIT_CALL SetVehicleSpec(VehicleSpec /*spec*/) {}
+CABKIT_EXPORT void CABKIT_CALL SetVehicleSpec(VehicleSpec /*vehicle*/) {}
 CABKIT_EXPORT void CABKIT_CALL Initialize(int32_t /*brake*/) {}
 CABKIT_EXPORT HandleCommand CABKIT_CALL Elapse(VehicleState /*state*/, int32_t* panel, int32_t* /*sound*/) {
     ++frames;

@@ -52,9 +52,9 @@ extern "C" {
 CABKIT_EXPORT void CABKIT_CALL Load(void) { record("Load"); }
 CABKIT_EXPORT void CABKIT_CALL Dispose(void) { record("Dispose"); }
 CABKIT_EXPORT int32_t CABKIT_CALL GetPluginVersion(void) { return CABKIT_PLUGIN_VERSION; }
-CABKIT_EXPORT void CABKIT_CALL SetVehicleSpec(VehicleSpec spec) {
-    emergencyNotch = spec.brakeNotches + 1;
-    record("SetVehicleSpec %d %d %d", spec.brakeNotches, spec.powerNotches, spec.checkNotch);
+CABKIT_EXPORT void CABKIT_CALL SetVehicleSpec(VehicleSpec vehicle) {
+    emergencyNotch = vehicle.brakeNotches + 1;
+    record("SetVehicleSpec %d %d %d", vehicle.brakeNotches, vehicle.powerNotches, vehicle.checkNotch);
 }
 CABKIT_EXPORT void CABKIT_CALL Initialize(int32_t brake) {
     const char* clock = std::getenv("CABKIT_LOCAL_TIME");
