@@ -17,7 +17,7 @@ void SentrelPlugin::load() {
 
 void SentrelPlugin::dispose() {}
 
-int32_t SentrelPlugin::getPluginVersion() const { return CABKIT_PLUGIN_VERSION; }
+int32_t SentrelPlugin::pluginVersion() const { return CABKIT_PLUGIN_VERSION; }
 
 void SentrelPlugin::setVehicleSpec(const VehicleSpec& vehicle) {
     emergencyNotch = platform::wrappingAdd(vehicle.brakeNotches, 1);

@@ -31,7 +31,7 @@ public:
 
     void load();
     void dispose();
-    int32_t getPluginVersion() const;
+    int32_t pluginVersion() const;
     void setVehicleSpec(const VehicleSpec& vehicle);
     void initialize(int32_t initialHandles);
     HandleCommand elapse(const VehicleState& state, int32_t* panel, int32_t* sound);
