@@ -1,5 +1,6 @@
 #include "steady_states.h"
 
+#include <limits>
 #include <stdexcept>
 #include <string>
 
@@ -37,6 +38,7 @@ constexpr std::array<Named, kSteadyStates.size()> kNames = {{
     {SteadyState::SentrelTone, "SentrelTone"},
     {SteadyState::CabrixMode2, "CabrixMode2"},
     {SteadyState::SharedPanel, "SharedPanel"},
+    {SteadyState::VelorinWorstRoute, "VelorinWorstRoute"},
 }};
 
 // Panel slots the rigs write in place of what lies outside the plug-ins.
@@ -93,6 +95,10 @@ Rig::Rig(SteadyState which) {
     case SteadyState::SharedPanel:
         setUpSharedPanel();
         break;
+    case SteadyState::VelorinWorstRoute:
+        load(test::builtPlugin("Velorin"));
+        setUpVelorinWorstRoute();
+        break;
     }
 }
 
@@ -134,6 +140,9 @@ HandleCommand Rig::frame() {
     if (lastOfSegment) {
         endOfSegment();
     }
+    if (reopensDoors_ && ++framesSinceDoorsOpened_ == kDoorReopenFrames) {
+        doorsOpen();
+    }
     return command;
 }
 
@@ -155,6 +164,13 @@ void Rig::handles(int32_t brake, int32_t power, int32_t reverser) {
 void Rig::beacon(int32_t type, int32_t signal, int32_t optional) {
     for (std::size_t i = 0; i < count_; ++i) {
         libraries_[i]->api().SetBeaconData(BeaconData{type, signal, 0.0F, optional});
+    }
+}
+
+void Rig::doorsOpen() {
+    framesSinceDoorsOpened_ = 0;
+    for (std::size_t i = 0; i < count_; ++i) {
+        libraries_[i]->api().DoorOpen();
     }
 }
 
@@ -263,6 +279,41 @@ void Rig::setUpSharedPanel() {
     keyPress(kKeyCabrixModeUp);
     signal(kAspectCode9);
     setUpVelorinAto();
+}
+
+// The worst route a download could hold, as far as a frame's cost goes:
+// more stops than the lists keep, the rows on the last stops and beyond,
+// and a door-timer count at the int32 maximum with power cut, so that the
+// most timers the plug-in keeps are running down. A frame's work must not
+// grow with any of it.
+void Rig::setUpVelorinWorstRoute() {
+    constexpr int32_t kStopsOffered = 5000;  // more than the lists keep
+    constexpr int32_t kLastRows = 4094;      // rows 1 and 2 on the last two entries kept, row 3 beyond
+    arrays_.panel[kSlotPowerPermit] = 0;     // power cut: the door timers run
+    keyPress(kKeyVelorinModeOne);
+    for (int32_t stop = 0; stop < kStopsOffered; ++stop) {
+        beacon(117, 0, stop % 1000);
+        beacon(121, 0, 93000 + (stop % 50) * 100);
+        beacon(125, 0, 93100 + (stop % 50) * 100);
+        beacon(139, 0, stop % 3);
+        beacon(143, 0, 512 + stop);
+        beacon(146, 0, 90 + stop % 60);
+    }
+    beacon(129, 0, 7);
+    beacon(130, 0, 101500);
+    beacon(131, 0, 3);
+    beacon(223, 0, 12345678);
+    beacon(112, 0, 4);
+    beacon(225, 0, 12500);
+    beacon(226, 0, 1);
+    beacon(148, 0, kLastRows);
+    beacon(304, 0, std::numeric_limits<int32_t>::max());
+    doorsOpen();
+    reopensDoors_ = true;
+    handles(0, 0, 1);
+    // Standing at the stop: moving off would advance the rows past the lists.
+    state_.speed = 0.0F;
+    warmUp(100);  // 1600 ms: every row revealed
 }
 
 }  // namespace cabkit::bench

@@ -6,12 +6,14 @@
 #
 #   scripts/bench-callgrind.sh            builds the bench preset first
 #   SKIP_BUILD=1 FRAMES=8192 scripts/bench-callgrind.sh
+#   scripts/bench-callgrind.sh Null VelorinWorstRoute     only those (Null first: the ratio's base)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 frames=${FRAMES:-8192}
 driver=build-bench/bench/frame_cost_count
-states=(Null VelorinAto VelorinTimetable SentrelTone CabrixMode2 SharedPanel)
+states=(Null VelorinAto VelorinTimetable SentrelTone CabrixMode2 SharedPanel VelorinWorstRoute)
+if (($# > 0)); then states=("$@"); fi
 
 if [[ "${SKIP_BUILD:-0}" != 1 ]]; then
   cmake --preset bench >/dev/null
