@@ -217,18 +217,16 @@ void Rig::setUpVelorinAto() {
     warmUp(Rig::kSegmentFrames + 100);
 }
 
-// Four stops, a header, the number field and the distance counter, row 1 on
-// the first of the stops; the stop alert raised; the rows revealed.
-void Rig::setUpVelorinTimetable() {
-    arrays_.panel[kSlotPowerPermit] = 1;
-    keyPress(kKeyVelorinModeOne);
-    for (int32_t stop = 0; stop < 4; ++stop) {
-        beacon(117, 0, 100 + stop);
-        beacon(121, 0, 93000 + stop * 500);
-        beacon(125, 0, 93100 + stop * 500);
+// A timetable of `stops` stops (codes from 100, times from 9:30 a minute
+// apart), then a header, the number field and the distance counter.
+void Rig::timetableRoute(int32_t stops) {
+    for (int32_t stop = 0; stop < stops; ++stop) {
+        beacon(117, 0, 100 + stop % 900);
+        beacon(121, 0, 93000 + (stop % 30) * 100);
+        beacon(125, 0, 93100 + (stop % 30) * 100);
         beacon(139, 0, stop % 3);
         beacon(143, 0, 512 + stop);
-        beacon(146, 0, 90 + stop * 30);
+        beacon(146, 0, 90 + (stop % 60) * 30);
     }
     beacon(129, 0, 7);
     beacon(130, 0, 101500);
@@ -237,6 +235,14 @@ void Rig::setUpVelorinTimetable() {
     beacon(112, 0, 4);
     beacon(225, 0, 12500);
     beacon(226, 0, 1);
+}
+
+// Four stops, a header, the number field and the distance counter, row 1 on
+// the first of the stops; the stop alert raised; the rows revealed.
+void Rig::setUpVelorinTimetable() {
+    arrays_.panel[kSlotPowerPermit] = 1;
+    keyPress(kKeyVelorinModeOne);
+    timetableRoute(4);
     beacon(148, 0, 3);  // at a standstill: row 1 shows the first beacon-supplied stop
     beacon(30, 0, 0);
     handles(0, 3, 1);
@@ -291,21 +297,7 @@ void Rig::setUpVelorinWorstRoute() {
     constexpr int32_t kLastRows = 4094;      // rows 1 and 2 on the last two entries kept, row 3 beyond
     arrays_.panel[kSlotPowerPermit] = 0;     // power cut: the door timers run
     keyPress(kKeyVelorinModeOne);
-    for (int32_t stop = 0; stop < kStopsOffered; ++stop) {
-        beacon(117, 0, stop % 1000);
-        beacon(121, 0, 93000 + (stop % 50) * 100);
-        beacon(125, 0, 93100 + (stop % 50) * 100);
-        beacon(139, 0, stop % 3);
-        beacon(143, 0, 512 + stop);
-        beacon(146, 0, 90 + stop % 60);
-    }
-    beacon(129, 0, 7);
-    beacon(130, 0, 101500);
-    beacon(131, 0, 3);
-    beacon(223, 0, 12345678);
-    beacon(112, 0, 4);
-    beacon(225, 0, 12500);
-    beacon(226, 0, 1);
+    timetableRoute(kStopsOffered);
     beacon(148, 0, kLastRows);
     beacon(304, 0, std::numeric_limits<int32_t>::max());
     doorsOpen();

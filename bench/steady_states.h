@@ -80,6 +80,7 @@ private:
     void signal(int32_t aspect);
     void warmUp(int32_t frames);
     void armControllerTargets();
+    void timetableRoute(int32_t stops);
     void setUpVelorinAto();
     void setUpVelorinTimetable();
     void setUpSentrelTone();

@@ -83,9 +83,9 @@ TEST(SteadyStateShape, VelorinOnTheWorstRouteShowsTheLastKeptStopsThenFillValues
         ASSERT_EQ(panel[75], 1) << "mode 1";
         // Rows 1 and 2 on the last two entries the lists keep: behind the
         // three placeholders of a run start, the route's stops 4091 and 4092
-        // (codes are stop numbers modulo 1000). Row 3 lies beyond the lists.
-        ASSERT_EQ(panel[170], 91);
-        ASSERT_EQ(panel[171], 92);
+        // (codes 100 on, modulo 900). Row 3 lies beyond the lists.
+        ASSERT_EQ(panel[170], 100 + 4091 % 900);
+        ASSERT_EQ(panel[171], 100 + 4092 % 900);
         ASSERT_EQ(panel[172], 0);
         ASSERT_EQ(panel[181], 24) << "row 3's first hours: the fill value";
         ASSERT_EQ(panel[221], 7);
