@@ -8,14 +8,8 @@
 #include <cstring>
 #include <numeric>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define CABKIT_FUZZ_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define CABKIT_FUZZ_ASAN 1
-#endif
+#include "address_sanitizer.h"
+
 #ifdef CABKIT_FUZZ_ASAN
 // From the sanitizer runtime; not every compiler ships its header.
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();

@@ -7,14 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define CABKIT_FUZZ_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define CABKIT_FUZZ_ASAN 1
-#endif
+#include "address_sanitizer.h"
+
 #ifdef CABKIT_FUZZ_ASAN
 #include <sanitizer/asan_interface.h>
 #endif
