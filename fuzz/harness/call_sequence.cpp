@@ -65,6 +65,13 @@ void CallSequence::call(LoadedPlugin& plugin, const char* exportName, bool isEla
     checkMemory(plugin, exportName);
 }
 
+template <typename Call>
+void CallSequence::broadcast(const char* exportName, Call&& makeCall) {
+    for (LoadedPlugin* p : plugins_) {
+        call(*p, exportName, false, makeCall);
+    }
+}
+
 void CallSequence::checkSlots(const LoadedPlugin& plugin, const char* exportName, bool isElapse) const {
     const int32_t* panel = arrays_.panel.data();
     const int32_t* sound = arrays_.sound.data();
@@ -216,14 +223,10 @@ BeaconData CallSequence::decodeBeacon(ByteReader& in) {
 void CallSequence::execute(Op op, ByteReader& in) {
     switch (op) {
     case Op::Load:
-        for (LoadedPlugin* p : plugins_) {
-            call(*p, "Load", false, [](const CabkitPluginTable& api) { api.Load(); });
-        }
+        broadcast("Load", [](const CabkitPluginTable& api) { api.Load(); });
         break;
     case Op::Dispose:
-        for (LoadedPlugin* p : plugins_) {
-            call(*p, "Dispose", false, [](const CabkitPluginTable& api) { api.Dispose(); });
-        }
+        broadcast("Dispose", [](const CabkitPluginTable& api) { api.Dispose(); });
         break;
     case Op::GetPluginVersion:
         for (LoadedPlugin* p : plugins_) {
@@ -243,17 +246,13 @@ void CallSequence::execute(Op op, ByteReader& in) {
         vehicle.checkNotch = in.int32();
         vehicle.b67Notch = in.int32();
         vehicle.cars = in.int32();
-        for (LoadedPlugin* p : plugins_) {
-            call(*p, "SetVehicleSpec", false, [vehicle](const CabkitPluginTable& api) { api.SetVehicleSpec(vehicle); });
-        }
+        broadcast("SetVehicleSpec", [vehicle](const CabkitPluginTable& api) { api.SetVehicleSpec(vehicle); });
         break;
     }
     case Op::Initialize: {
         const int32_t brake = in.int32();
         setLocalTime(in);
-        for (LoadedPlugin* p : plugins_) {
-            call(*p, "Initialize", false, [brake](const CabkitPluginTable& api) { api.Initialize(brake); });
-        }
+        broadcast("Initialize", [brake](const CabkitPluginTable& api) { api.Initialize(brake); });
         break;
     }
     case Op::Elapse:
@@ -267,52 +266,42 @@ void CallSequence::execute(Op op, ByteReader& in) {
     case Op::KeyUp:
     case Op::HornBlow: {
         const int32_t value = in.int32();
-        for (LoadedPlugin* p : plugins_) {
-            switch (op) {
-            case Op::SetPower:
-                call(*p, "SetPower", false, [value](const CabkitPluginTable& api) { api.SetPower(value); });
-                break;
-            case Op::SetBrake:
-                call(*p, "SetBrake", false, [value](const CabkitPluginTable& api) { api.SetBrake(value); });
-                break;
-            case Op::SetReverser:
-                call(*p, "SetReverser", false, [value](const CabkitPluginTable& api) { api.SetReverser(value); });
-                break;
-            case Op::KeyDown:
-                call(*p, "KeyDown", false, [value](const CabkitPluginTable& api) { api.KeyDown(value); });
-                break;
-            case Op::KeyUp:
-                call(*p, "KeyUp", false, [value](const CabkitPluginTable& api) { api.KeyUp(value); });
-                break;
-            default:
-                call(*p, "HornBlow", false, [value](const CabkitPluginTable& api) { api.HornBlow(value); });
-                break;
-            }
+        switch (op) {
+        case Op::SetPower:
+            broadcast("SetPower", [value](const CabkitPluginTable& api) { api.SetPower(value); });
+            break;
+        case Op::SetBrake:
+            broadcast("SetBrake", [value](const CabkitPluginTable& api) { api.SetBrake(value); });
+            break;
+        case Op::SetReverser:
+            broadcast("SetReverser", [value](const CabkitPluginTable& api) { api.SetReverser(value); });
+            break;
+        case Op::KeyDown:
+            broadcast("KeyDown", [value](const CabkitPluginTable& api) { api.KeyDown(value); });
+            break;
+        case Op::KeyUp:
+            broadcast("KeyUp", [value](const CabkitPluginTable& api) { api.KeyUp(value); });
+            break;
+        default:
+            broadcast("HornBlow", [value](const CabkitPluginTable& api) { api.HornBlow(value); });
+            break;
         }
         break;
     }
     case Op::DoorOpen:
-        for (LoadedPlugin* p : plugins_) {
-            call(*p, "DoorOpen", false, [](const CabkitPluginTable& api) { api.DoorOpen(); });
-        }
+        broadcast("DoorOpen", [](const CabkitPluginTable& api) { api.DoorOpen(); });
         break;
     case Op::DoorClose:
-        for (LoadedPlugin* p : plugins_) {
-            call(*p, "DoorClose", false, [](const CabkitPluginTable& api) { api.DoorClose(); });
-        }
+        broadcast("DoorClose", [](const CabkitPluginTable& api) { api.DoorClose(); });
         break;
     case Op::SetSignal: {
         const int32_t aspect = in.aspect();
-        for (LoadedPlugin* p : plugins_) {
-            call(*p, "SetSignal", false, [aspect](const CabkitPluginTable& api) { api.SetSignal(aspect); });
-        }
+        broadcast("SetSignal", [aspect](const CabkitPluginTable& api) { api.SetSignal(aspect); });
         break;
     }
     case Op::SetBeaconData: {
         const BeaconData beacon = decodeBeacon(in);
-        for (LoadedPlugin* p : plugins_) {
-            call(*p, "SetBeaconData", false, [beacon](const CabkitPluginTable& api) { api.SetBeaconData(beacon); });
-        }
+        broadcast("SetBeaconData", [beacon](const CabkitPluginTable& api) { api.SetBeaconData(beacon); });
         break;
     }
     case Op::PanelWrite: {

@@ -79,6 +79,9 @@ private:
     // Makes one call on one plug-in and checks what it did.
     template <typename Call>
     void call(LoadedPlugin& plugin, const char* exportName, bool isElapse, Call&& makeCall);
+    // Makes the same call on every plug-in, in loading order.
+    template <typename Call>
+    void broadcast(const char* exportName, Call&& makeCall);
     void checkSlots(const LoadedPlugin& plugin, const char* exportName, bool isElapse) const;
     void checkMemory(const LoadedPlugin& plugin, const char* exportName) const;
 
