@@ -12,7 +12,7 @@ fi
 # Generated headers, if any, must exist before the analysers read sources.
 cmake --build --preset default >/dev/null
 
-analysed='/(platform|velorin|sentrel|cabrix|sim)/[^/]*\.cpp$'
+analysed='/(platform|velorin|sentrel|cabrix|sim(/[a-z]+)?)/[^/]*\.cpp$'
 mapfile -t sources < <(grep -oE '"file": *"[^"]*"' build/compile_commands.json | sed -E 's/"file": *"(.*)"/\1/' |
   grep -E "$analysed" | grep -v '/tests/' | sort -u)
 echo "analysing ${#sources[@]} files"
