@@ -1,6 +1,7 @@
 #include "signal_codes.h"
 
 #include <array>
+#include <cstddef>
 
 #include "sound_commands.h"
 
@@ -12,18 +13,31 @@ struct AspectEntry {
     CabSignal signal;
 };
 
-// Aspect 10 carries code 1, which only the full mode acts on; it counts as
-// no code received.
-constexpr std::array<AspectEntry, 8> kAspectTable{{
-    {10, {1, false}},
-    {11, {2, true}},
-    {13, {3, true}},
-    {15, {5, true}},
-    {19, {6, true}},
-    {21, {7, true}},
-    {23, {8, true}},
-    {25, {9, true}},
-}};
+// The aspects of the code table that carry a code. Aspect 10 carries code
+// 1, which only the full mode acts on; it counts as no code received.
+constexpr std::size_t kAspectCount = 8;
+constexpr std::array<AspectEntry, kAspectCount> aspectTable() {
+    std::array<AspectEntry, kAspectCount> table{};
+    std::size_t next = 0;
+    for (const contract::cabrix::CabSignalCode& row : contract::cabrix::kCabSignalCodes) {
+        if (row.aspect >= 0 && next < table.size()) {
+            table[next] = AspectEntry{row.aspect, CabSignal{row.code, row.received}};
+            ++next;
+        }
+    }
+    return table;
+}
+constexpr std::array<AspectEntry, kAspectCount> kAspectTable = aspectTable();
+
+constexpr bool everyAspectTaken() {
+    std::size_t aspects = 0;
+    for (const contract::cabrix::CabSignalCode& row : contract::cabrix::kCabSignalCodes) {
+        aspects += row.aspect >= 0 ? 1U : 0U;
+    }
+    return aspects == kAspectTable.size() && contract::cabrix::kCabSignalCodes[0].aspect ==
+                                                   contract::cabrix::kAnyOtherAspect;
+}
+static_assert(everyAspectTaken(), "every aspect of the code table is looked up, the rest give code 0");
 
 constexpr CabSignal kNoCode{0, false};
 
