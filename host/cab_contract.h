@@ -119,8 +119,8 @@ constexpr std::string_view describe(Taken taken) {
     switch (taken) {
         case Taken::Always: return "always";
         case Taken::AtStandstill: return "only at a standstill";
-        case Taken::InVelorinModeOne: return "only in Velorin's mode 1";
-        case Taken::InModeTwoOrAtStandstill: return "in Velorin's mode 2, or at a standstill";
+        case Taken::InVelorinModeOne: return "only in operating mode 1";
+        case Taken::InModeTwoOrAtStandstill: return "in operating mode 2, or at a standstill";
         case Taken::WhileMoving: return "only while moving";
         case Taken::WhileMovingKeyZeroUp: return "only while moving, and not while key 0 is held";
         case Taken::WhileMovingNotBackward: return "only while moving, and not with the reverser backward";
