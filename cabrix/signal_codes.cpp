@@ -13,11 +13,22 @@ struct AspectEntry {
     CabSignal signal;
 };
 
+// Aspects not in the table carry the code of the table's first row.
+constexpr CabSignal kNoCode{contract::cabrix::kCabSignalCodes[0].code, contract::cabrix::kCabSignalCodes[0].received};
+
 // The aspects of the code table that carry a code. Aspect 10 carries code
 // 1, which only the full mode acts on; it counts as no code received.
-constexpr std::size_t kAspectCount = 8;
-constexpr std::array<AspectEntry, kAspectCount> aspectTable() {
-    std::array<AspectEntry, kAspectCount> table{};
+constexpr std::size_t countAspects() {
+    std::size_t aspects = 0;
+    for (const contract::cabrix::CabSignalCode& row : contract::cabrix::kCabSignalCodes) {
+        aspects += row.aspect >= 0 ? 1U : 0U;
+    }
+    return aspects;
+}
+constexpr std::size_t kTableAspects = countAspects();
+
+constexpr std::array<AspectEntry, kTableAspects> aspectTable() {
+    std::array<AspectEntry, kTableAspects> table{};
     std::size_t next = 0;
     for (const contract::cabrix::CabSignalCode& row : contract::cabrix::kCabSignalCodes) {
         if (row.aspect >= 0 && next < table.size()) {
@@ -27,21 +38,16 @@ constexpr std::array<AspectEntry, kAspectCount> aspectTable() {
     }
     return table;
 }
-constexpr std::array<AspectEntry, kAspectCount> kAspectTable = aspectTable();
+constexpr std::array<AspectEntry, kTableAspects> kAspectTable = aspectTable();
 
-constexpr bool everyAspectTaken() {
-    std::size_t aspects = 0;
-    for (const contract::cabrix::CabSignalCode& row : contract::cabrix::kCabSignalCodes) {
-        aspects += row.aspect >= 0 ? 1U : 0U;
-    }
-    return aspects == kAspectTable.size() && contract::cabrix::kCabSignalCodes[0].aspect ==
-                                                   contract::cabrix::kAnyOtherAspect;
+static_assert(contract::cabrix::kCabSignalCodes[0].aspect == contract::cabrix::kAnyOtherAspect,
+              "the first row of the code table is the code of every other aspect");
+
+// A received code chimes.
+constexpr bool chimesForCode(int32_t code) {
+    return code >= 0 && static_cast<std::size_t>(code) < contract::cabrix::kCabSignalCodes.size() &&
+           contract::cabrix::kCabSignalCodes[static_cast<std::size_t>(code)].received;
 }
-static_assert(everyAspectTaken(), "every aspect of the code table is looked up, the rest give code 0");
-
-constexpr CabSignal kNoCode{0, false};
-
-constexpr bool chimesForCode(int32_t code) { return code >= 2 && code <= 9; }
 
 }  // namespace
 
