@@ -57,7 +57,7 @@ std::filesystem::path demoScenario() {
 
 struct CommonOptions {
     std::string plugins;
-    std::string trace, summary, plot, slots, order;
+    std::string trace, summary, plot, plotTime, slots, order;
     int stepMs = 0;
     bool stopOnFailure = false;
 };
@@ -66,7 +66,8 @@ void addCommonOptions(CLI::App& app, CommonOptions& options) {
     app.add_option("--plugins", options.plugins, "folder of Velorin.so, Sentrel.so, Cabrix.so (default: build/plugins)");
     app.add_option("--trace", options.trace, "write one CSV row per frame to this file");
     app.add_option("--summary", options.summary, "write a JSON summary to this file");
-    app.add_option("--plot", options.plot, "draw speed against distance to this .svg or .png file (gnuplot)");
+    app.add_option("--plot", options.plot, "draw speed against location to this .svg or .png file (gnuplot)");
+    app.add_option("--plot-time", options.plotTime, "draw speed against time to this .svg or .png file (gnuplot)");
     app.add_option("--slots", options.slots,
                    "slots in the trace, e.g. p72,p75,s0,p150-158 (p: panel, s: sound; default: the slots the plug-ins "
                    "exchange and their lamps and sounds)");
@@ -107,6 +108,7 @@ std::optional<RunOptions> makeRunOptions(const CommonOptions& common, std::strin
     if (!common.trace.empty()) options.trace = common.trace;
     if (!common.summary.empty()) options.summary = common.summary;
     if (!common.plot.empty()) options.plot = common.plot;
+    if (!common.plotTime.empty()) options.plotTime = common.plotTime;
     if (!common.slots.empty()) {
         auto slots = cabkit::sim::parseTraceSlots(common.slots, error);
         if (!slots) return std::nullopt;
@@ -138,8 +140,8 @@ int replayFiles(const std::vector<std::string>& files, const CommonOptions& comm
         fmt::print(stderr, "simhost: {}\n", error);
         return kBadInput;
     }
-    if (files.size() > 1 && (options->trace || options->summary || options->plot)) {
-        fmt::print(stderr, "simhost: --trace, --summary and --plot take one scenario at a time\n");
+    if (files.size() > 1 && (options->trace || options->summary || options->plot || options->plotTime)) {
+        fmt::print(stderr, "simhost: --trace, --summary, --plot and --plot-time take one scenario at a time\n");
         return kBadInput;
     }
     int exitCode = kOk;

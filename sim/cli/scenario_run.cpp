@@ -24,7 +24,7 @@ RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std:
         replay.addObserver(*trace);
     }
     SpeedChart chart;
-    if (options.plot) replay.addObserver(chart);
+    if (options.plot || options.plotTime) replay.addObserver(chart);
     ProgressBar progress;
     if (options.progress) replay.addObserver(progress);
 
@@ -33,7 +33,8 @@ RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std:
     outcome.expectations = checker.results();
     outcome.failed = checker.failed();
     if (options.summary) writeSummary(*options.summary, scenario, outcome.replay, figures, events, checker);
-    if (options.plot) chart.render(*options.plot);
+    if (options.plot) chart.render(*options.plot, ChartAxis::Location);
+    if (options.plotTime) chart.render(*options.plotTime, ChartAxis::Time);
     return outcome;
 }
 

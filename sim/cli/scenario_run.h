@@ -21,7 +21,8 @@ struct RunOptions {
     std::filesystem::path pluginFolder;
     std::optional<std::filesystem::path> trace;
     std::optional<std::filesystem::path> summary;
-    std::optional<std::filesystem::path> plot;
+    std::optional<std::filesystem::path> plot;      // against location
+    std::optional<std::filesystem::path> plotTime;  // against time
     std::vector<TraceSlot> slots = defaultTraceSlots();
     bool stopOnFailure = false;
     bool progress = true;

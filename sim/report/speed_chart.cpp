@@ -5,125 +5,208 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <iterator>
 #include <stdexcept>
 
 #include <fmt/format.h>
 
+#include "cab_contract_index.h"
+#include "chart_script.h"
+#include "event_log.h"
+#include "refusal_reasons.h"
+
 namespace cabkit::sim {
 namespace {
 
-// gnuplot strings in double quotes: escape what would end or break them.
-std::string quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (c == '\n') {
-            out += "\\n";
-            continue;
-        }
-        out += c;
-    }
-    return out + "\"";
+constexpr auto kOperatingMode = static_cast<std::size_t>(contract::sharedSlot("operating mode"));
+
+constexpr uint32_t kDriverColour = 0x333333;
+
+ChartTick tick(const RunPoint& at, std::string label, uint32_t colour = kDriverColour, std::string brief = {},
+               int32_t rank = 1) {
+    return ChartTick{at, std::move(label), colour, std::move(brief), rank};
+}
+
+// Stops and emergency brakes are named first where marks crowd.
+constexpr int32_t kFirst = 0;
+
+RunPoint pointOf(const InputEvent& event) {
+    return RunPoint{event.elapsedMs, event.timeOfDayMs, event.location, event.speed};
+}
+
+std::string keyLabel(int32_t key) {
+    std::string names;
+    for (const contract::Key* row : findKeys(key)) names += fmt::format("{}{}", names.empty() ? "" : " / ", row->label);
+    return names.empty() ? fmt::format("key {}", key) : fmt::format("key {} ({})", key, names);
+}
+
+std::string beaconLabel(int32_t type) {
+    std::string names;
+    for (const contract::Beacon* row : findBeacons(type)) names += fmt::format("{}{}", names.empty() ? "" : " / ", row->label);
+    return names.empty() ? fmt::format("beacon {}", type) : names;
 }
 
 }  // namespace
 
+uint32_t pluginColour(const std::string& name) {
+    if (name == contract::partyName(contract::kCabrix)) return 0xe67e22;
+    if (name == contract::partyName(contract::kVelorin)) return 0x8e44ad;
+    if (name == contract::partyName(contract::kSentrel)) return 0xc0392b;
+    return kDriverColour;
+}
+
+void SegmentTrack::update(const RunPoint& at, std::optional<double> value) {
+    if (open_ && value && open_->value == *value) return;
+    if (!open_ && !value) return;
+    finish(at);
+    if (value && segments_.size() < kMaxSegments) open_ = ChartSegment{at, at, *value};
+}
+
+void SegmentTrack::finish(const RunPoint& at) {
+    if (!open_) return;
+    open_->to = at;
+    segments_.push_back(*open_);
+    open_.reset();
+}
+
 void SpeedChart::onStart(const ReplayContext& context) {
-    title_ = context.scenario.name;
-    emergencyNotch_ = context.scenario.train.emergencyNotch();
-    for (const Station& station : context.scenario.route.stations) stations_.emplace_back(station.location, station.name);
+    scenario_ = &context.scenario;
+    vehicle_ = context.vehiclePosition;
+    data_.title = context.scenario.name;
+    for (std::size_t i = 0; i < data_.names.size(); ++i) data_.names[i] = context.host.nameAt(i);
+    data_.emergencyNotch = context.scenario.train.emergencyNotch();
+    for (const Station& station : context.scenario.route.stations) data_.stations.emplace_back(station.location, station.name);
+    for (const SignalSection& section : context.scenario.route.sections) data_.sectionLocations.push_back(section.start);
     const int64_t frames = context.scenario.run.durationMs / context.scenario.run.stepMs + 1;
     every_ = std::max<int64_t>(1, frames / kMaxPoints);
-    lastSpeed_ = context.scenario.start.speed;
+    interventions_ = std::make_unique<InterventionFolder>(data_.emergencyNotch, context.scenario.run.stepMs);
+    standstills_ = std::make_unique<StandstillFolder>(context.scenario.start.speed);
 }
 
 void SpeedChart::onInput(const InputEvent& event) {
-    std::string label;
     switch (event.kind) {
-        case InputEvent::Kind::KeyDown: label = fmt::format("key {}", event.value); break;
-        case InputEvent::Kind::DoorOpen: label = "doors open"; break;
-        case InputEvent::Kind::DoorClose: label = "doors close"; break;
-        default: return;
+        case InputEvent::Kind::KeyDown:
+            data_.marks.push_back(tick(pointOf(event), keyLabel(event.value), kDriverColour, fmt::format("key {}", event.value)));
+            break;
+        case InputEvent::Kind::DoorOpen:
+            data_.marks.push_back(tick(pointOf(event), "doors open"));
+            break;
+        case InputEvent::Kind::DoorClose:
+            data_.marks.push_back(tick(pointOf(event), "doors close"));
+            break;
+        case InputEvent::Kind::Beacon:
+            data_.beacons.push_back(tick(pointOf(event), beaconLabel(event.beacon.type)));
+            break;
+        case InputEvent::Kind::Signal:
+            aspects_.update(pointOf(event), event.value);
+            break;
+        default: break;
     }
-    marks_.push_back(Mark{event.location, event.speed, std::move(label)});
+}
+
+void SpeedChart::followSpeeds(const Frame& frame) {
+    const RunPoint at = pointOf(frame);
+    cabSpeeds_.read(frame.panel);
+    permitted_.update(at, cabSpeeds_.permitted());
+    codes_.update(at, cabSpeeds_.code());
+
+    // The controller drives while Velorin's command departs from the driver's
+    // handles the way only it makes it do.
+    const HandleCommand& velorin = frame.commands[vehicle_];
+    const int32_t mode = frame.panel[kOperatingMode];
+    if (!controllerDrives_ && showsController(velorin, frame.driver, mode)) {
+        controllerDrives_ = true;
+    } else if (controllerDrives_ && followsDriverAwayFromRest(velorin, frame.driver, mode)) {
+        controllerDrives_ = false;
+    }
+    allowed_.update(at, controllerDrives_ ? std::optional<double>(CabSpeeds::controllerAllows(frame.panel)) : std::nullopt);
+    if (cabSpeeds_.permitted()) data_.topSpeed = std::max(data_.topSpeed, *cabSpeeds_.permitted());
+}
+
+void SpeedChart::followSections(const Frame& frame) {
+    if (!started_) return;
+    const double low = std::min(lastLocation_, frame.location);
+    const double high = std::max(lastLocation_, frame.location);
+    for (const double start : data_.sectionLocations) {
+        if (start > low && start <= high) data_.sectionStarts.push_back(tick(pointOf(frame), ""));
+    }
+}
+
+void SpeedChart::markInterventions(const Frame& frame) {
+    interventions_->fold(frame);
+    for (const InterventionFolder::News& news : interventions_->news()) {
+        const Application& app = interventions_->applications()[news.application];
+        const bool emergencyNow = news.what == InterventionFolder::News::What::Emergency ||
+                                  (news.what == InterventionFolder::News::What::Began && app.emergency);
+        if (!emergencyNow) continue;
+        const std::string& name = data_.names[app.plugin];
+        data_.marks.push_back(tick(pointOf(frame), fmt::format("{} emergency", name), pluginColour(name), {}, kFirst));
+    }
 }
 
 void SpeedChart::onFrame(const Frame& frame) {
-    const bool notchChanged = frame.combined.power != lastPower_ || frame.combined.brake != lastBrake_;
-    // Keep every notch change as long as that stays affordable; thin the rest.
-    if (frame.index % every_ == 0 || (notchChanged && every_ == 1)) {
-        points_.push_back(Point{frame.location, frame.speed, frame.combined.power, frame.combined.brake});
+    if (!started_) {
+        data_.first = pointOf(frame);
+        data_.lowestLocation = data_.highestLocation = frame.location;
     }
-    lastPower_ = frame.combined.power;
-    lastBrake_ = frame.combined.brake;
-    // Only an emergency brake a plug-in imposed; the driver's own is no event.
-    const int32_t emergency = frame.combined.brake >= emergencyNotch_ && frame.driver.brake < emergencyNotch_ ? 1 : 0;
-    if (emergency != 0 && lastEmergency_ == 0 && frame.index > 0) {
-        marks_.push_back(Mark{frame.location, frame.speed, "emergency"});
+    data_.last = pointOf(frame);
+    data_.lowestLocation = std::min(data_.lowestLocation, frame.location);
+    data_.highestLocation = std::max(data_.highestLocation, frame.location);
+    data_.topSpeed = std::max(data_.topSpeed, std::fabs(frame.speed));
+    data_.topPowerNotch = std::max({data_.topPowerNotch, frame.commands[vehicle_].power, frame.driver.power});
+    if (frame.index % every_ == 0) {
+        data_.samples.push_back(ChartSample{pointOf(frame), frame.commands[vehicle_].power, frame.driver.brake});
     }
-    lastEmergency_ = emergency;
-    if (lastSpeed_ != 0.0 && frame.speed == 0.0) marks_.push_back(Mark{frame.location, 0.0, "stop"});
-    lastSpeed_ = frame.speed;
+    followSpeeds(frame);
+    followSections(frame);
+    markInterventions(frame);
+    standstills_->fold(frame);
+    lastLocation_ = frame.location;
+    started_ = true;
 }
 
-std::string SpeedChart::script(const std::filesystem::path& output, const std::string& terminal) const {
-    std::string s;
-    auto out = std::back_inserter(s);
-    if (terminal == "svg") {
-        fmt::format_to(out, "set terminal svg size 1280,640 dynamic font 'sans,11' background '#ffffff'\n");
-    } else {
-        fmt::format_to(out, "set terminal png size 1280,640\n");
-    }
-    fmt::format_to(out, "set output {}\n", quoted(output.string()));
-    fmt::format_to(out, "set title {}\n", quoted(title_));
-    fmt::format_to(out,
-                   "set xlabel 'location (m)'\nset ylabel 'speed (km/h)'\nset y2label 'notch (power up, brake down)'\n"
-                   "set ytics nomirror\nset y2tics\nset grid\nset key top left\nset y2range [-{}:{}]\n",
-                   emergencyNotch_ + 1, 3 * (emergencyNotch_ + 1));
-    for (const auto& [location, name] : stations_) {
-        fmt::format_to(out, "set arrow from {0},graph 0 to {0},graph 1 nohead dashtype 2 linecolor rgb '#888888'\n",
-                       location);
-        fmt::format_to(out, "set label {} at {},graph 0.97 center textcolor rgb '#555555'\n", quoted(name), location);
-    }
-    fmt::format_to(out, "$run << EOD\n");
-    for (const Point& p : points_) fmt::format_to(out, "{:.2f} {:.3f} {} {}\n", p.location, p.speed, p.power, p.brake);
-    if (points_.empty()) fmt::format_to(out, "0 0 0 0\n");
-    fmt::format_to(out, "EOD\n$marks << EOD\n");
-    // Marks that would print on top of one another (keys pressed at a
-    // standstill) share one label.
-    double low = 0.0, high = 0.0;
-    for (const Point& p : points_) {
-        low = std::min(low, p.location);
-        high = std::max(high, p.location);
-    }
-    const double near = std::max(1.0, (high - low) / 150.0);
-    std::vector<Mark> grouped;
-    for (const Mark& m : marks_) {
-        if (!grouped.empty() && std::fabs(m.location - grouped.back().location) < near) {
-            grouped.back().label += ", " + m.label;
-        } else {
-            grouped.push_back(m);
+void SpeedChart::markStandstills(const Frame& last) {
+    standstills_->finish(last);
+    for (const Standstill& standstill : standstills_->standstills()) {
+        if (standstill.fromStart) continue;
+        std::string label = "stop";
+        double nearest = EventLog::kStationReach;
+        for (const auto& [location, name] : data_.stations) {
+            if (std::fabs(standstill.stop.location - location) <= nearest) {
+                nearest = std::fabs(standstill.stop.location - location);
+                label = fmt::format("stop at {}", name);
+            }
         }
+        if (standstill.creeps > 0) label += fmt::format(", creeps {} times", standstill.creeps);
+        data_.marks.push_back(tick(standstill.stop, label, kDriverColour, {}, kFirst));
     }
-    for (const Mark& m : grouped) fmt::format_to(out, "{:.2f} {:.3f} {}\n", m.location, m.speed, quoted(m.label));
-    if (grouped.empty()) fmt::format_to(out, "0 0 \"\"\n");
-    fmt::format_to(out, "EOD\n");
-    fmt::format_to(out,
-                   "plot $run using 1:2 with lines linewidth 2 linecolor rgb '#1f5fbf' title 'speed', \\\n"
-                   "     $run using 1:3 axes x1y2 with steps linecolor rgb '#2a9d2a' title 'power notch', \\\n"
-                   "     $run using 1:(-$4) axes x1y2 with steps linecolor rgb '#c0392b' title 'brake notch', \\\n"
-                   "     $marks using 1:2 with points pointtype 7 pointsize 0.6 linecolor rgb '#333333' notitle, \\\n"
-                   "     $marks using 1:2:3 with labels rotate by 60 left offset 0.3,0.5 font ',8' notitle\n");
-    return s;
 }
 
-void SpeedChart::render(const std::filesystem::path& output) const {
+void SpeedChart::onEnd(const Frame& last) {
+    if (!started_) return;
+    const RunPoint end = pointOf(last);
+    if (data_.samples.empty() || data_.samples.back().at.elapsedMs != end.elapsedMs) {
+        data_.samples.push_back(ChartSample{end, last.commands[vehicle_].power, last.driver.brake});
+    }
+    for (SegmentTrack* track : {&permitted_, &allowed_, &codes_, &aspects_}) track->finish(end);
+    data_.permitted = permitted_.segments();
+    data_.allowed = allowed_.segments();
+    data_.codes = codes_.segments();
+    data_.aspects = aspects_.segments();
+    interventions_->finish(last);
+    data_.applications = interventions_->applications();
+    markStandstills(last);
+}
+
+std::string SpeedChart::script(const std::filesystem::path& output, const std::string& terminal, ChartAxis axis) const {
+    return chartScript(data_, output, terminal, axis);
+}
+
+void SpeedChart::render(const std::filesystem::path& output, ChartAxis axis) const {
     const std::string extension = output.extension().string();
     if (extension != ".svg" && extension != ".png") {
         throw std::runtime_error(fmt::format("the chart {} must end in .svg or .png", output.string()));
     }
-    const std::string text = script(output, extension.substr(1));
+    const std::string text = script(output, extension.substr(1), axis);
     // A fixed command; the script goes through the pipe, never the shell.
     std::FILE* pipe = popen("gnuplot 1>&2", "w");  // NOLINT(cert-env33-c)
     if (pipe == nullptr) throw std::runtime_error("cannot run gnuplot (install gnuplot-nox)");

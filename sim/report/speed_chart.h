@@ -1,56 +1,72 @@
-// The chart of a run: speed against distance, the combined power and brake
-// notches under it, and the driver's keys, doors, trips and stops marked
-// where they happened. Rendered by gnuplot as SVG or PNG.
+// The charts of a run, drawn by gnuplot as SVG or PNG: speed against
+// location (--plot) or against time (--plot-time), with what an author
+// checks beside it:
+// - the speeds the cab shows: Cabrix's permitted speed and the speed the
+//   train operation controller allows for its code while it drives;
+// - a band of the cab-signal code and one of the aspects signalled, the
+//   section starts and the beacons passed, named from the cab contract;
+// - the power notch, the driver's brake handle and each brake application
+//   and power cut as the plug-in that imposed it, in its colour, folded the
+//   way a person sees it (intervention_folder.h);
+// - keys, doors, stops (with their creeping) and emergency brakes by plug-in,
+//   stations against location.
 #ifndef CABKIT_SIM_SPEED_CHART_H
 #define CABKIT_SIM_SPEED_CHART_H
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
+#include "cab_speeds.h"
+#include "chart_data.h"
 #include "replay.h"
+#include "standstill_folder.h"
 
 namespace cabkit::sim {
 
 class SpeedChart : public ReplayObserver {
 public:
-    struct Point {
-        double location, speed;
-        int32_t power, brake;
-    };
-    struct Mark {
-        double location, speed;
-        std::string label;
-    };
-
     void onStart(const ReplayContext& context) override;
     void onInput(const InputEvent& event) override;
     void onFrame(const Frame& frame) override;
+    void onEnd(const Frame& last) override;
+
+    const ChartData& data() const { return data_; }
 
     // The gnuplot script, data inline. `terminal` is "svg" or "png".
-    std::string script(const std::filesystem::path& output, const std::string& terminal) const;
+    std::string script(const std::filesystem::path& output, const std::string& terminal,
+                       ChartAxis axis = ChartAxis::Location) const;
     // Runs gnuplot; throws std::runtime_error when it is missing or fails, or
     // the file name ends neither in .svg nor in .png.
-    void render(const std::filesystem::path& output) const;
+    void render(const std::filesystem::path& output, ChartAxis axis = ChartAxis::Location) const;
 
-    const std::vector<Point>& points() const { return points_; }
-    const std::vector<Mark>& marks() const { return marks_; }
-
-    // Charts stay readable and small: about this many points at most.
+    // Charts stay readable and small: about this many samples at most.
     static constexpr int64_t kMaxPoints = 4000;
 
 private:
-    std::string title_;
-    std::vector<std::pair<double, std::string>> stations_;
-    int32_t emergencyNotch_ = 0;
+    void followSpeeds(const Frame& frame);
+    void followSections(const Frame& frame);
+    void markInterventions(const Frame& frame);
+    void markStandstills(const Frame& frame);
+
+    const Scenario* scenario_ = nullptr;
+    std::size_t vehicle_ = 0;
     int64_t every_ = 1;
-    std::vector<Point> points_;
-    std::vector<Mark> marks_;
-    int32_t lastPower_ = -1, lastBrake_ = -1;
-    int32_t lastEmergency_ = 0;
-    double lastSpeed_ = 0.0;
+    ChartData data_;
+    CabSpeeds cabSpeeds_;
+    SegmentTrack permitted_, allowed_, codes_, aspects_;
+    std::optional<int32_t> aspect_;
+    bool controllerDrives_ = false;
+    double lastLocation_ = 0.0;
+    bool started_ = false;
+    std::unique_ptr<InterventionFolder> interventions_;
+    std::unique_ptr<StandstillFolder> standstills_;
 };
+
+// The colour a plug-in's interventions are drawn in, by its name.
+uint32_t pluginColour(const std::string& name);
 
 }  // namespace cabkit::sim
 

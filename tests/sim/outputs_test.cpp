@@ -142,9 +142,9 @@ TEST(Chart, ScriptCarriesTheRunTheMarksAndTheStations) {
     key.location = 3.5;
     chart.onInput(key);
     const std::string script = chart.script(folder.file("x.png"), "png");
-    EXPECT_TRUE(contains(script, "set terminal png"));
-    EXPECT_TRUE(contains(script, "3.50 0.000 \"key 12\""));
-    EXPECT_TRUE(contains(script, "$run << EOD"));
+    EXPECT_TRUE(contains(script, "set terminal pngcairo"));
+    EXPECT_TRUE(contains(script, "3.500 0.000 3355443 \"key 12 (fixed 25 km/h limit)\""));
+    EXPECT_TRUE(contains(script, "$samples << EOD"));
 }
 
 // A plug-in that crashes takes simhost down, but every frame before the

@@ -1,0 +1,381 @@
+#include "chart_script.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <iterator>
+
+#include <fmt/format.h>
+
+#include "cab_contract_index.h"
+#include "label_layout.h"
+#include "speed_chart.h"
+
+namespace cabkit::sim {
+namespace {
+
+namespace cabrix = contract::cabrix;
+
+// The picture and its three panels, as fractions of its height.
+constexpr int32_t kWidthPx = 1280;
+constexpr int32_t kHeightPx = 900;
+constexpr double kLeft = 0.07, kRight = 0.97;
+constexpr double kSpeedTop = 0.90, kSpeedBottom = 0.44;
+constexpr double kBandsTop = 0.43, kBandsBottom = 0.28;
+constexpr double kNotchTop = 0.27, kNotchBottom = 0.09;
+constexpr double kKeyBottom = 0.02;
+// A character of the small font, and the room a rotated label needs.
+constexpr double kCharPx = 5.6;
+constexpr double kRotatedLabelPx = 13.0;
+constexpr std::size_t kMostPerLabel = 3;
+constexpr std::size_t kMostMarkChars = 36;
+constexpr int32_t kBeaconRows = 3;
+
+constexpr uint32_t kSpeedColour = 0x1f5fbf;
+constexpr uint32_t kPermittedColour = 0xd35400;
+constexpr uint32_t kAllowedColour = 0x8e44ad;
+constexpr uint32_t kPowerColour = 0x2a9d2a;
+constexpr uint32_t kHandleColour = 0x555555;
+
+// gnuplot strings in double quotes: escape what would end or break them.
+std::string gnuplotString(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (c == '\n') {
+            out += "\\n";
+            continue;
+        }
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string rgb(uint32_t colour) { return fmt::format("'#{:06x}'", colour); }
+
+// A code's colour by the speed Cabrix's mode 2 permits for it: red for a
+// stop, through orange and yellow to greens and blue for the fastest; grey
+// for the codes that are not received.
+uint32_t codeColour(int32_t code) {
+    const cabrix::CabSignalCode* row = findCabSignalCode(code);
+    if (row == nullptr || !row->received) return 0xbbbbbb;  // no code: Cabrix supervises by its mode alone
+    const int32_t speed = row->permittedModeTwo;
+    if (speed <= 0) return 0xe74c3c;
+    if (speed <= 15) return 0xf39c12;
+    if (speed <= 25) return 0xf1c40f;
+    if (speed <= 45) return 0xb8e186;
+    if (speed <= 55) return 0x7fbc41;
+    if (speed <= 65) return 0x4dac26;
+    return 0x2c7fb8;
+}
+
+// The code an aspect gives, by Cabrix's table.
+int32_t codeOfAspect(int32_t aspect) {
+    for (const cabrix::CabSignalCode& row : cabSignalCodes()) {
+        if (row.aspect == aspect) return row.code;
+    }
+    return 0;
+}
+
+// Tics against time every 1, 2, 5, 10, 15 or 30 s, 1, 2, 5, 10, 15 or 30
+// min, or hours: about ten of them.
+double timeTicInterval(double seconds) {
+    constexpr std::array<double, 15> kSteps = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 21600};
+    for (const double step : kSteps) {
+        if (seconds / step <= 12.0) return step;
+    }
+    return kSteps.back();
+}
+
+class Script {
+public:
+    Script(const ChartData& data, ChartAxis axis) : data_(data), axis_(axis) {
+        if (data.samples.empty()) {
+            low_ = 0.0;
+            high_ = 1.0;
+        } else if (axis == ChartAxis::Location) {
+            low_ = data.lowestLocation;
+            high_ = data.highestLocation;
+        } else {
+            low_ = x(data.first);
+            high_ = x(data.last);
+        }
+        if (high_ - low_ < 1.0) high_ = low_ + 1.0;  // a train that never moved
+        unitsPerPx_ = (high_ - low_) / ((kRight - kLeft) * kWidthPx);
+    }
+
+    std::string write(const std::filesystem::path& output, const std::string& terminal) {
+        header(output, terminal);
+        dataBlocks();
+        fmt::format_to(out(), "set multiplot title {} font ',13'\n", gnuplotString(data_.title));
+        fmt::format_to(out(), "set lmargin at screen {}\nset rmargin at screen {}\nset xrange [{:.3f}:{:.3f}]\n", kLeft,
+                       kRight, low_, high_);
+        speedPanel();
+        bandsPanel();
+        notchPanel();
+        fmt::format_to(out(), "unset multiplot\n");
+        return text_;
+    }
+
+private:
+    std::back_insert_iterator<std::string> out() { return std::back_inserter(text_); }
+    double x(const RunPoint& at) const {
+        return axis_ == ChartAxis::Location ? at.location : static_cast<double>(at.timeOfDayMs) / 1000.0;
+    }
+    bool narrow(double from, double to, std::size_t chars) const {
+        return std::fabs(to - from) < (static_cast<double>(chars) + 1.0) * kCharPx * unitsPerPx_;
+    }
+
+    void header(const std::filesystem::path& output, const std::string& terminal) {
+        fmt::format_to(out(), "set encoding utf8\n");
+        if (terminal == "svg") {
+            fmt::format_to(out(), "set terminal svg size {},{} dynamic font 'sans,10' background '#ffffff'\n", kWidthPx,
+                           kHeightPx);
+        } else {
+            fmt::format_to(out(), "set terminal pngcairo size {},{} font 'sans,10' background '#ffffff'\n", kWidthPx,
+                           kHeightPx);
+        }
+        fmt::format_to(out(), "set output {}\n", gnuplotString(output.string()));
+    }
+
+    // Segments as one line with steps between neighbours and breaks at gaps.
+    void segmentBlock(const char* name, const std::vector<ChartSegment>& segments) {
+        fmt::format_to(out(), "${} << EOD\n", name);
+        const ChartSegment* before = nullptr;
+        for (const ChartSegment& s : segments) {
+            if (before != nullptr && before->to.elapsedMs != s.from.elapsedMs) fmt::format_to(out(), "\n");
+            fmt::format_to(out(), "{:.3f} {}\n{:.3f} {}\n", x(s.from), s.value, x(s.to), s.value);
+            before = &s;
+        }
+        fmt::format_to(out(), "EOD\n");
+    }
+
+    // Coloured boxes of a band at height `y`, labelled where there is room.
+    void bandBlock(const char* name, const std::vector<ChartSegment>& segments, bool aspects) {
+        fmt::format_to(out(), "${} << EOD\n", name);
+        for (const ChartSegment& s : segments) {
+            const auto value = static_cast<int32_t>(s.value);
+            const uint32_t colour = codeColour(aspects ? codeOfAspect(value) : value);
+            const std::string label = fmt::format("{}", value);
+            fmt::format_to(out(), "{:.3f} {:.3f} {} {}\n", x(s.from), x(s.to), colour,
+                           gnuplotString(narrow(x(s.from), x(s.to), label.size()) ? "" : label));
+        }
+        fmt::format_to(out(), "EOD\n");
+    }
+
+    void dataBlocks() {
+        fmt::format_to(out(), "$samples << EOD\n");
+        for (const ChartSample& s : data_.samples) {
+            fmt::format_to(out(), "{:.3f} {:.3f} {} {}\n", x(s.at), s.at.speed, s.power, s.driverBrake);
+        }
+        if (data_.samples.empty()) fmt::format_to(out(), "0 0 0 0\n");
+        fmt::format_to(out(), "EOD\n");
+        segmentBlock("permitted", data_.permitted);
+        segmentBlock("allowed", data_.allowed);
+        bandBlock("codes", data_.codes, false);
+        bandBlock("aspects", data_.aspects, true);
+    }
+
+    void stationLines() {
+        if (axis_ != ChartAxis::Location) return;
+        for (const auto& [location, name] : data_.stations) {
+            if (location < low_ || location > high_) continue;
+            fmt::format_to(out(), "set arrow from {0:.3f},graph 0 to {0:.3f},graph 1 nohead dashtype 2 lc rgb '#888888'\n",
+                           location);
+        }
+    }
+
+    void speedPanel() {
+        fmt::format_to(out(), "set tmargin at screen {}\nset bmargin at screen {}\n", kSpeedTop, kSpeedBottom);
+        // Room above the fastest for the labels of the marks there.
+        const double top = std::ceil((data_.topSpeed * 1.4 + 5.0) / 10.0) * 10.0;
+        fmt::format_to(out(),
+                       "set format x ''\nset ylabel 'speed (km/h)'\nset yrange [0:{}]\nset grid xtics ytics lc rgb "
+                       "'#e0e0e0'\nset key at screen {},screen 0.935 right horizontal samplen 2 font ',9'\n",
+                       top, kRight);
+        stationLines();
+        if (axis_ == ChartAxis::Location) {
+            for (const double start : data_.sectionLocations) {
+                if (start <= low_ || start > high_) continue;
+                fmt::format_to(out(),
+                               "set arrow from {0:.3f},graph 0 to {0:.3f},graph 1 nohead dashtype 3 lc rgb '#c8c8c8'\n",
+                               start);
+            }
+            std::vector<ChartLabel> names;
+            for (const auto& [location, name] : data_.stations) {
+                if (location >= low_ && location <= high_) names.push_back(ChartLabel{location, 0.0, name, {}, 0, 0, 0});
+            }
+            for (const ChartLabel& label : placeInRows(names, kCharPx * unitsPerPx_ * 1.3, 2, high_)) {
+                fmt::format_to(out(), "set label {} at {:.3f},graph {} left offset 0.3,0 textcolor rgb '#555555'\n",
+                               gnuplotString(label.text), label.x, label.row == 0 ? 0.97 : 0.93);
+            }
+        }
+        std::string plots = fmt::format("$samples using 1:2 with lines linewidth 2 lc rgb {} title 'speed'",
+                                        rgb(kSpeedColour));
+        if (!data_.permitted.empty()) {
+            plots += fmt::format(", $permitted using 1:2 with lines linewidth 1.5 lc rgb {} title 'permitted speed "
+                                 "(Cabrix)'",
+                                 rgb(kPermittedColour));
+        }
+        if (!data_.allowed.empty()) {
+            plots += fmt::format(", $allowed using 1:2 with lines linewidth 1.5 dashtype 2 lc rgb {} title "
+                                 "\"controller's speed for its code (Velorin)\"",
+                                 rgb(kAllowedColour));
+        }
+        std::vector<ChartLabel> marks;
+        for (const ChartTick& mark : data_.marks) {
+            marks.push_back(
+                ChartLabel{x(mark.at), std::fabs(mark.at.speed), mark.label, mark.brief, mark.colour, 0, mark.rank});
+        }
+        std::stable_sort(marks.begin(), marks.end(), [](const ChartLabel& a, const ChartLabel& b) { return a.x < b.x; });
+        marks = mergeClose(marks, kRotatedLabelPx * unitsPerPx_, kMostPerLabel);
+        for (ChartLabel& m : marks) m.text = shortened(m.text, kMostMarkChars);
+        {
+            // A label leans right at 60 degrees, or stands upright where it
+            // would run into the next one or off the right edge. Each kind
+            // is a data block of its own: gnuplot falls over labels whose
+            // points are all undefined.
+            std::array<std::string, 2> blocks;
+            for (std::size_t i = 0; i < marks.size(); ++i) {
+                const ChartLabel& m = marks[i];
+                const double reach = m.x + 0.5 * kCharPx * static_cast<double>(m.text.size()) * unitsPerPx_;
+                const bool upright = reach > high_ || (i + 1 < marks.size() && reach > marks[i + 1].x);
+                fmt::format_to(std::back_inserter(blocks[upright ? 1 : 0]), "{:.3f} {:.3f} {} {}\n", m.x, m.y, m.colour,
+                               gnuplotString(m.text));
+            }
+            for (std::size_t kind = 0; kind < blocks.size(); ++kind) {
+                if (blocks[kind].empty()) continue;
+                fmt::format_to(out(), "$marks{} << EOD\n{}EOD\n", kind, blocks[kind]);
+                plots += fmt::format(
+                    ", $marks{0} using 1:2:3 with points pointtype 7 pointsize 0.6 lc rgb variable notitle"
+                    ", $marks{0} using 1:2:4:3 with labels rotate by {1} left offset {2} font ',8' tc rgb variable "
+                    "notitle",
+                    kind, kind == 0 ? 60 : 90, kind == 0 ? "0.3,0.4" : "0,0.5");
+            }
+        }
+        fmt::format_to(out(), "plot {}\n", plots);
+        fmt::format_to(out(), "unset label\nunset arrow\nunset key\n");
+    }
+
+    void bandsPanel() {
+        fmt::format_to(out(), "set tmargin at screen {}\nset bmargin at screen {}\n", kBandsTop, kBandsBottom);
+        fmt::format_to(out(),
+                       "set ylabel ''\nset yrange [0:5]\nset ytics ('code' 4.5, 'aspect' 3.5, 'beacons' 1.6) "
+                       "scale 0\nset grid xtics noytics\n");
+        stationLines();
+        const std::vector<double> sections = [&] {
+            std::vector<double> xs;
+            if (axis_ == ChartAxis::Location) {
+                for (const double start : data_.sectionLocations) {
+                    if (start > low_ && start <= high_) xs.push_back(start);
+                }
+            } else {
+                for (const ChartTick& tick : data_.sectionStarts) xs.push_back(x(tick.at));
+            }
+            return xs;
+        }();
+        for (const double start : sections) {
+            fmt::format_to(out(), "set arrow from {0:.3f},3 to {0:.3f},5 nohead lc rgb '#000000' linewidth 1.5\n", start);
+        }
+        std::vector<ChartLabel> beacons;
+        for (const ChartTick& tick : data_.beacons) beacons.push_back(ChartLabel{x(tick.at), 0.0, tick.label, {}, 0, 0, 0});
+        std::stable_sort(beacons.begin(), beacons.end(), [](const ChartLabel& a, const ChartLabel& b) { return a.x < b.x; });
+        beacons = placeInRows(mergeClose(beacons, 2.0 * unitsPerPx_, 2), kCharPx * unitsPerPx_, kBeaconRows, high_);
+        std::string plots;
+        if (!beacons.empty()) {
+            fmt::format_to(out(), "$beacons << EOD\n");
+            for (const ChartLabel& b : beacons) {
+                fmt::format_to(out(), "{:.3f} {:.2f} {}\n", b.x, 2.45 - 0.9 * b.row, gnuplotString(b.text));
+            }
+            fmt::format_to(out(), "EOD\n$ticks << EOD\n");
+            for (const ChartTick& tick : data_.beacons) fmt::format_to(out(), "{:.3f}\n", x(tick.at));
+            fmt::format_to(out(), "EOD\n");
+            plots = "$ticks using 1:(3):(0):(-0.3) with vectors nohead lc rgb '#333333' notitle, "
+                    "$beacons using 1:2:3 with labels left offset -0.2,0 font ',8' notitle";
+        } else {
+            plots = "1/0 notitle";  // something to plot, so that the band's frame is drawn
+        }
+        if (!data_.codes.empty()) {
+            plots += ", $codes using (($1+$2)/2):(4.5):(($2-$1)/2):(0.42):3 with boxxyerror fs solid 0.85 noborder lc "
+                     "rgb variable notitle, $codes using (($1+$2)/2):(4.5):4 with labels font ',8' notitle";
+        }
+        if (!data_.aspects.empty()) {
+            plots += ", $aspects using (($1+$2)/2):(3.5):(($2-$1)/2):(0.42):3 with boxxyerror fs solid 0.45 noborder "
+                     "lc rgb variable notitle, $aspects using (($1+$2)/2):(3.5):4 with labels font ',8' notitle";
+        }
+        fmt::format_to(out(), "plot {}\n", plots);
+        fmt::format_to(out(), "unset arrow\nunset label\n");
+    }
+
+    void notchPanel() {
+        fmt::format_to(out(), "set tmargin at screen {}\nset bmargin at screen {}\n", kNotchTop, kNotchBottom);
+        if (axis_ == ChartAxis::Location) {
+            fmt::format_to(out(), "set format x '%g'\nset xlabel 'location (m)'\n");
+        } else {
+            const double interval = timeTicInterval(high_ - low_);
+            fmt::format_to(out(), "set xtics {}\nset format x '{}' time\nset xlabel 'time of day'\n", interval,
+                           interval < 60.0 ? "%tH:%tM:%tS" : "%tH:%tM");
+        }
+        const int32_t top = std::max(data_.topPowerNotch, 1);
+        fmt::format_to(out(),
+                       "set ylabel 'notch' offset 1,0\nset yrange [{}:{}]\nset ytics 2 scale 1\nset grid xtics ytics\n"
+                       "set key at screen {},screen {} right horizontal samplen 2 font ',9'\n",
+                       -data_.emergencyNotch - 0.5, top + 0.5, kRight, kKeyBottom);
+        stationLines();
+        fmt::format_to(out(), "set arrow from graph 0,first 0 to graph 1,first 0 nohead lc rgb '#000000'\n");
+
+        // Each application a box over its duration: brakes down to their
+        // strongest notch, power cuts up to the driver's notch they cut.
+        std::array<std::string, 2> blocks;  // brakes, cuts
+        std::array<bool, kPluginCount> braked{};
+        for (const Application& app : data_.applications) {
+            const bool brake = app.kind == Application::Kind::Brake;
+            const double from = x(app.start);
+            const double to = std::max(x(app.end), from + unitsPerPx_);
+            std::string label;
+            if (app.flickers > 0) label = fmt::format("on/off {}", app.flickers + 1);
+            if (narrow(from, to, label.size())) label.clear();
+            fmt::format_to(std::back_inserter(blocks[brake ? 0 : 1]), "{:.3f} {:.3f} {} {} {}\n", from, to,
+                           brake ? -app.highestNotch : app.highestNotch, pluginColour(data_.names[app.plugin]),
+                           gnuplotString(label));
+            if (brake) braked[app.plugin] = true;
+        }
+        std::string plots;
+        for (std::size_t i = 0; i < kPluginCount; ++i) {
+            if (!braked[i]) continue;
+            plots += fmt::format("keyentry with boxes fs solid 0.4 lc rgb {} title '{} brakes', ",
+                                 rgb(pluginColour(data_.names[i])), data_.names[i]);
+        }
+        if (!blocks[1].empty()) plots += "keyentry with boxes fs pattern 4 lc rgb '#555555' title 'power cut', ";
+        for (std::size_t kind = 0; kind < blocks.size(); ++kind) {
+            if (blocks[kind].empty()) continue;
+            fmt::format_to(out(), "$applications{} << EOD\n{}EOD\n", kind, blocks[kind]);
+            plots += fmt::format(
+                "$applications{0} using (($1+$2)/2):($3/2):(($2-$1)/2):(abs($3)/2):4 with boxxyerror fs transparent "
+                "{1} lc rgb variable notitle, $applications{0} using (($1+$2)/2):($3 {2} 0.6):5 with labels font ',8' "
+                "notitle, ",
+                kind, kind == 0 ? "solid 0.4" : "pattern 4", kind == 0 ? "-" : "+");
+        }
+        plots += fmt::format("$samples using 1:3 with steps lc rgb {} linewidth 1.5 title 'power notch (Velorin)', ",
+                             rgb(kPowerColour));
+        plots += fmt::format("$samples using 1:(-$4) with steps lc rgb {} dashtype 2 title \"driver's brake handle\"",
+                             rgb(kHandleColour));
+        fmt::format_to(out(), "plot {}\n", plots);
+        fmt::format_to(out(), "unset arrow\n");
+    }
+
+    const ChartData& data_;
+    ChartAxis axis_;
+    double low_ = 0.0, high_ = 1.0;
+    double unitsPerPx_ = 1.0;
+    std::string text_;
+};
+
+}  // namespace
+
+std::string chartScript(const ChartData& data, const std::filesystem::path& output, const std::string& terminal,
+                        ChartAxis axis) {
+    return Script(data, axis).write(output, terminal);
+}
+
+}  // namespace cabkit::sim
