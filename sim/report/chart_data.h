@@ -19,7 +19,7 @@ enum class ChartAxis : uint8_t { Location, Time };
 // One thinned frame.
 struct ChartSample {
     RunPoint at;
-    int32_t power = 0;        // Velorin's power output
+    int32_t power = 0;        // Velorin's highest power output since the sample before
     int32_t driverBrake = 0;  // the driver's brake handle
 };
 

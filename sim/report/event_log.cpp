@@ -73,11 +73,31 @@ std::string reverserText(int32_t position) {
 
 void EventLog::add(int64_t elapsedMs, int64_t timeOfDayMs, double location, double speed, std::string source,
                    std::string text) {
-    if (out_ != nullptr) {
-        fmt::print(out_, "{} +{:>9.3f} s {:>9.1f} m {:>6.1f} km/h  {:<8} {}\n", formatClock(timeOfDayMs),
-                   static_cast<double>(elapsedMs) / 1000.0, location, speed, source, text);
+    // Usually the newest entry; what is told once the hold time has passed
+    // goes back to its own time, among the entries not yet printed.
+    const auto first = entries_.begin() + static_cast<std::ptrdiff_t>(printed_);
+    const auto at = std::upper_bound(first, entries_.end(), elapsedMs,
+                                     [](int64_t ms, const LogEntry& entry) { return ms < entry.elapsedMs; });
+    entries_.insert(at, LogEntry{elapsedMs, timeOfDayMs, location, speed, std::move(source), std::move(text)});
+}
+
+void EventLog::addAt(const RunPoint& at, std::string source, std::string text) {
+    add(at.elapsedMs, at.timeOfDayMs, at.location, at.speed, std::move(source), std::move(text));
+}
+
+void EventLog::print(std::optional<int64_t> upToMs) {
+    for (; printed_ < entries_.size(); ++printed_) {
+        const LogEntry& entry = entries_[printed_];
+        if (upToMs && entry.elapsedMs > *upToMs) break;
+        if (out_ == nullptr) continue;
+        fmt::print(out_, "{} +{:>9.3f} s {:>9.1f} m {:>6.1f} km/h  {:<8} {}\n", formatClock(entry.timeOfDayMs),
+                   static_cast<double>(entry.elapsedMs) / 1000.0, entry.location, entry.speed, entry.source, entry.text);
     }
-    entries_.push_back(LogEntry{elapsedMs, timeOfDayMs, location, speed, std::move(source), std::move(text)});
+}
+
+const std::vector<Application>& EventLog::applications() const {
+    static const std::vector<Application> none;
+    return interventions_ ? interventions_->applications() : none;
 }
 
 void EventLog::change(const Frame& frame, const std::string& topic, std::string source, std::string text) {
@@ -120,7 +140,8 @@ void EventLog::onStart(const ReplayContext& context) {
     const StartSpec& start = context.scenario.start;
     driver_ = DriverHandles{start.reverser, start.power, start.brake.value_or(emergencyNotch_)};
     sound_.fill(CABKIT_SOUND_STOP);
-    lastSpeed_ = start.speed;
+    interventions_ = std::make_unique<InterventionFolder>(emergencyNotch_, context.scenario.run.stepMs);
+    standstills_ = std::make_unique<StandstillFolder>(start.speed);
     add(0, start.timeOfDayMs, start.location, start.speed, "host",
         fmt::format("start of \"{}\": order {}, {}, {}; reverser {}, power {}, brake {}", context.scenario.name,
                     names_[0], names_[1], names_[2], reverserText(driver_.reverser), driver_.power, driver_.brake));
@@ -217,37 +238,55 @@ void EventLog::narrateSounds(const Frame& frame) {
 }
 
 void EventLog::narrateInterventions(const Frame& frame) {
-    for (std::size_t i = 0; i < frame.commands.size(); ++i) {
-        const HandleCommand& command = frame.commands[i];
-        const int32_t imposed = imposesBrake(command, frame.driver) ? command.brake : 0;
-        const int32_t before = imposedBrake_[i];
-        const bool emergencyNow = imposed >= emergencyNotch_;
-        const bool emergencyBefore = before >= emergencyNotch_;
-        const std::string brakeTopic = names_[i] + " brake";
-        if (before == 0 && imposed > 0) {
-            brakeSinceMs_[i] = frame.elapsedMs;
-            highestBrake_[i] = imposed;
-            change(frame, brakeTopic, names_[i],
-                  emergencyNow ? fmt::format("EMERGENCY BRAKE (notch {})", imposed) : fmt::format("brakes, notch {}", imposed));
-        } else if (before > 0 && imposed == 0) {
-            change(frame, brakeTopic, names_[i],
-                  fmt::format("releases the brake (after {:.3f} s, up to notch {})",
-                              static_cast<double>(frame.elapsedMs - brakeSinceMs_[i]) / 1000.0, highestBrake_[i]));
-        } else if (imposed > 0 && emergencyNow != emergencyBefore) {
-            change(frame, brakeTopic, names_[i],
-                  emergencyNow ? fmt::format("EMERGENCY BRAKE (notch {})", imposed)
-                               : fmt::format("brake back from emergency to notch {}", imposed));
-        }
-        if (imposed > highestBrake_[i]) highestBrake_[i] = imposed;
-        imposedBrake_[i] = imposed;
+    interventions_->fold(frame);
+    for (const InterventionFolder::News& news : interventions_->news()) tellIntervention(news, frame);
+}
 
-        const bool cutting = cutsPower(command, frame.driver);
-        if (cutting != cutting_[i]) {
-            change(frame, names_[i] + " power", names_[i],
-                  cutting ? fmt::format("cuts power (driver notch {}, returns {})", frame.driver.power, command.power)
-                          : std::string("restores power"));
-            cutting_[i] = cutting;
-        }
+namespace {
+
+std::string flickerText(const Application& app, const char* what) {
+    if (app.flickers == 0) return {};
+    return fmt::format("; one application: it {} and came back {} time{}, each time within {:.0f} s", what,
+                       app.flickers, app.flickers == 1 ? "" : "s",
+                       static_cast<double>(InterventionFolder::kHoldMs) / 1000.0);
+}
+
+}  // namespace
+
+void EventLog::tellIntervention(const InterventionFolder::News& news, const Frame& frame) {
+    const Application& app = interventions_->applications()[news.application];
+    const std::string& name = names_[app.plugin];
+    const bool brake = app.kind == Application::Kind::Brake;
+    const double seconds = static_cast<double>(app.durationMs()) / 1000.0;
+    switch (news.what) {
+        case InterventionFolder::News::What::Began:
+            if (brake) {
+                addAt(app.start, name,
+                      app.emergency ? fmt::format("EMERGENCY BRAKE (notch {})", app.highestNotch)
+                                    : fmt::format("brakes, notch {}", app.highestNotch));
+            } else {
+                addAt(app.start, name,
+                      fmt::format("cuts power (driver notch {}, returns {})", frame.driver.power,
+                                  frame.commands[app.plugin].power));
+            }
+            break;
+        case InterventionFolder::News::What::Emergency:
+            logAt(frame, name, fmt::format("EMERGENCY BRAKE (notch {})", frame.commands[app.plugin].brake));
+            break;
+        case InterventionFolder::News::What::Ended:
+            if (app.open) {
+                addAt(app.end, name,
+                      fmt::format("still {} at the end of the run, for {:.3f} s{}", brake ? "braking" : "cutting power",
+                                  seconds, brake ? fmt::format(", up to notch {}", app.highestNotch) : std::string{}));
+            } else if (brake) {
+                addAt(app.end, name,
+                      fmt::format("releases the brake (after {:.3f} s, up to notch {}){}", seconds, app.highestNotch,
+                                  flickerText(app, "released")));
+            } else {
+                addAt(app.end, name,
+                      fmt::format("restores power (after {:.3f} s){}", seconds, flickerText(app, "restored power")));
+            }
+            break;
     }
 }
 
@@ -412,29 +451,65 @@ std::string EventLog::beaconText(const BeaconData& beacon) const {
 }
 
 void EventLog::narrateMotion(const Frame& frame) {
-    if (lastSpeed_ != 0.0 && frame.speed == 0.0) {
-        StopRecord stop{frame.elapsedMs, frame.location, {}, 0.0};
-        double nearest = kStationReach;
-        for (const Station& station : scenario_->route.stations) {
-            const double offset = frame.location - station.location;
-            if (std::fabs(offset) <= nearest) {
-                nearest = std::fabs(offset);
-                stop.station = station.name;
-                stop.offset = offset;
-            }
-        }
-        stops_.push_back(stop);
-        if (stop.station.empty()) {
-            change(frame, "motion", "train", "stops");
-        } else {
-            change(frame, "motion", "train",
-                  fmt::format("stops at {}, {:.2f} m {}", stop.station, std::fabs(stop.offset),
-                              stop.offset >= 0.0 ? "past the stop mark" : "short of the stop mark"));
-        }
-    } else if (lastSpeed_ == 0.0 && frame.speed != 0.0) {
-        change(frame, "motion", "train", frame.speed > 0.0 ? "starts moving" : "starts moving backwards");
+    standstills_->fold(frame);
+    for (const StandstillFolder::News& news : standstills_->news()) tellStandstill(news, frame);
+}
+
+std::string EventLog::creepCause() const {
+    if (atoEngaged_) {
+        return fmt::format("{}'s ATO still drives after its stop: its stop point stays armed until its next start, "
+                           "so it powers at a standstill and brakes as soon as the train moves; moving the brake or "
+                           "power handle releases it",
+                           names_[vehicle_]);
     }
-    lastSpeed_ = frame.speed;
+    return "what powers the train at a standstill gives way to a brake as soon as it moves";
+}
+
+void EventLog::tellStandstill(const StandstillFolder::News& news, const Frame& frame) {
+    const Standstill& standstill = standstills_->standstills()[news.standstill];
+    const double holdSeconds = static_cast<double>(StandstillFolder::kHoldMs) / 1000.0;
+    switch (news.what) {
+        case StandstillFolder::News::What::Stopped: {
+            StopRecord stop{standstill.stop.elapsedMs, standstill.stop.location, {}, 0.0, 0, 0.0};
+            double nearest = kStationReach;
+            for (const Station& station : scenario_->route.stations) {
+                const double offset = standstill.stop.location - station.location;
+                if (std::fabs(offset) <= nearest) {
+                    nearest = std::fabs(offset);
+                    stop.station = station.name;
+                    stop.offset = offset;
+                }
+            }
+            stops_.push_back(stop);
+            lastStopStandstill_ = news.standstill;
+            addAt(standstill.stop, "train",
+                  stop.station.empty()
+                      ? std::string("stops")
+                      : fmt::format("stops at {}, {:.2f} m {}", stop.station, std::fabs(stop.offset),
+                                    stop.offset >= 0.0 ? "past the stop mark" : "short of the stop mark"));
+            break;
+        }
+        case StandstillFolder::News::What::Creeps:
+            logAt(frame, "train",
+                  fmt::format("creeps: moves off and stops again within {:.0f} s; {}", holdSeconds, creepCause()));
+            break;
+        case StandstillFolder::News::What::CreepingEnded: {
+            if (lastStopStandstill_ == news.standstill) {
+                stops_.back().creeps = standstill.creeps;
+                stops_.back().creepDistance = standstill.creepDistance;
+            }
+            const double seconds =
+                static_cast<double>(standstill.lastCreepStop.elapsedMs - standstill.stop.elapsedMs) / 1000.0;
+            addAt(standstill.lastCreepStop, "train",
+                  fmt::format("creeping ends: {} move{} off, {:.3f} m in {:.3f} s", standstill.creeps,
+                              standstill.creeps == 1 ? "" : "s", standstill.creepDistance, seconds));
+            break;
+        }
+        case StandstillFolder::News::What::MovedOff:
+            addAt(*standstill.moveOff, "train",
+                  standstill.moveOff->speed >= 0.0 ? "starts moving" : "starts moving backwards");
+            break;
+    }
 }
 
 void EventLog::onFrame(const Frame& frame) {
@@ -446,15 +521,21 @@ void EventLog::onFrame(const Frame& frame) {
     narrateControllerCode(frame);
     narrateKeyResults(frame);
     reportFolded(frame, false);
+    print(frame.elapsedMs - kQuietMs);
     pluginSpeed_ = frame.speed;
     std::copy(frame.panel, frame.panel + CABKIT_PANEL_SLOTS, panel_.begin());
     std::copy(frame.sound, frame.sound + CABKIT_SOUND_SLOTS, sound_.begin());
 }
 
 void EventLog::onEnd(const Frame& last) {
+    interventions_->finish(last);
+    for (const InterventionFolder::News& news : interventions_->news()) tellIntervention(news, last);
+    standstills_->finish(last);
+    for (const StandstillFolder::News& news : standstills_->news()) tellStandstill(news, last);
     reportFolded(last, true);
-    add(last.elapsedMs, last.timeOfDayMs, last.location, last.speed, "host", fmt::format("end after {} frames: {:.1f} m, {:.1f} km/h", last.index + 1, last.location,
-                                    last.speed));
+    add(last.elapsedMs, last.timeOfDayMs, last.location, last.speed, "host",
+        fmt::format("end after {} frames: {:.1f} m, {:.1f} km/h", last.index + 1, last.location, last.speed));
+    print(std::nullopt);
 }
 
 }  // namespace cabkit::sim

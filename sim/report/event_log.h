@@ -3,9 +3,19 @@
 // brake applications and power cuts, each attributed to the plug-in that
 // imposed it), with time and location.
 //
-// A plug-in output that flaps (a brake on and off every frame at the limit
-// of a permitted speed, a train creeping at a stop) is told twice; its
-// further changes are folded into one line once it has settled.
+// Brake applications and power cuts are told as a person sees them: one
+// that lets go for less than the hold time and comes back (a supervisor at
+// the limit of its permitted speed) is one application, told when it starts
+// and when it lets go for good, with its duration and how often it
+// flickered (intervention_folder.h). A train that moves off and stops again
+// within the hold time creeps; the log says so and why, and tells the stop
+// once (standstill_folder.h). Another output that flaps (a lamp, a sound)
+// is told twice; its further changes are folded into one line once it has
+// settled.
+//
+// What is told only once the hold time has passed goes back to its own time:
+// the log keeps its entries in time order and prints each one once no later
+// news can come before it.
 //
 // Engagement of the train-operation controller is not shown in any panel
 // slot; the log reads it from Velorin's command, which departs from the
@@ -23,12 +33,15 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "host_arrays.h"
+#include "intervention_folder.h"
 #include "replay.h"
+#include "standstill_folder.h"
 
 namespace cabkit::sim {
 
@@ -47,6 +60,8 @@ struct StopRecord {
     double location;
     std::string station;  // nearest station within reach, or empty
     double offset;        // location - station location
+    int32_t creeps = 0;   // moves off within the hold time before it stood or left
+    double creepDistance = 0.0;
 };
 
 class EventLog : public ReplayObserver {
@@ -61,15 +76,24 @@ public:
 
     const std::vector<LogEntry>& entries() const { return entries_; }
     const std::vector<StopRecord>& stops() const { return stops_; }
+    // Every brake application and power cut, folded; complete after the run.
+    const std::vector<Application>& applications() const;
 
     // Stations further than this from a stop are not named for it.
     static constexpr double kStationReach = 50.0;
     // Changes of one output closer together than this are folded.
     static constexpr int64_t kQuietMs = 1000;
+    static_assert(kQuietMs == InterventionFolder::kHoldMs, "one hold time for every kind of folding");
 
 private:
     void add(int64_t elapsedMs, int64_t timeOfDayMs, double location, double speed, std::string source,
              std::string text);
+    void addAt(const RunPoint& at, std::string source, std::string text);
+    // Prints the entries up to this time (all of them when unset).
+    void print(std::optional<int64_t> upToMs);
+    void tellIntervention(const InterventionFolder::News& news, const Frame& frame);
+    void tellStandstill(const StandstillFolder::News& news, const Frame& frame);
+    std::string creepCause() const;
     // A change of the output named `topic`; folded when it flaps.
     void change(const Frame& frame, const std::string& topic, std::string source, std::string text);
     // Tells the folded changes of outputs quiet for kQuietMs (all of them when `all`).
@@ -94,14 +118,13 @@ private:
     DriverHandles driver_;
     std::array<int32_t, CABKIT_PANEL_SLOTS> panel_{};
     std::array<int32_t, CABKIT_SOUND_SLOTS> sound_{};
-    std::array<int32_t, 3> imposedBrake_{};
-    std::array<int32_t, 3> highestBrake_{};
-    std::array<int64_t, 3> brakeSinceMs_{};
-    std::array<bool, 3> cutting_{};
+    std::unique_ptr<InterventionFolder> interventions_;
+    std::unique_ptr<StandstillFolder> standstills_;
+    std::size_t printed_ = 0;  // entries printed so far
     int32_t checkNotch_ = 0;
     bool atoEngaged_ = false;
     int32_t controllerCode_ = -1;  // the code (and cut-out) the controller was last told to follow
-    double lastSpeed_ = 0.0;
+    std::optional<std::size_t> lastStopStandstill_;  // the standstill of stops_.back()
     double pluginSpeed_ = 0.0;     // the speed the plug-ins saw in the last frame
     std::optional<int32_t> lastAspect_;
     std::array<bool, 16> keysHeld_{};

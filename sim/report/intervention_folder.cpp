@@ -13,6 +13,11 @@ RunPoint pointOf(const Frame& frame) {
 void InterventionFolder::step(Track& track, Application::Kind kind, std::size_t plugin, int32_t notch,
                               const Frame& frame) {
     const bool on = notch > 0;
+    // Back after the hold time: the last application ended when it let go.
+    if (on && track.open && !track.on && frame.elapsedMs - applications_[*track.open].end.elapsedMs >= kHoldMs) {
+        news_.push_back(News{News::What::Ended, *track.open});
+        track.open.reset();
+    }
     if (on) {
         if (!track.open) {
             Application begun;
@@ -56,13 +61,13 @@ void InterventionFolder::fold(const Frame& frame) {
     }
 }
 
-void InterventionFolder::finish(const Frame& last) {
+void InterventionFolder::finish(const Frame& /*last*/) {
     news_.clear();
     for (auto& plugin : tracks_) {
         for (Track& track : plugin) {
             if (!track.open) continue;
             Application& app = applications_[*track.open];
-            app.open = track.on || last.elapsedMs - app.end.elapsedMs < kHoldMs;
+            app.open = track.on;
             news_.push_back(News{News::What::Ended, *track.open});
             track.open.reset();
         }

@@ -39,7 +39,7 @@ struct Application {
     bool emergency = false;   // the brake reached the emergency notch
     int32_t flickers = 0;     // times it let go and came back within the hold time
     int64_t onMs = 0;         // frame time it was on, the gaps left out
-    bool open = false;        // still on, or let go less than the hold time before the run ended
+    bool open = false;        // still on in the last frame of the run
 
     int64_t durationMs() const { return end.elapsedMs - start.elapsedMs; }
 };
@@ -60,7 +60,7 @@ public:
     // Folds in one frame; news() then tells what began, reached the
     // emergency notch or ended (hold time over) in it.
     void fold(const Frame& frame);
-    // Ends what is still open at the end of the run.
+    // Ends what is still open at the end of the run: news() then tells it.
     void finish(const Frame& last);
 
     std::span<const News> news() const { return news_; }

@@ -13,29 +13,58 @@
 
 namespace cabkit::sim {
 
-void RunFigures::onStart(const ReplayContext& context) {
-    emergencyNotch_ = context.scenario.train.emergencyNotch();
-    stepMs_ = context.scenario.run.stepMs;
-    for (std::size_t i = 0; i < plugins_.size(); ++i) plugins_[i].name = context.host.nameAt(i);
-}
-
 void RunFigures::onFrame(const Frame& frame) {
     if (!first_) distance_ += std::fabs(frame.location - lastLocation_);
     first_ = false;
     lastLocation_ = frame.location;
     maxSpeed_ = std::max(maxSpeed_, std::fabs(frame.speed));
-    for (std::size_t i = 0; i < plugins_.size(); ++i) {
-        const HandleCommand& command = frame.commands[i];
-        const int32_t imposed = imposesBrake(command, frame.driver) ? command.brake : 0;
-        if (imposed > 0) plugins_[i].brakingMs += stepMs_;
-        if (imposed > 0 && lastBrake_[i] == 0) ++plugins_[i].brakeApplications;
-        if (imposed >= emergencyNotch_ && lastBrake_[i] < emergencyNotch_) ++plugins_[i].emergencyApplications;
-        lastBrake_[i] = imposed;
-        const bool cut = cutsPower(command, frame.driver);
-        if (cut && !lastCut_[i]) ++plugins_[i].powerCuts;
-        lastCut_[i] = cut;
-    }
 }
+
+namespace {
+
+nlohmann::ordered_json pointJson(const RunPoint& at) {
+    return {{"time", formatClock(at.timeOfDayMs)},
+            {"elapsed_s", static_cast<double>(at.elapsedMs) / 1000.0},
+            {"location_m", std::round(at.location * 1000.0) / 1000.0}};
+}
+
+// Each plug-in's brake applications and power cuts, folded as the log tells
+// them, with their counts.
+nlohmann::ordered_json interventionsJson(const Scenario& scenario, const EventLog& log) {
+    using nlohmann::ordered_json;
+    ordered_json plugins = ordered_json::object();
+    for (std::size_t i = 0; i < kPluginCount; ++i) {
+        int32_t brakes = 0, emergencies = 0, cuts = 0, flickers = 0;
+        int64_t brakingMs = 0;
+        ordered_json list = ordered_json::array();
+        for (const Application& app : log.applications()) {
+            if (app.plugin != i) continue;
+            const bool brake = app.kind == Application::Kind::Brake;
+            (brake ? brakes : cuts) += 1;
+            emergencies += app.emergency ? 1 : 0;
+            flickers += app.flickers;
+            if (brake) brakingMs += app.onMs;
+            ordered_json entry = {{"kind", brake ? "brake" : "power cut"},
+                                  {"start", pointJson(app.start)},
+                                  {"end", pointJson(app.end)},
+                                  {"duration_s", static_cast<double>(app.durationMs()) / 1000.0},
+                                  {"highest_notch", app.highestNotch},
+                                  {"emergency", app.emergency},
+                                  {"flickers", app.flickers},
+                                  {"still_on_at_end", app.open}};
+            list.push_back(entry);
+        }
+        plugins[kPluginNames[static_cast<std::size_t>(scenario.run.order[i])]] = {{"brake_applications", brakes},
+                                    {"emergency_applications", emergencies},
+                                    {"power_cuts", cuts},
+                                    {"flickers", flickers},
+                                    {"braking_s", static_cast<double>(brakingMs) / 1000.0},
+                                    {"applications", list}};
+    }
+    return plugins;
+}
+
+}  // namespace
 
 void writeSummary(const std::filesystem::path& path, const Scenario& scenario, const ReplayResult& result,
                   const RunFigures& figures, const EventLog& log, const ExpectationChecker& checker) {
@@ -61,18 +90,14 @@ void writeSummary(const std::filesystem::path& path, const Scenario& scenario, c
             entry["station"] = stop.station;
             entry["offset_m"] = stop.offset;
         }
+        if (stop.creeps > 0) {
+            entry["creeps"] = stop.creeps;
+            entry["creep_m"] = stop.creepDistance;
+        }
         stops.push_back(entry);
     }
     root["stops"] = stops;
-
-    ordered_json plugins = ordered_json::object();
-    for (const auto& plugin : figures.plugins()) {
-        plugins[plugin.name] = {{"brake_applications", plugin.brakeApplications},
-                                {"emergency_applications", plugin.emergencyApplications},
-                                {"power_cuts", plugin.powerCuts},
-                                {"braking_s", static_cast<double>(plugin.brakingMs) / 1000.0}};
-    }
-    root["interventions"] = plugins;
+    root["interventions"] = interventionsJson(scenario, log);
 
     ordered_json expectations = ordered_json::array();
     for (const ExpectationResult& r : checker.results()) {

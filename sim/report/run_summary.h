@@ -3,7 +3,6 @@
 #ifndef CABKIT_SIM_RUN_SUMMARY_H
 #define CABKIT_SIM_RUN_SUMMARY_H
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -16,31 +15,16 @@ namespace cabkit::sim {
 
 class RunFigures : public ReplayObserver {
 public:
-    struct PerPlugin {
-        std::string name;
-        int32_t brakeApplications = 0;
-        int32_t emergencyApplications = 0;
-        int32_t powerCuts = 0;
-        int64_t brakingMs = 0;
-    };
-
-    void onStart(const ReplayContext& context) override;
     void onFrame(const Frame& frame) override;
 
     double maxSpeed() const { return maxSpeed_; }
     double distance() const { return distance_; }
-    const std::array<PerPlugin, 3>& plugins() const { return plugins_; }
 
 private:
-    int32_t emergencyNotch_ = 0;
-    int32_t stepMs_ = 0;
     bool first_ = true;
     double lastLocation_ = 0.0;
     double maxSpeed_ = 0.0;
     double distance_ = 0.0;
-    std::array<PerPlugin, 3> plugins_;
-    std::array<int32_t, 3> lastBrake_{};
-    std::array<bool, 3> lastCut_{};
 };
 
 // Throws std::runtime_error when the file cannot be written.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <stdexcept>
 
 #include <fmt/format.h>
@@ -153,8 +154,12 @@ void SpeedChart::onFrame(const Frame& frame) {
     data_.highestLocation = std::max(data_.highestLocation, frame.location);
     data_.topSpeed = std::max(data_.topSpeed, std::fabs(frame.speed));
     data_.topPowerNotch = std::max({data_.topPowerNotch, frame.commands[vehicle_].power, frame.driver.power});
+    // A sample carries the highest power notch since the one before, so that
+    // power taken up between samples (a controller creeping) still shows.
+    windowPower_ = std::max(windowPower_, frame.commands[vehicle_].power);
     if (frame.index % every_ == 0) {
-        data_.samples.push_back(ChartSample{pointOf(frame), frame.commands[vehicle_].power, frame.driver.brake});
+        data_.samples.push_back(ChartSample{pointOf(frame), windowPower_, frame.driver.brake});
+        windowPower_ = std::numeric_limits<int32_t>::min();
     }
     followSpeeds(frame);
     followSections(frame);
@@ -185,7 +190,7 @@ void SpeedChart::onEnd(const Frame& last) {
     if (!started_) return;
     const RunPoint end = pointOf(last);
     if (data_.samples.empty() || data_.samples.back().at.elapsedMs != end.elapsedMs) {
-        data_.samples.push_back(ChartSample{end, last.commands[vehicle_].power, last.driver.brake});
+        data_.samples.push_back(ChartSample{end, std::max(windowPower_, last.commands[vehicle_].power), last.driver.brake});
     }
     for (SegmentTrack* track : {&permitted_, &allowed_, &codes_, &aspects_}) track->finish(end);
     data_.permitted = permitted_.segments();

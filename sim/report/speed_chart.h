@@ -14,6 +14,7 @@
 #define CABKIT_SIM_SPEED_CHART_H
 
 #include <cstdint>
+#include <limits>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -54,6 +55,7 @@ private:
     const Scenario* scenario_ = nullptr;
     std::size_t vehicle_ = 0;
     int64_t every_ = 1;
+    int32_t windowPower_ = std::numeric_limits<int32_t>::min();
     ChartData data_;
     CabSpeeds cabSpeeds_;
     SegmentTrack permitted_, allowed_, codes_, aspects_;

@@ -29,6 +29,7 @@ void StandstillFolder::moveOff(std::size_t index) {
 void StandstillFolder::fold(const Frame& frame) {
     news_.clear();
     const bool standing = frame.speed == 0.0;
+    if (first_) lastLocation_ = frame.location;
     if (first_ && lastSpeed_ == 0.0) {
         // Standing at the start is no stop, but moving off from there is news.
         Standstill start;
@@ -39,7 +40,8 @@ void StandstillFolder::fold(const Frame& frame) {
         if (!standing) moving_ = pointOf(frame);
     }
     first_ = false;
-    if (moving_) gapDistance_ += std::fabs(frame.location - lastLocation_);
+    const double run = std::fabs(frame.location - lastLocation_);  // in the step up to this frame
+    if (moving_) gapDistance_ += run;
     lastLocation_ = frame.location;
 
     if (lastSpeed_ != 0.0 && standing) {
@@ -54,7 +56,7 @@ void StandstillFolder::fold(const Frame& frame) {
         }
     } else if (lastSpeed_ == 0.0 && !standing && open_ && !moving_) {
         moving_ = pointOf(frame);
-        gapDistance_ = 0.0;
+        gapDistance_ = run;
     }
     lastSpeed_ = frame.speed;
 

@@ -3,6 +3,8 @@
 // script, and the small text formats the user types.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "clock_text.h"
@@ -175,9 +177,10 @@ namespace cabkit::sim {
 namespace {
 
 // A brake that goes on and off every frame (a speed limit without
-// hysteresis) is told twice, then folded into one line once it settles;
-// two changes a little apart are both told.
-TEST(EventLogFolding, TellsAFlappingBrakeOnceItSettles) {
+// hysteresis) is one application, told when it starts and when it lets go
+// for good; two applications more than the hold time apart are both told.
+// What is told late goes back to its own time.
+TEST(EventLogFolding, TellsAFlappingBrakeAsOneApplication) {
     const Scenario s = parseScenarioText("[start]\nbrake = 0\nreverser = 1\n", "flap.toml");
     PluginHost host(SIM_STUB_DIR, s.run.order, true);
     EventLog log(nullptr);
@@ -189,10 +192,12 @@ TEST(EventLogFolding, TellsAFlappingBrakeOnceItSettles) {
     frame.panel = panel.data();
     frame.sound = sound.data();
     frame.driver = DriverHandles{1, 0, 0};
+    Frame last;
     const auto step = [&](int32_t cabrixBrake) {
         frame.commands[0].brake = cabrixBrake;
         frame.timeOfDayMs = s.start.timeOfDayMs + frame.elapsedMs;
         log.onFrame(frame);
+        last = frame;
         ++frame.index;
         frame.elapsedMs += 16;
     };
@@ -201,17 +206,23 @@ TEST(EventLogFolding, TellsAFlappingBrakeOnceItSettles) {
     step(8);
     frame.elapsedMs += 1500;
     step(0);
+    log.onEnd(last);
 
     std::vector<std::string> cabrix;
     for (const LogEntry& e : log.entries()) {
         if (e.source == "Cabrix") cabrix.push_back(e.text);
     }
-    ASSERT_EQ(cabrix.size(), 5U) << ::testing::PrintToString(cabrix);
+    ASSERT_EQ(cabrix.size(), 4U) << ::testing::PrintToString(cabrix);
     EXPECT_EQ(cabrix[0], "brakes, notch 8");
-    EXPECT_EQ(cabrix[1], "releases the brake (after 0.016 s, up to notch 8)");
-    EXPECT_TRUE(contains(cabrix[2], "38 more changes until 08:00:00.624, the last: releases the brake")) << cabrix[2];
-    EXPECT_EQ(cabrix[3], "brakes, notch 8");
-    EXPECT_EQ(cabrix[4], "releases the brake (after 1.516 s, up to notch 8)");
+    EXPECT_EQ(cabrix[1],
+              "releases the brake (after 0.624 s, up to notch 8); one application: it released and came back 19 "
+              "times, each time within 1 s");
+    EXPECT_EQ(cabrix[2], "brakes, notch 8");
+    EXPECT_EQ(cabrix[3], "releases the brake (after 1.516 s, up to notch 8)");
+    EXPECT_TRUE(std::is_sorted(log.entries().begin(), log.entries().end(),
+                               [](const LogEntry& a, const LogEntry& b) { return a.elapsedMs < b.elapsedMs; }));
+    ASSERT_EQ(log.applications().size(), 2U);
+    EXPECT_EQ(log.applications()[0].flickers, 19);
 }
 
 }  // namespace
