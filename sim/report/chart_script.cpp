@@ -23,13 +23,13 @@ constexpr double kLeft = 0.07, kRight = 0.97;
 constexpr double kSpeedTop = 0.90, kSpeedBottom = 0.44;
 constexpr double kBandsTop = 0.43, kBandsBottom = 0.28;
 constexpr double kNotchTop = 0.27, kNotchBottom = 0.09;
-constexpr double kKeyBottom = 0.02;
+constexpr double kLegendBottom = 0.02;
 // A character of the small font, and the room a rotated label needs.
 constexpr double kCharPx = 5.6;
 constexpr double kRotatedLabelPx = 13.0;
 constexpr std::size_t kMostPerLabel = 3;
 constexpr std::size_t kMostMarkChars = 36;
-constexpr int32_t kBeaconRows = 3;
+constexpr int32_t kLabelRows = 3;
 
 constexpr uint32_t kSpeedColour = 0x1f5fbf;
 constexpr uint32_t kPermittedColour = 0xd35400;
@@ -280,7 +280,7 @@ private:
         std::vector<ChartLabel> beacons;
         for (const ChartTick& tick : data_.beacons) beacons.push_back(ChartLabel{x(tick.at), 0.0, tick.label, {}, 0, 0, 0});
         std::stable_sort(beacons.begin(), beacons.end(), [](const ChartLabel& a, const ChartLabel& b) { return a.x < b.x; });
-        beacons = placeInRows(mergeClose(beacons, 2.0 * unitsPerPx_, 2), kCharPx * unitsPerPx_, kBeaconRows, high_);
+        beacons = placeInRows(mergeClose(beacons, 2.0 * unitsPerPx_, 2), kCharPx * unitsPerPx_, kLabelRows, high_);
         std::string plots;
         if (!beacons.empty()) {
             fmt::format_to(out(), "$beacons << EOD\n");
@@ -320,7 +320,7 @@ private:
         fmt::format_to(out(),
                        "set ylabel 'notch' offset 1,0\nset yrange [{}:{}]\nset ytics 2 scale 1\nset grid xtics ytics\n"
                        "set key at screen {},screen {} right horizontal samplen 2 font ',9'\n",
-                       -data_.emergencyNotch - 0.5, top + 0.5, kRight, kKeyBottom);
+                       -data_.emergencyNotch - 0.5, top + 0.5, kRight, kLegendBottom);
         stationLines();
         fmt::format_to(out(), "set arrow from graph 0,first 0 to graph 1,first 0 nohead lc rgb '#000000'\n");
 
