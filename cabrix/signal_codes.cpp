@@ -61,17 +61,17 @@ CabSignal cabSignalForAspect(int32_t aspect) {
 }
 
 void receiveSignal(CCabrix& cab, int32_t aspect) {
-    // Step 1: the code and whether one is received.
+    // The code and whether one is received.
     const CabSignal signal = cabSignalForAspect(aspect);
     cab.signalCode = signal.code;
     cab.signalReceived = signal.received;
 
-    // Step 2: a real code chimes once supervision can be selected.
+    // A received code chimes once supervision can be selected.
     if (chimesForCode(signal.code) && cab.mode != kModeOff) {
         cab.chimeTrigger = CABKIT_SOUND_PLAY_ONCE;
     }
 
-    // Step 3: the bell marks a change into or out of the coded aspects.
+    // The bell marks a change into or out of the coded aspects.
     if (aspect != cab.lastAspect && (aspect >= kBellAspectFrom || cab.lastAspect >= kBellAspectFrom)) {
         cab.bellTrigger = CABKIT_SOUND_PLAY_ONCE;
     }
