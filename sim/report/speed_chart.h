@@ -50,7 +50,7 @@ private:
     void followSpeeds(const Frame& frame);
     void followSections(const Frame& frame);
     void markInterventions(const Frame& frame);
-    void markStandstills(const Frame& frame);
+    void markStandstills(const Frame& last);
 
     const Scenario* scenario_ = nullptr;
     std::size_t vehicle_ = 0;
