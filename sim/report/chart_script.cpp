@@ -278,7 +278,7 @@ private:
             fmt::format_to(out(), "set arrow from {0:.3f},3 to {0:.3f},5 nohead lc rgb '#000000' linewidth 1.5\n", start);
         }
         std::vector<ChartLabel> beacons;
-        for (const ChartTick& tick : data_.beacons) beacons.push_back(ChartLabel{x(tick.at), 0.0, tick.label, {}, 0, 0, 0});
+        for (const ChartTick& tick : data_.beacons) beacons.push_back(ChartLabel{x(tick.at), 0.0, tick.label, tick.brief, 0, 0, 0});
         std::stable_sort(beacons.begin(), beacons.end(), [](const ChartLabel& a, const ChartLabel& b) { return a.x < b.x; });
         beacons = placeInRows(mergeClose(beacons, 2.0 * unitsPerPx_, 2), kCharPx * unitsPerPx_, kLabelRows, high_);
         std::string plots;

@@ -30,14 +30,31 @@ struct Tally {
     }
 
     std::string joined(std::size_t most) const {
-        std::string out;
-        for (std::size_t i = 0; i < texts.size() && i < most; ++i) {
-            if (!out.empty()) out += ", ";
-            const std::string& text = texts.size() == 1 ? texts[i].text : texts[i].brief;
-            out += texts[i].count == 1 ? text : fmt::format("{} {}{}", text, kTimes, texts[i].count);
+        if (texts.size() == 1) {
+            const Entry& only = texts.front();
+            return only.count == 1 ? only.text : fmt::format("{} {}{}", only.text, kTimes, only.count);
         }
+        // Several texts: their briefs, the same brief counted once.
+        std::vector<std::pair<std::string, int32_t>> briefs;
+        for (const Entry& entry : texts) {
+            const auto same = std::find_if(briefs.begin(), briefs.end(), [&](const auto& b) { return b.first == entry.brief; });
+            if (same != briefs.end()) {
+                same->second += entry.count;
+            } else {
+                briefs.emplace_back(entry.brief, entry.count);
+            }
+        }
+        std::string out;
         int32_t hidden = 0;
-        for (std::size_t i = most; i < texts.size(); ++i) hidden += texts[i].count;
+        for (std::size_t i = 0; i < briefs.size(); ++i) {
+            const auto& [brief, count] = briefs[i];
+            if (i >= most) {
+                hidden += count;
+                continue;
+            }
+            if (!out.empty()) out += ", ";
+            out += count == 1 ? brief : fmt::format("{} {}{}", brief, kTimes, count);
+        }
         if (hidden > 0) out += fmt::format(" +{} more", hidden);
         return out;
     }

@@ -40,10 +40,20 @@ std::string keyLabel(int32_t key) {
     return names.empty() ? fmt::format("key {}", key) : fmt::format("key {} ({})", key, names);
 }
 
-std::string beaconLabel(int32_t type) {
+// The beacon's name, with the value it carries for the plug-ins that read
+// one ("ATO speed restriction 35"); among others its name alone.
+ChartTick beaconTick(const RunPoint& at, const BeaconData& beacon) {
     std::string names;
-    for (const contract::Beacon* row : findBeacons(type)) names += fmt::format("{}{}", names.empty() ? "" : " / ", row->label);
-    return names.empty() ? fmt::format("beacon {}", type) : names;
+    contract::BeaconFields fields = contract::kNoField;
+    for (const contract::Beacon* row : findBeacons(beacon.type)) {
+        names += fmt::format("{}{}", names.empty() ? "" : " / ", row->label);
+        fields |= row->fields;
+    }
+    if (names.empty()) return tick(at, fmt::format("beacon {}", beacon.type));
+    std::string label = names;
+    if ((fields & contract::kOptionalField) != 0) label += fmt::format(" {}", beacon.optional);
+    if ((fields & contract::kSignalField) != 0) label += fmt::format(" (signal {})", beacon.signal);
+    return tick(at, label, kDriverColour, names);
 }
 
 }  // namespace
@@ -95,7 +105,7 @@ void SpeedChart::onInput(const InputEvent& event) {
             data_.marks.push_back(tick(pointOf(event), "doors close"));
             break;
         case InputEvent::Kind::Beacon:
-            data_.beacons.push_back(tick(pointOf(event), beaconLabel(event.beacon.type)));
+            data_.beacons.push_back(beaconTick(pointOf(event), event.beacon));
             break;
         case InputEvent::Kind::Signal:
             aspects_.update(pointOf(event), event.value);
