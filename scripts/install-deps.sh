@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang lld libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libcli11-dev libtomlplusplus-dev nlohmann-json3-dev libfmt-dev
-  gnuplot-nox binutils file zip
+  gnuplot-nox libxml2-utils binutils file zip
 )
 # The Windows stage needs the cross compilers (the posix thread variants, see
 # cmake/toolchain-mingw-common.cmake), their binutils for the table checks,

@@ -9,6 +9,7 @@
 
 #include "clock_text.h"
 #include "event_log.h"
+#include "junit_report.h"
 #include "plugin_host.h"
 #include "scenario_parser.h"
 #include "sim_test_support.h"
@@ -147,6 +148,24 @@ TEST(Chart, ScriptCarriesTheRunTheMarksAndTheStations) {
     EXPECT_TRUE(contains(script, "set terminal pngcairo"));
     EXPECT_TRUE(contains(script, "3.500 0.000 3355443 \"key 12 (fixed 25 km/h limit)\""));
     EXPECT_TRUE(contains(script, "$samples << EOD"));
+}
+
+// The JUnit report is valid against the schema kept beside the tests,
+// whatever the scenarios' names and messages hold.
+TEST(JUnitReport, EveryOutcomeValidatesAgainstTheSchema) {
+    test::ScratchFolder folder;
+    std::vector<JUnitSuite> suites(2);
+    suites[0] = JUnitSuite{"demo \"<&>\"", "scenarios/demo.toml", 0.25, {}};
+    suites[0].cases = {{"line 3: panel 75 = 2 at 3 s", JUnitCase::Outcome::Passed, "", 3},
+                       {"line 9: speed <= 68", JUnitCase::Outcome::Failed, "was 70\nat \x01 \xff\xfe ]]>", 9},
+                       {"line 12: brake = 9", JUnitCase::Outcome::Skipped, "not judged", 12}};
+    suites[1] = JUnitSuite{"broken", "b.toml", 0.0, {{"replay", JUnitCase::Outcome::Error, "b.toml:2: bad", 0}}};
+    const std::string xml = junitXml(suites, "simhost check");
+    EXPECT_TRUE(contains(xml, "<testsuites name=\"simhost check\" tests=\"4\" failures=\"1\" errors=\"1\" skipped=\"1\""));
+    EXPECT_TRUE(contains(xml, "was 70&#10;at \xef\xbf\xbd \xef\xbf\xbd\xef\xbf\xbd ]]&gt;"));
+    const auto file = folder.write("report.xml", xml);
+    const std::string command = "xmllint --noout --schema '" + std::string(JUNIT_SCHEMA) + "' '" + file.string() + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << xml;  // NOLINT(cert-env33-c)
 }
 
 // A plug-in that crashes takes simhost down, but every frame before the
