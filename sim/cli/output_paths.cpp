@@ -74,6 +74,7 @@ std::optional<std::string> writable(const NamedPath& output) {
 
 std::vector<NamedPath> inputsOf(const RunOptions& options, const std::vector<std::string>& scenarios) {
     std::vector<NamedPath> inputs;
+    inputs.reserve(scenarios.size() + kPluginNames.size());
     for (const std::string& scenario : scenarios) inputs.push_back({"the scenario", scenario});
     for (const char* name : kPluginNames) {
         inputs.push_back({fmt::format("the plug-in {}", name), options.pluginFolder / (std::string(name) + ".so")});
@@ -102,6 +103,7 @@ std::optional<std::string> checkOutputPaths(const RunOptions& options, const std
 
     const std::vector<NamedPath> inputs = inputsOf(options, scenarios);
     std::vector<FileIdentity> inputIds;
+    inputIds.reserve(inputs.size());
     for (const NamedPath& input : inputs) inputIds.push_back(identify(input.path));
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const FileIdentity id = identify(outputs[i].path);
