@@ -52,21 +52,27 @@ FileIdentity identify(const std::filesystem::path& path) {
 
 std::string shown(const std::filesystem::path& path) { return printable(path.string()); }
 
+std::string cannotWrite(const NamedPath& output) {
+    return fmt::format("{} {}: cannot write there: {}", output.what, shown(output.path), std::strerror(errno));
+}
+
 // Opens the file for writing the way the replay will, without changing it;
 // a file made only for the test is removed again.
 std::optional<std::string> writable(const NamedPath& output) {
     const char* file = output.path.c_str();
     struct stat status {};
     if (::stat(file, &status) == 0) {
-        if (S_ISDIR(status.st_mode)) return fmt::format("{} {} is a folder, not a file", output.what, shown(output.path));
+        if (S_ISDIR(status.st_mode)) {
+            return fmt::format("{} {} is a folder, not a file", output.what, shown(output.path));
+        }
         // Non-blocking: a pipe without a reader is refused, not waited for.
         const int fd = ::open(file, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) return fmt::format("{} {}: cannot write there: {}", output.what, shown(output.path), std::strerror(errno));
+        if (fd < 0) return cannotWrite(output);
         ::close(fd);
         return std::nullopt;
     }
     const int fd = ::open(file, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) return fmt::format("{} {}: cannot write there: {}", output.what, shown(output.path), std::strerror(errno));
+    if (fd < 0) return cannotWrite(output);
     ::close(fd);
     ::unlink(file);
     return std::nullopt;
@@ -80,7 +86,8 @@ std::vector<NamedPath> inputsOf(const RunOptions& options, const std::vector<std
         inputs.push_back({fmt::format("the plug-in {}", name), options.pluginFolder / (std::string(name) + ".so")});
     }
     std::error_code error;
-    for (std::filesystem::directory_iterator it(options.pluginFolder, error), end; !error && it != end; it.increment(error)) {
+    std::filesystem::directory_iterator it(options.pluginFolder, error);
+    for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
         if (it->path().extension() == ".ini") inputs.push_back({"the plug-in settings", it->path()});
     }
     return inputs;

@@ -16,7 +16,7 @@ std::string where(int64_t timeOfDayMs, int64_t elapsedMs, double location) {
 
 std::string where(const Frame& frame) { return where(frame.timeOfDayMs, frame.elapsedMs, frame.location); }
 
-std::string where(const Sample& sample) { return where(sample.timeOfDayMs, sample.elapsedMs, sample.location); }
+std::string where(const FrameSample& sample) { return where(sample.timeOfDayMs, sample.elapsedMs, sample.location); }
 
 // Values in full: a message must never show two different numbers alike.
 std::string was(const Expectation& x, double value) { return fmt::format("{} was {}", x.quantity.text, value); }
@@ -105,7 +105,7 @@ void ExpectationChecker::checkStationStop(ExpectationResult& result, const Frame
     }
 }
 
-double ExpectationChecker::distanceToSpan(const Expectation& x, const Sample& sample) const {
+double ExpectationChecker::distanceToSpan(const Expectation& x, const FrameSample& sample) const {
     const bool byLocation = x.from.kind == Trigger::Kind::Location;
     const double at = byLocation ? sample.location : static_cast<double>(sample.elapsedMs);
     const double low = byLocation ? x.from.location : static_cast<double>(dueMs(x.from));
@@ -113,9 +113,9 @@ double ExpectationChecker::distanceToSpan(const Expectation& x, const Sample& sa
     return at < low ? low - at : (at > high ? at - high : 0.0);
 }
 
-void ExpectationChecker::judgeEmptySpan(ExpectationResult& result, const Sample& now) {
+void ExpectationChecker::judgeEmptySpan(ExpectationResult& result, const FrameSample& now) {
     const Expectation& x = *result.expectation;
-    const Sample& nearest =
+    const FrameSample& nearest =
         result.before && distanceToSpan(x, *result.before) < distanceToSpan(x, now) ? *result.before : now;
     const std::string detail = fmt::format("{} {}, the frame nearest to the span (none falls within it)",
                                            was(x, nearest.value), where(nearest));
@@ -132,7 +132,7 @@ void ExpectationChecker::judgeSpan(ExpectationResult& result, const Frame& frame
     if (beyond(x.to, frame)) {
         result.closed = true;
         if (!result.entered) {
-            judgeEmptySpan(result, Sample{read(x.quantity, frame, *host_), frame.elapsedMs, frame.timeOfDayMs,
+            judgeEmptySpan(result, FrameSample{read(x.quantity, frame, *host_), frame.elapsedMs, frame.timeOfDayMs,
                                           frame.location});
             return;
         }
@@ -144,7 +144,7 @@ void ExpectationChecker::judgeSpan(ExpectationResult& result, const Frame& frame
     const bool inside = reached(x.from, frame) && !beyond(x.to, frame);
     if (!inside) {
         if (!result.entered) {
-            result.before = Sample{read(x.quantity, frame, *host_), frame.elapsedMs, frame.timeOfDayMs, frame.location};
+            result.before = FrameSample{read(x.quantity, frame, *host_), frame.elapsedMs, frame.timeOfDayMs, frame.location};
         }
         return;
     }

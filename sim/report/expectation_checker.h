@@ -16,7 +16,7 @@
 namespace cabkit::sim {
 
 // A value read after a frame, and where that frame was.
-struct Sample {
+struct FrameSample {
     double value = 0.0;
     int64_t elapsedMs = 0;
     int64_t timeOfDayMs = 0;
@@ -30,7 +30,7 @@ struct ExpectationResult {
     // Span bookkeeping.
     bool entered = false;
     bool closed = false;
-    std::optional<Sample> before;  // the last frame before the span, until one falls inside it
+    std::optional<FrameSample> before;  // the last frame before the span, until one falls inside it
 };
 
 class ExpectationChecker : public ReplayObserver {
@@ -54,9 +54,9 @@ private:
     int64_t dueMs(const Trigger& trigger) const;
     bool reached(const Trigger& trigger, const Frame& frame) const;
     bool beyond(const Trigger& trigger, const Frame& frame) const;
-    double distanceToSpan(const Expectation& x, const Sample& sample) const;
+    double distanceToSpan(const Expectation& x, const FrameSample& sample) const;
     void judgeSpan(ExpectationResult& result, const Frame& frame);
-    void judgeEmptySpan(ExpectationResult& result, const Sample& now);
+    void judgeEmptySpan(ExpectationResult& result, const FrameSample& now);
     void pass(ExpectationResult& result, std::string detail);
     void fail(ExpectationResult& result, std::string detail);
     void checkStationStop(ExpectationResult& result, const Frame& frame);

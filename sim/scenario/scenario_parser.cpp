@@ -23,7 +23,8 @@ std::string readScenarioBytes(const std::filesystem::path& path) {
     if (error) throw ScenarioError(name, 0, fmt::format("cannot read the file: {}", error.message()));
     if (std::filesystem::is_directory(status)) throw ScenarioError(name, 0, "is a folder, not a scenario file");
     if (!std::filesystem::is_regular_file(status)) {
-        throw ScenarioError(name, 0, "is not a regular file (a device, a pipe or a socket); a scenario is read from a file");
+        throw ScenarioError(name, 0,
+                            "is not a regular file (a device, a pipe or a socket); a scenario is read from a file");
     }
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (!error && size > kMaxScenarioBytes) {

@@ -55,7 +55,8 @@ void readTrain(TableReader r, TrainSpec& train) {
     if (auto v = r.number("emergency_deceleration", 0.1, kMaxAcceleration)) train.emergencyDeceleration = *v;
     if (auto v = r.numbers("resistance", 3, 0.0, kMaxAcceleration)) {
         if ((*v)[1] > 1.0 || (*v)[2] > 0.1) {
-            r.failAt("resistance", "'resistance' in [train] is [a, b, c] with a in 0 .. 50, b in 0 .. 1, c in 0 .. 0.1");
+            r.failAt("resistance",
+                     "'resistance' in [train] is [a, b, c] with a in 0 .. 50, b in 0 .. 1, c in 0 .. 0.1");
         }
         train.resistanceA = (*v)[0];
         train.resistanceB = (*v)[1];

@@ -104,9 +104,13 @@ private:
         atLineStart_ = false;
     }
 
+    bool atTripleQuote(char quote) const {
+        return text_.substr(pos_, 3) == std::string_view(quote == '"' ? "\"\"\"" : "'''");
+    }
+
     // A quoted string: basic or literal, on one line or over several.
     void skipString(char quote) {
-        const bool multiLine = text_.substr(pos_, 3) == std::string_view(quote == '"' ? "\"\"\"" : "'''");
+        const bool multiLine = atTripleQuote(quote);
         pos_ += multiLine ? 3 : 1;
         while (pos_ < text_.size()) {
             const char c = text_[pos_];
@@ -119,10 +123,12 @@ private:
                 if (!multiLine) return;  // unterminated: the TOML reader says so
                 ++line_;
             }
-            if (c == quote && (!multiLine || text_.substr(pos_, 3) == std::string_view(quote == '"' ? "\"\"\"" : "'''"))) {
+            if (c == quote && (!multiLine || atTripleQuote(quote))) {
                 pos_ += multiLine ? 3 : 1;
                 // A closing delimiter may be preceded by up to two more quotes of content.
-                for (int32_t extra = 0; multiLine && extra < 2 && pos_ < text_.size() && text_[pos_] == quote; ++extra) ++pos_;
+                for (int32_t extra = 0; multiLine && extra < 2 && pos_ < text_.size() && text_[pos_] == quote; ++extra) {
+                    ++pos_;
+                }
                 return;
             }
             ++pos_;
