@@ -18,6 +18,7 @@
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
+#include "output_paths.h"
 #include "plugin_module.h"
 #include "scenario.h"
 #include "scenario_parser.h"
@@ -138,6 +139,10 @@ int replayFiles(const std::vector<std::string>& files, const CommonOptions& comm
     }
     if (files.size() > 1 && (options->trace || options->summary || options->plot)) {
         fmt::print(stderr, "simhost: --trace, --summary and --plot take one scenario at a time\n");
+        return kBadInput;
+    }
+    if (const auto problem = cabkit::sim::checkOutputPaths(*options, files)) {
+        fmt::print(stderr, "simhost: {}\n", *problem);
         return kBadInput;
     }
     int exitCode = kOk;
