@@ -19,6 +19,7 @@
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
+#include "output_paths.h"
 #include "plugin_module.h"
 #include "reference_markdown.h"
 #include "scenario.h"
@@ -142,6 +143,10 @@ int replayFiles(const std::vector<std::string>& files, const CommonOptions& comm
     }
     if (files.size() > 1 && (options->trace || options->summary || options->plot || options->plotTime)) {
         fmt::print(stderr, "simhost: --trace, --summary, --plot and --plot-time take one scenario at a time\n");
+        return kBadInput;
+    }
+    if (const auto problem = cabkit::sim::checkOutputPaths(*options, files)) {
+        fmt::print(stderr, "simhost: {}\n", *problem);
         return kBadInput;
     }
     int exitCode = kOk;

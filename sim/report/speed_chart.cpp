@@ -209,7 +209,9 @@ void SpeedChart::render(const std::filesystem::path& output, ChartAxis axis) con
     }
     const std::string text = script(output, extension.substr(1), axis);
     // A fixed command; the script goes through the pipe, never the shell.
-    std::FILE* pipe = popen("gnuplot 1>&2", "w");  // NOLINT(cert-env33-c)
+    // gnuplot draws on its standard output when it cannot open the file:
+    // that goes nowhere, its messages still reach stderr.
+    std::FILE* pipe = popen("gnuplot >/dev/null", "w");  // NOLINT(cert-env33-c)
     if (pipe == nullptr) throw std::runtime_error("cannot run gnuplot (install gnuplot-nox)");
     const bool written = std::fwrite(text.data(), 1, text.size(), pipe) == text.size();
     const int status = pclose(pipe);

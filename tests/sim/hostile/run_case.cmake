@@ -6,6 +6,7 @@
 #   cmake -DSIMHOST=... -DWORK=... -DEXIT=n -DMESSAGE=text -DLIMIT=seconds
 #         -DARGS=a;b;c -P run_case.cmake
 # ARGS may use @WORK@ for the case's own folder (for outputs it writes).
+cmake_minimum_required(VERSION 3.25)  # @WORK@ below is text, not a variable reference
 foreach(required SIMHOST WORK EXIT LIMIT)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "run_case.cmake: ${required} is not set")
@@ -14,7 +15,9 @@ endforeach()
 
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/tmp")
-string(REPLACE "@WORK@" "${WORK}" args "${ARGS}")
+# ARGS arrives with its separators escaped (add_test would split it otherwise).
+string(REPLACE "\\;" ";" args "${ARGS}")
+string(REPLACE "@WORK@" "${WORK}" args "${args}")
 
 set(ENV{TMPDIR} "${WORK}/tmp")
 execute_process(COMMAND "${SIMHOST}" ${args}
