@@ -161,7 +161,7 @@ int replayFiles(const std::vector<std::string>& files, const CommonOptions& comm
             static_cast<void>(std::fflush(stdout));
             const auto outcome = cabkit::sim::runScenario(scenario, *options, narrate ? stdout : nullptr);
             if (check) {
-                printResults(scenario, outcome, !narrate && files.size() == 1);
+                printResults(scenario, outcome, narrate || files.size() == 1);  // --log lists the passed ones too
                 if (outcome.failed > 0) {
                     ++failedFiles;
                     if (exitCode == kOk) exitCode = kFailedCheck;

@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "clock_text.h"
+#include "command_combiner.h"
 
 namespace cabkit::sim {
 namespace {
@@ -56,6 +57,11 @@ double ExpectationChecker::read(const Quantity& q, const Frame& frame, const Plu
         case Quantity::Kind::PluginBrake: return plugin().brake;
         case Quantity::Kind::PluginPower: return plugin().power;
         case Quantity::Kind::PluginReverser: return plugin().reverser;
+        case Quantity::Kind::PluginImposesBrake: return imposesBrake(plugin(), frame.driver) ? plugin().brake : 0;
+        case Quantity::Kind::PluginCutsPower: return cutsPower(plugin(), frame.driver) ? 1 : 0;
+        case Quantity::Kind::DriverBrake: return frame.driver.brake;
+        case Quantity::Kind::DriverPower: return frame.driver.power;
+        case Quantity::Kind::DriverReverser: return frame.driver.reverser;
     }
     return 0.0;
 }

@@ -11,7 +11,10 @@ namespace {
 
 Quantity readQuantity(TableReader& e) {
     const auto text = e.string("value");
-    if (!text) e.fail("[[expect]] needs 'value' (e.g. \"panel 72\", \"sound 0\", \"brake\", \"Sentrel brake\", \"speed\") or 'stop_at'");
+    if (!text) {
+        e.fail("[[expect]] needs 'value' (e.g. \"panel 72\", \"sound 0\", \"brake\", \"Sentrel brake\", \"Sentrel imposes "
+               "brake\", \"driver brake\", \"speed\") or 'stop_at'");
+    }
     Quantity q;
     q.text = printable(*text);
     std::istringstream words(*text);
@@ -19,11 +22,23 @@ Quantity readQuantity(TableReader& e) {
     words >> first >> second >> rest;
     const auto bad = [&e, &text] {
         e.failAt("value", fmt::format("'value' in [[expect]] cannot be read: \"{}\"; expected \"panel N\", \"sound N\" "
-                                      "(N 0..255), \"brake\", \"power\", \"reverser\", \"speed\", \"location\", or a "
-                                      "plug-in name followed by brake, power or reverser",
+                                      "(N 0..255), \"brake\", \"power\", \"reverser\", \"speed\", \"location\", "
+                                      "\"driver\" followed by brake, power or reverser, or a plug-in name followed "
+                                      "by brake, power, reverser, \"imposes brake\" or \"cuts power\"",
                                       *text));
     };
-    if (!rest.empty()) bad();
+    // "Sentrel imposes brake", "Cabrix cuts power": three words.
+    std::string fourth;
+    words >> fourth;
+    if (!fourth.empty()) bad();
+    if (!rest.empty()) {
+        q.index = pluginIndex(first);
+        if (q.index < 0) bad();
+        if (second == "imposes" && rest == "brake") q.kind = Quantity::Kind::PluginImposesBrake;
+        else if (second == "cuts" && rest == "power") q.kind = Quantity::Kind::PluginCutsPower;
+        else bad();
+        return q;
+    }
     if (first == "panel" || first == "sound") {
         int32_t slot = -1;
         try {
@@ -44,6 +59,13 @@ Quantity readQuantity(TableReader& e) {
         else if (first == "reverser") q.kind = Quantity::Kind::Reverser;
         else if (first == "speed") q.kind = Quantity::Kind::Speed;
         else if (first == "location") q.kind = Quantity::Kind::Location;
+        else bad();
+        return q;
+    }
+    if (first == "driver") {
+        if (second == "brake") q.kind = Quantity::Kind::DriverBrake;
+        else if (second == "power") q.kind = Quantity::Kind::DriverPower;
+        else if (second == "reverser") q.kind = Quantity::Kind::DriverReverser;
         else bad();
         return q;
     }

@@ -128,8 +128,17 @@ struct PanelStandIn {
 };
 
 // A value simhost can read back after each frame.
+// "driver brake" reads the driver's handle; "<plug-in> brake" what the
+// plug-in returned (the driver's handle passed on, or more); "<plug-in>
+// imposes brake" the notch it returned above the driver's handle, else 0;
+// "<plug-in> cuts power" 1 while it returns less power than the driver's
+// handle, else 0.
 struct Quantity {
-    enum class Kind { Panel, Sound, Brake, Power, Reverser, Speed, Location, PluginBrake, PluginPower, PluginReverser };
+    enum class Kind {
+        Panel, Sound, Brake, Power, Reverser, Speed, Location,
+        PluginBrake, PluginPower, PluginReverser, PluginImposesBrake, PluginCutsPower,
+        DriverBrake, DriverPower, DriverReverser
+    };
     Kind kind = Kind::Speed;
     int32_t index = 0;  // slot, or the plug-in's name index in kPluginNames
     std::string text;   // as written, for reports

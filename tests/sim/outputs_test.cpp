@@ -135,6 +135,11 @@ TEST(CommandLine, ExitCodesTellOkFailedCheckAndBadInputApart) {
     EXPECT_EQ(failed.exitCode, 1) << failed.err;
     EXPECT_TRUE(contains(failed.out, "power was 3")) << failed.out;
     EXPECT_TRUE(contains(failed.out, "2 scenarios: 1 passed, 1 failed")) << failed.out;
+    EXPECT_FALSE(contains(failed.out, "  ok   line")) << failed.out;  // several files: failures only
+
+    const auto logged = test::runSimhost(folder, "check --log '" + good.string() + "' '" + bad.string() + "'" + stubs);
+    EXPECT_TRUE(contains(logged.out, "  ok   line 17: power = 3 at 1 s")) << logged.out;
+    EXPECT_TRUE(contains(logged.out, "driver   power notch 2")) << logged.out;
 
     const auto unreadable = test::runSimhost(folder, "run '" + broken.string() + "'" + stubs);
     EXPECT_EQ(unreadable.exitCode, 2);

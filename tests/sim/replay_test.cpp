@@ -237,6 +237,34 @@ during = [1.05, 1.9]
 value = "reverser"
 equals = 1
 at_end = true
+[[expect]]
+value = "Sentrel imposes brake"
+equals = 9
+during = [1.05, 1.9]
+[[expect]]
+value = "Sentrel cuts power"
+equals = 1
+during = [1.05, 1.9]
+[[expect]]
+value = "Velorin imposes brake"
+equals = 0
+during = [0, 3]
+[[expect]]
+value = "Cabrix cuts power"
+equals = 0
+during = [0, 3]
+[[expect]]
+value = "driver power"
+equals = 3
+after = 0.8
+[[expect]]
+value = "driver brake"
+equals = 0
+at_end = true
+[[expect]]
+value = "driver reverser"
+equals = 1
+at_end = true
 )",
                                          "combine.toml");
     RunOptions options;

@@ -172,6 +172,11 @@ TEST_P(BadScenario, IsReportedWithItsLineAndWhatWasExpected) {
 INSTANTIATE_TEST_SUITE_P(
     Mistakes, BadScenario,
     ::testing::Values(
+        BadCase{"plugin_imposes_power", "[[expect]]\nvalue = \"Sentrel imposes power\"\nequals = 0\nafter = 1\n", 2,
+                "\"imposes brake\" or \"cuts power\""},
+        BadCase{"driver_speed", "[[expect]]\nvalue = \"driver speed\"\nequals = 0\nafter = 1\n", 2, "cannot be read"},
+        BadCase{"four_words", "[[expect]]\nvalue = \"Cabrix cuts power now\"\nequals = 0\nafter = 1\n", 2,
+                "cannot be read"},
         BadCase{"toml_syntax", "[run]\nduration = = 3\n", 2, "not valid TOML"},
         BadCase{"unknown_key", "[run]\nduration = 3\nstep = 5\n", 3, "unknown key 'step' in [run]"},
         BadCase{"unknown_section", "name = \"x\"\n\n[trian]\nbrake_notches = 3\n", 3, "unknown key 'trian'"},
