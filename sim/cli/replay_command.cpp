@@ -90,7 +90,7 @@ int runReplayCommand(const ReplayCommand& command) {
     int32_t passed = 0, failed = 0, bad = 0;
     for (const std::string& file : command.files) {
         const SupervisedOutcome outcome = superviseReplay(requestFor(command, file));
-        if (outcome.verdict == Verdict::Interrupted) {
+        if (outcome.verdict == Verdict::Interrupted || interruptRequested()) {
             fmt::print(stderr, "simhost: interrupted\n");
             return kExitInterrupted;
         }

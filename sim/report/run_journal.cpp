@@ -44,7 +44,8 @@ void readScenario(const json& s, JournalContents& contents) {
 
 void readLine(const json& line, JournalContents& contents) {
     if (!line.is_object() || line.size() != 1) return;
-    const auto& [kind, value] = *line.items().begin();
+    const std::string& kind = line.begin().key();
+    const json& value = line.begin().value();
     if (kind == "scenario" && value.is_object()) {
         readScenario(value, contents);
     } else if (kind == "event" && value.is_object()) {
