@@ -1,5 +1,7 @@
 #include "replay_supervisor.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <new>
 #include <stdexcept>
