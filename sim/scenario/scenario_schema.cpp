@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 
+#include "cab_contract_index.h"
 #include "clock_text.h"
 #include "expectation_language.h"
 #include "printable_text.h"
@@ -12,6 +13,19 @@
 
 namespace cabkit::sim {
 namespace {
+
+// "201, 231 or 232": the slots the contract gives the outside component.
+std::string outsideSlotList() {
+    std::vector<int32_t> slots;
+    for (const contract::PanelSlot& row : panelSlots()) {
+        if (row.writers == contract::kOutside) slots.push_back(row.slot);
+    }
+    std::string list;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        list += fmt::format("{}{}", i == 0 ? "" : i + 1 == slots.size() ? " or " : ", ", slots[i]);
+    }
+    return list;
+}
 
 // Accelerations and decelerations of the train, km/h/s.
 constexpr double kMaxAcceleration = 50.0;
@@ -267,10 +281,10 @@ PanelStandIn readStandIn(TableReader p, const RunClock& clock) {
     const auto slot = p.int32("slot");
     const auto value = p.int32("value");
     if (!slot || !value) p.fail("[[panel]] needs 'slot' and 'value'");
-    if (*slot != 201 && *slot != 231 && *slot != 232) {
-        p.failAt("slot", fmt::format("'slot' in [[panel]] must be 201, 231 or 232 (the slots the outside component "
-                                     "writes), not {}",
-                                     *slot));
+    const contract::PanelSlot* row = findPanelSlot(*slot);
+    if (row == nullptr || row->writers != contract::kOutside) {
+        p.failAt("slot", fmt::format("'slot' in [[panel]] must be {} (the slots the outside component writes), not {}",
+                                     outsideSlotList(), *slot));
     }
     standIn.slot = *slot;
     standIn.value = *value;
