@@ -5,197 +5,44 @@
 //   simhost check SCENARIO...    replay and judge the expectations
 //   simhost reference            the cab contract reference, as Markdown
 //
-// Exit codes: 0 all well, 1 an expectation failed, 2 bad input (a scenario,
-// an option, a plug-in that does not load, an output that cannot be written).
-#include <unistd.h>
-
+// Each scenario replays in a child process (simhost again, with the hidden
+// command replay-child) that this one supervises; see replay_command.h for
+// the exit codes.
 #include <cstdio>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include <CLI/CLI.hpp>
-#include <fmt/format.h>
 
-#include "output_paths.h"
-#include "plugin_module.h"
+#include "child_process.h"
+#include "options.h"
 #include "reference_markdown.h"
-#include "scenario.h"
-#include "scenario_parser.h"
-#include "scenario_run.h"
+#include "replay_child.h"
+#include "replay_command.h"
 
 namespace {
 
-using cabkit::sim::RunOptions;
-
-constexpr int kOk = 0;
-constexpr int kFailedCheck = 1;
-constexpr int kBadInput = 2;
-
-std::filesystem::path executableFolder() {
-    std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::path{} : self.parent_path();
-}
-
-// Next to the executable first (a build tree that was moved keeps working),
-// then where this build was configured.
-std::filesystem::path defaultPluginFolder() {
-    const auto besideBuild = executableFolder() / ".." / "plugins";
-    std::error_code error;
-    if (std::filesystem::is_directory(besideBuild, error)) return besideBuild.lexically_normal();
-    return CABKIT_DEFAULT_PLUGIN_DIR;
-}
+using cabkit::sim::CommonOptions;
 
 std::filesystem::path demoScenario() {
-    const auto inSource = executableFolder() / ".." / ".." / "scenarios" / "demo.toml";
     std::error_code error;
-    if (std::filesystem::is_regular_file(inSource, error)) return inSource.lexically_normal();
+    std::filesystem::path folder;
+    try {
+        folder = cabkit::sim::currentExecutable().parent_path();
+    } catch (const std::runtime_error&) {
+        // Fall back on the source tree this build was configured from.
+    }
+    const auto inSource = folder / ".." / ".." / "scenarios" / "demo.toml";
+    if (!folder.empty() && std::filesystem::is_regular_file(inSource, error)) return inSource.lexically_normal();
     return std::filesystem::path(CABKIT_SOURCE_DIR) / "scenarios" / "demo.toml";
-}
-
-struct CommonOptions {
-    std::string plugins;
-    std::string trace, summary, plot, plotTime, slots, order;
-    int stepMs = 0;
-    bool stopOnFailure = false;
-};
-
-void addCommonOptions(CLI::App& app, CommonOptions& options) {
-    app.add_option("--plugins", options.plugins, "folder of Velorin.so, Sentrel.so, Cabrix.so (default: build/plugins)");
-    app.add_option("--trace", options.trace, "write one CSV row per frame to this file");
-    app.add_option("--summary", options.summary, "write a JSON summary to this file");
-    app.add_option("--plot", options.plot, "draw speed against location to this .svg or .png file (gnuplot)");
-    app.add_option("--plot-time", options.plotTime, "draw speed against time to this .svg or .png file (gnuplot)");
-    app.add_option("--slots", options.slots,
-                   "slots in the trace, e.g. p72,p75,s0,p150-158 (p: panel, s: sound; default: the slots the plug-ins "
-                   "exchange and their lamps and sounds)");
-    app.add_option("--step", options.stepMs, "frame step in ms, instead of the scenario's")->check(CLI::Range(1, 60000));
-    app.add_option("--order", options.order, "calling order, e.g. Velorin,Cabrix,Sentrel, instead of the scenario's");
-    app.add_flag("--stop-on-failure", options.stopOnFailure, "end a replay at the first failed expectation");
-}
-
-// Applies the command-line options over a parsed scenario; false with a message on bad values.
-bool applyOverrides(const CommonOptions& common, cabkit::sim::Scenario& scenario, std::string& error) {
-    if (common.stepMs > 0) scenario.run.stepMs = common.stepMs;
-    if (!common.order.empty()) {
-        std::array<bool, 3> seen{};
-        std::string rest = common.order;
-        for (std::size_t i = 0; i < 3; ++i) {
-            const std::size_t comma = rest.find(',');
-            const std::string name = rest.substr(0, comma);
-            rest = comma == std::string::npos ? std::string{} : rest.substr(comma + 1);
-            const int32_t index = cabkit::sim::pluginIndex(name);
-            if (index < 0 || seen[static_cast<std::size_t>(index)] || (i < 2 && comma == std::string::npos)) {
-                error = "--order must name Cabrix, Velorin and Sentrel once each, separated by commas";
-                return false;
-            }
-            seen[static_cast<std::size_t>(index)] = true;
-            scenario.run.order[i] = index;
-        }
-        if (!rest.empty()) {
-            error = "--order must name Cabrix, Velorin and Sentrel once each, separated by commas";
-            return false;
-        }
-    }
-    return true;
-}
-
-std::optional<RunOptions> makeRunOptions(const CommonOptions& common, std::string& error) {
-    RunOptions options;
-    options.pluginFolder = common.plugins.empty() ? defaultPluginFolder() : std::filesystem::path(common.plugins);
-    if (!common.trace.empty()) options.trace = common.trace;
-    if (!common.summary.empty()) options.summary = common.summary;
-    if (!common.plot.empty()) options.plot = common.plot;
-    if (!common.plotTime.empty()) options.plotTime = common.plotTime;
-    if (!common.slots.empty()) {
-        auto slots = cabkit::sim::parseTraceSlots(common.slots, error);
-        if (!slots) return std::nullopt;
-        options.slots = *slots;
-    }
-    options.stopOnFailure = common.stopOnFailure;
-    return options;
-}
-
-void printResults(const cabkit::sim::Scenario& scenario, const cabkit::sim::RunOutcome& outcome, bool verbose) {
-    const bool ok = outcome.failed == 0;
-    fmt::print("{} {} ({}): {} expectation{}{}\n", ok ? "PASS" : "FAIL", scenario.path, scenario.name,
-               outcome.expectations.size(), outcome.expectations.size() == 1 ? "" : "s",
-               outcome.replay.stoppedEarly ? ", stopped at the first failure" : "");
-    for (const auto& result : outcome.expectations) {
-        const bool failed = result.state == cabkit::sim::ExpectationResult::State::Failed;
-        if (!failed && !verbose) continue;
-        const char* mark = failed ? "  FAIL" : result.state == cabkit::sim::ExpectationResult::State::Passed ? "  ok  " : "  ... ";
-        fmt::print("{} line {}: {}\n         {}\n", mark, result.expectation->line, result.expectation->describe(),
-                   result.detail.empty() ? std::string("not judged (the run ended early)") : result.detail);
-    }
-}
-
-// Replays each file; returns the exit code.
-int replayFiles(const std::vector<std::string>& files, const CommonOptions& common, bool check, bool narrate) {
-    std::string error;
-    auto options = makeRunOptions(common, error);
-    if (!options) {
-        fmt::print(stderr, "simhost: {}\n", error);
-        return kBadInput;
-    }
-    if (files.size() > 1 && (options->trace || options->summary || options->plot || options->plotTime)) {
-        fmt::print(stderr, "simhost: --trace, --summary, --plot and --plot-time take one scenario at a time\n");
-        return kBadInput;
-    }
-    if (const auto problem = cabkit::sim::checkOutputPaths(*options, files)) {
-        fmt::print(stderr, "simhost: {}\n", *problem);
-        return kBadInput;
-    }
-    int exitCode = kOk;
-    int32_t passedFiles = 0, failedFiles = 0, badFiles = 0;
-    for (const std::string& file : files) {
-        try {
-            cabkit::sim::Scenario scenario = cabkit::sim::parseScenarioFile(file);
-            if (!applyOverrides(common, scenario, error)) {
-                fmt::print(stderr, "simhost: {}\n", error);
-                return kBadInput;
-            }
-            static_cast<void>(std::fflush(stdout));
-            const auto outcome = cabkit::sim::runScenario(scenario, *options, narrate ? stdout : nullptr);
-            if (check) {
-                printResults(scenario, outcome, narrate || files.size() == 1);  // --log lists the passed ones too
-                if (outcome.failed > 0) {
-                    ++failedFiles;
-                    if (exitCode == kOk) exitCode = kFailedCheck;
-                } else {
-                    ++passedFiles;
-                }
-            } else if (!outcome.expectations.empty()) {
-                fmt::print("{} of {} expectations hold (simhost check judges them)\n",
-                           outcome.expectations.size() - static_cast<std::size_t>(outcome.failed),
-                           outcome.expectations.size());
-            }
-        } catch (const cabkit::sim::ScenarioError& e) {
-            fmt::print(stderr, "simhost: {}\n", e.what());
-            ++badFiles;
-            exitCode = kBadInput;
-        } catch (const cabkit::sim::PluginLoadError& e) {
-            fmt::print(stderr, "simhost: {}\n", e.what());
-            return kBadInput;
-        } catch (const std::exception& e) {
-            fmt::print(stderr, "simhost: {}\n", e.what());
-            return kBadInput;
-        }
-    }
-    if (check && files.size() > 1) {
-        fmt::print("simhost: {} scenarios: {} passed, {} failed, {} unreadable\n", files.size(), passedFiles,
-                   failedFiles, badFiles);
-    }
-    return exitCode;
 }
 
 }  // namespace
 
-// An exception that escapes the replay is a fault of simhost itself; it
-// should end the process loudly rather than be turned into an exit code.
+// An exception that escapes is a fault of simhost itself; it should end the
+// process loudly rather than be turned into an exit code.
 int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     CLI::App app{"simhost: replays scenarios through the Velorin, Sentrel and Cabrix plug-ins.\n"
                  "Without a command it replays the bundled demo scenario."};
@@ -217,6 +64,15 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     check->add_flag("--log", checkLog, "print the event log as well");
     addCommonOptions(*check, checkOptions);
 
+    // The replay of one scenario for a supervising simhost; not for users.
+    cabkit::sim::ChildRequest child;
+    CLI::App* childCommand = app.add_subcommand(cabkit::sim::kChildCommand, "")->group("");
+    childCommand->add_option("scenario", child.scenarioFile)->required();
+    childCommand->add_option("--run-folder", child.runFolder)->required();
+    childCommand->add_option("--parent", child.parent)->required();
+    childCommand->add_flag("--narrate", child.narrate);
+    addCommonOptions(*childCommand, child.options);
+
     std::string referencePlugin;
     CLI::App* reference = app.add_subcommand("reference", "print the cab contract reference as Markdown");
     reference->add_option("--plugin", referencePlugin, "only this plug-in: Velorin, Sentrel or Cabrix");
@@ -225,19 +81,20 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e);
-        return code == 0 ? kOk : kBadInput;
+        return code == 0 ? cabkit::sim::kExitOk : cabkit::sim::kExitBadInput;
     }
 
-    if (*run) return replayFiles({runFile}, runOptions, false, true);
-    if (*check) return replayFiles(checkFiles, checkOptions, true, checkLog);
+    if (*childCommand) return cabkit::sim::replayChild(child);
+    if (*run) return cabkit::sim::runReplayCommand({{runFile}, runOptions, false, true});
+    if (*check) return cabkit::sim::runReplayCommand({checkFiles, checkOptions, true, checkLog});
     if (*reference) {
         const auto text = cabkit::sim::referenceMarkdown(referencePlugin);
         if (!text) {
-            fmt::print(stderr, "simhost: --plugin must be Velorin, Sentrel or Cabrix\n");
-            return kBadInput;
+            std::fputs("simhost: --plugin must be Velorin, Sentrel or Cabrix\n", stderr);
+            return cabkit::sim::kExitBadInput;
         }
-        fmt::print("{}", *text);
-        return kOk;
+        std::fputs(text->c_str(), stdout);
+        return cabkit::sim::kExitOk;
     }
-    return replayFiles({demoScenario().string()}, demoOptions, false, true);
+    return cabkit::sim::runReplayCommand({{demoScenario().string()}, demoOptions, false, true});
 }

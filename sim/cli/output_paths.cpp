@@ -95,10 +95,12 @@ std::vector<NamedPath> inputsOf(const RunOptions& options, const std::vector<std
 
 }  // namespace
 
-std::optional<std::string> checkOutputPaths(const RunOptions& options, const std::vector<std::string>& scenarios) {
+std::optional<std::string> checkOutputPaths(const RunOptions& options,
+                                            const std::optional<std::filesystem::path>& summary,
+                                            const std::vector<std::string>& scenarios) {
     std::vector<NamedPath> outputs;
     if (options.trace) outputs.push_back({"--trace", *options.trace});
-    if (options.summary) outputs.push_back({"--summary", *options.summary});
+    if (summary) outputs.push_back({"--summary", *summary});
     for (const auto& [option, chart] : {std::pair{"--plot", &options.plot}, std::pair{"--plot-time", &options.plotTime}}) {
         if (!*chart) continue;
         const std::string extension = (*chart)->extension().string();

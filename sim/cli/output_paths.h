@@ -6,6 +6,7 @@
 #ifndef CABKIT_SIM_OUTPUT_PATHS_H
 #define CABKIT_SIM_OUTPUT_PATHS_H
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,7 +17,10 @@ namespace cabkit::sim {
 
 // The first problem as a one-line message naming the option and the path,
 // or nothing. Leaves no file behind that was not there before.
-std::optional<std::string> checkOutputPaths(const RunOptions& options, const std::vector<std::string>& scenarios);
+// `summary` is the --summary file, which the supervisor writes itself.
+std::optional<std::string> checkOutputPaths(const RunOptions& options,
+                                            const std::optional<std::filesystem::path>& summary,
+                                            const std::vector<std::string>& scenarios);
 
 }  // namespace cabkit::sim
 

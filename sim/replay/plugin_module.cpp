@@ -2,7 +2,6 @@
 
 #include <dlfcn.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <system_error>
 
@@ -13,15 +12,6 @@
 namespace cabkit::sim {
 namespace {
 
-std::filesystem::path makePrivateFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "simhost-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw PluginLoadError(fmt::format("cannot make a temporary folder under {}",
-                                          std::filesystem::temp_directory_path().string()));
-    }
-    return pattern;
-}
-
 void removeFolder(const std::filesystem::path& folder) {
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
@@ -29,14 +19,16 @@ void removeFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-PluginModule::PluginModule(const std::filesystem::path& folder, const std::string& name) : name_(name) {
+PluginModule::PluginModule(const std::filesystem::path& folder, const std::filesystem::path& copyFolder,
+                           const std::string& name)
+    : name_(name), copyFolder_(copyFolder / name) {
     const std::filesystem::path file = folder / (name + ".so");
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
         throw PluginLoadError(fmt::format("plug-in {} not found: {} (use --plugins DIR)", name, file.string()));
     }
-    copyFolder_ = makePrivateFolder();
     try {
+        std::filesystem::create_directory(copyFolder_);
         std::filesystem::copy_file(file, copyFolder_ / file.filename());
         // Settings files travel with the library: a plug-in reads them from its own folder.
         for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -54,7 +46,13 @@ PluginModule::PluginModule(const std::filesystem::path& folder, const std::strin
     if (handle_ == nullptr) {
         const char* why = dlerror();
         removeFolder(copyFolder_);
-        throw PluginLoadError(fmt::format("cannot load plug-in {}: {}", file.string(), why ? why : "unknown error"));
+        // The loader names the private copy; the user knows the file it came from.
+        std::string reason = why != nullptr ? why : "unknown error";
+        for (std::size_t at = reason.find(copy.string()); at != std::string::npos;
+             at = reason.find(copy.string(), at + file.string().size())) {
+            reason.replace(at, copy.string().size(), file.string());
+        }
+        throw PluginLoadError(fmt::format("cannot load plug-in {}: {}", name, reason));
     }
     // The table's members are the exports in the order of kCabkitExportNames.
     auto* bytes = reinterpret_cast<unsigned char*>(&table_);
@@ -64,7 +62,7 @@ PluginModule::PluginModule(const std::filesystem::path& folder, const std::strin
             dlclose(handle_);
             removeFolder(copyFolder_);
             throw PluginLoadError(
-                fmt::format("plug-in {} does not export {}", file.string(), kCabkitExportNames[i]));
+                fmt::format("cannot load plug-in {}: it does not export {} ({})", name, kCabkitExportNames[i], file.string()));
         }
         std::memcpy(bytes + i * sizeof(symbol), &symbol, sizeof(symbol));
     }
@@ -72,8 +70,8 @@ PluginModule::PluginModule(const std::filesystem::path& folder, const std::strin
     if (version != CABKIT_PLUGIN_VERSION) {
         dlclose(handle_);
         removeFolder(copyFolder_);
-        throw PluginLoadError(fmt::format("plug-in {} reports interface version {:#x}, expected {:#x}", file.string(),
-                                          version, CABKIT_PLUGIN_VERSION));
+        throw PluginLoadError(fmt::format("cannot load plug-in {}: it reports interface version {:#x}, expected {:#x} ({})",
+                                          name, version, CABKIT_PLUGIN_VERSION, file.string()));
     }
 }
 

@@ -73,26 +73,15 @@ std::string reverserText(int32_t position) {
 
 void EventLog::add(int64_t elapsedMs, int64_t timeOfDayMs, double location, double speed, std::string source,
                    std::string text) {
-    // Usually the newest entry; what is told once the hold time has passed
-    // goes back to its own time, among the entries not yet printed.
-    const auto first = entries_.begin() + static_cast<std::ptrdiff_t>(printed_);
-    const auto at = std::upper_bound(first, entries_.end(), elapsedMs,
-                                     [](int64_t ms, const LogEntry& entry) { return ms < entry.elapsedMs; });
-    entries_.insert(at, LogEntry{elapsedMs, timeOfDayMs, location, speed, std::move(source), std::move(text)});
+    if (out_ != nullptr) {
+        fmt::print(out_, "{} +{:>9.3f} s {:>9.1f} m {:>6.1f} km/h  {:<8} {}\n", formatClock(timeOfDayMs),
+                   static_cast<double>(elapsedMs) / 1000.0, location, speed, source, text);
+    }
+    entries_.push_back(LogEntry{elapsedMs, timeOfDayMs, location, speed, std::move(source), std::move(text)});
 }
 
 void EventLog::addAt(const RunPoint& at, std::string source, std::string text) {
     add(at.elapsedMs, at.timeOfDayMs, at.location, at.speed, std::move(source), std::move(text));
-}
-
-void EventLog::print(std::optional<int64_t> upToMs) {
-    for (; printed_ < entries_.size(); ++printed_) {
-        const LogEntry& entry = entries_[printed_];
-        if (upToMs && entry.elapsedMs > *upToMs) break;
-        if (out_ == nullptr) continue;
-        fmt::print(out_, "{} +{:>9.3f} s {:>9.1f} m {:>6.1f} km/h  {:<8} {}\n", formatClock(entry.timeOfDayMs),
-                   static_cast<double>(entry.elapsedMs) / 1000.0, entry.location, entry.speed, entry.source, entry.text);
-    }
 }
 
 const std::vector<Application>& EventLog::applications() const {
@@ -270,10 +259,13 @@ void EventLog::tellIntervention(const InterventionFolder::News& news, const Fram
                                   frame.commands[app.plugin].power));
             }
             break;
+        case InterventionFolder::News::What::Flickered:
+            break;
         case InterventionFolder::News::What::Emergency:
             logAt(frame, name, fmt::format("EMERGENCY BRAKE (notch {})", frame.commands[app.plugin].brake));
             break;
         case InterventionFolder::News::What::Ended:
+            endedApplications_.push_back(news.application);
             if (app.open) {
                 addAt(app.end, name,
                       fmt::format("still {} at the end of the run, for {:.3f} s{}", brake ? "braking" : "cutting power",
@@ -521,7 +513,6 @@ void EventLog::onFrame(const Frame& frame) {
     narrateControllerCode(frame);
     narrateKeyResults(frame);
     reportFolded(frame, false);
-    print(frame.elapsedMs - kQuietMs);
     pluginSpeed_ = frame.speed;
     std::copy(frame.panel, frame.panel + CABKIT_PANEL_SLOTS, panel_.begin());
     std::copy(frame.sound, frame.sound + CABKIT_SOUND_SLOTS, sound_.begin());
@@ -535,7 +526,6 @@ void EventLog::onEnd(const Frame& last) {
     reportFolded(last, true);
     add(last.elapsedMs, last.timeOfDayMs, last.location, last.speed, "host",
         fmt::format("end after {} frames: {:.1f} m, {:.1f} km/h", last.index + 1, last.location, last.speed));
-    print(std::nullopt);
 }
 
 }  // namespace cabkit::sim

@@ -13,9 +13,10 @@
 // is told twice; its further changes are folded into one line once it has
 // settled.
 //
-// What is told only once the hold time has passed goes back to its own time:
-// the log keeps its entries in time order and prints each one once no later
-// news can come before it.
+// What is known only once the hold time has passed (a brake let go for good,
+// a train that really moved off) is told then, at its own time and place:
+// such an entry can follow entries of the second after it. Every entry is
+// printed as it is told, so a replay that dies takes none along.
 //
 // Engagement of the train-operation controller is not shown in any panel
 // slot; the log reads it from Velorin's command, which departs from the
@@ -76,8 +77,10 @@ public:
 
     const std::vector<LogEntry>& entries() const { return entries_; }
     const std::vector<StopRecord>& stops() const { return stops_; }
-    // Every brake application and power cut, folded; complete after the run.
+    // Every brake application and power cut, folded, in the order they
+    // began; and those that have ended, in the order they ended.
     const std::vector<Application>& applications() const;
+    const std::vector<std::size_t>& endedApplications() const { return endedApplications_; }
 
     // Stations further than this from a stop are not named for it.
     static constexpr double kStationReach = 50.0;
@@ -89,8 +92,6 @@ private:
     void add(int64_t elapsedMs, int64_t timeOfDayMs, double location, double speed, std::string source,
              std::string text);
     void addAt(const RunPoint& at, std::string source, std::string text);
-    // Prints the entries up to this time (all of them when unset).
-    void print(std::optional<int64_t> upToMs);
     void tellIntervention(const InterventionFolder::News& news, const Frame& frame);
     void tellStandstill(const StandstillFolder::News& news, const Frame& frame);
     std::string creepCause() const;
@@ -120,11 +121,11 @@ private:
     std::array<int32_t, CABKIT_SOUND_SLOTS> sound_{};
     std::unique_ptr<InterventionFolder> interventions_;
     std::unique_ptr<StandstillFolder> standstills_;
-    std::size_t printed_ = 0;  // entries printed so far
     int32_t checkNotch_ = 0;
     bool atoEngaged_ = false;
     int32_t controllerCode_ = -1;  // the code (and cut-out) the controller was last told to follow
     std::optional<std::size_t> lastStopStandstill_;  // the standstill of stops_.back()
+    std::vector<std::size_t> endedApplications_;
     double pluginSpeed_ = 0.0;     // the speed the plug-ins saw in the last frame
     std::optional<int32_t> lastAspect_;
     std::array<bool, 16> keysHeld_{};

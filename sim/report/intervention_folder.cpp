@@ -29,6 +29,7 @@ void InterventionFolder::step(Track& track, Application::Kind kind, std::size_t 
             news_.push_back(News{News::What::Began, *track.open});
         } else if (!track.on) {
             ++applications_[*track.open].flickers;  // came back within the hold time
+            news_.push_back(News{News::What::Flickered, *track.open});
         }
         Application& app = applications_[*track.open];
         app.end = pointOf(frame);

@@ -50,15 +50,15 @@ public:
     static constexpr int64_t kHoldMs = 1000;
 
     struct News {
-        enum class What : uint8_t { Began, Emergency, Ended };
+        enum class What : uint8_t { Began, Flickered, Emergency, Ended };
         What what;
         std::size_t application;  // index into applications()
     };
 
     InterventionFolder(int32_t emergencyNotch, int32_t stepMs) : emergencyNotch_(emergencyNotch), stepMs_(stepMs) {}
 
-    // Folds in one frame; news() then tells what began, reached the
-    // emergency notch or ended (hold time over) in it.
+    // Folds in one frame; news() then tells what began, came back within the
+    // hold time, reached the emergency notch or ended (hold time over) in it.
     void fold(const Frame& frame);
     // Ends what is still open at the end of the run: news() then tells it.
     void finish(const Frame& last);

@@ -13,11 +13,40 @@
 
 namespace cabkit::sim {
 
+RunFigures::RunFigures(FigureRecord* record) : record_(record != nullptr ? record : &own_) { *record_ = FigureRecord{}; }
+
+void RunFigures::onStart(const ReplayContext& context) {
+    stepMs_ = context.scenario.run.stepMs;
+    interventions_ = std::make_unique<InterventionFolder>(context.scenario.train.emergencyNotch(), stepMs_);
+}
+
 void RunFigures::onFrame(const Frame& frame) {
-    if (!first_) distance_ += std::fabs(frame.location - lastLocation_);
-    first_ = false;
-    lastLocation_ = frame.location;
-    maxSpeed_ = std::max(maxSpeed_, std::fabs(frame.speed));
+    FigureRecord& r = *record_;
+    if (r.frames > 0) r.distance += std::fabs(frame.location - r.lastLocation);
+    r.maxSpeed = std::max(r.maxSpeed, std::fabs(frame.speed));
+    for (std::size_t i = 0; i < frame.commands.size(); ++i) {
+        if (imposesBrake(frame.commands[i], frame.driver)) r.plugins[i].brakingMs += stepMs_;
+    }
+    interventions_->fold(frame);
+    for (const InterventionFolder::News& news : interventions_->news()) {
+        const Application& app = interventions_->applications()[news.application];
+        FigureRecord::PerPlugin& plugin = r.plugins[app.plugin];
+        const bool brake = app.kind == Application::Kind::Brake;
+        switch (news.what) {
+            case InterventionFolder::News::What::Began:
+                ++(brake ? plugin.brakeApplications : plugin.powerCuts);
+                if (app.emergency) ++plugin.emergencyApplications;
+                break;
+            case InterventionFolder::News::What::Flickered: ++plugin.flickers; break;
+            case InterventionFolder::News::What::Emergency: ++plugin.emergencyApplications; break;
+            case InterventionFolder::News::What::Ended: break;
+        }
+    }
+    r.lastElapsedMs = frame.elapsedMs;
+    r.lastTimeOfDayMs = frame.timeOfDayMs;
+    r.lastLocation = frame.location;
+    r.lastSpeed = frame.speed;
+    ++r.frames;
 }
 
 namespace {
@@ -28,63 +57,84 @@ nlohmann::ordered_json pointJson(const RunPoint& at) {
             {"location_m", std::round(at.location * 1000.0) / 1000.0}};
 }
 
-// Each plug-in's brake applications and power cuts, folded as the log tells
-// them, with their counts.
-nlohmann::ordered_json interventionsJson(const Scenario& scenario, const EventLog& log) {
+// Each plug-in's counts (complete up to the last whole frame, whatever
+// ended the run) and the applications that ended, in the order they began.
+nlohmann::ordered_json interventionsJson(const JournalContents& journal, const FigureRecord& figures) {
     using nlohmann::ordered_json;
+    std::vector<Application> applications = journal.applications;
+    std::stable_sort(applications.begin(), applications.end(), [](const Application& a, const Application& b) {
+        return a.start.elapsedMs < b.start.elapsedMs;
+    });
     ordered_json plugins = ordered_json::object();
-    for (std::size_t i = 0; i < kPluginCount; ++i) {
-        int32_t brakes = 0, emergencies = 0, cuts = 0, flickers = 0;
-        int64_t brakingMs = 0;
+    for (std::size_t i = 0; i < journal.order.size(); ++i) {
+        const FigureRecord::PerPlugin& plugin = figures.plugins[i];
         ordered_json list = ordered_json::array();
-        for (const Application& app : log.applications()) {
+        for (const Application& app : applications) {
             if (app.plugin != i) continue;
-            const bool brake = app.kind == Application::Kind::Brake;
-            (brake ? brakes : cuts) += 1;
-            emergencies += app.emergency ? 1 : 0;
-            flickers += app.flickers;
-            if (brake) brakingMs += app.onMs;
-            ordered_json entry = {{"kind", brake ? "brake" : "power cut"},
-                                  {"start", pointJson(app.start)},
-                                  {"end", pointJson(app.end)},
-                                  {"duration_s", static_cast<double>(app.durationMs()) / 1000.0},
-                                  {"highest_notch", app.highestNotch},
-                                  {"emergency", app.emergency},
-                                  {"flickers", app.flickers},
-                                  {"still_on_at_end", app.open}};
-            list.push_back(entry);
+            list.push_back({{"kind", app.kind == Application::Kind::Brake ? "brake" : "power cut"},
+                            {"start", pointJson(app.start)},
+                            {"end", pointJson(app.end)},
+                            {"duration_s", static_cast<double>(app.durationMs()) / 1000.0},
+                            {"highest_notch", app.highestNotch},
+                            {"emergency", app.emergency},
+                            {"flickers", app.flickers},
+                            {"still_on_at_end", app.open}});
         }
-        plugins[kPluginNames[static_cast<std::size_t>(scenario.run.order[i])]] = {{"brake_applications", brakes},
-                                    {"emergency_applications", emergencies},
-                                    {"power_cuts", cuts},
-                                    {"flickers", flickers},
-                                    {"braking_s", static_cast<double>(brakingMs) / 1000.0},
-                                    {"applications", list}};
+        plugins[journal.order[i]] = {{"brake_applications", plugin.brakeApplications},
+                                     {"emergency_applications", plugin.emergencyApplications},
+                                     {"power_cuts", plugin.powerCuts},
+                                     {"flickers", plugin.flickers},
+                                     {"braking_s", static_cast<double>(plugin.brakingMs) / 1000.0},
+                                     {"applications", list}};
     }
     return plugins;
 }
 
 }  // namespace
 
-void writeSummary(const std::filesystem::path& path, const Scenario& scenario, const ReplayResult& result,
-                  const RunFigures& figures, const EventLog& log, const ExpectationChecker& checker) {
+const char* howText(RunEnding::How how) {
+    switch (how) {
+        case RunEnding::How::Completed: return "completed";
+        case RunEnding::How::StoppedEarly: return "stopped at the first failure";
+        case RunEnding::How::PluginFault: return "plug-in fault";
+        case RunEnding::How::ReplayFault: return "replay fault";
+        case RunEnding::How::BadInput: return "bad input";
+        case RunEnding::How::Interrupted: return "interrupted";
+    }
+    return "unknown";
+}
+
+void writeSummary(const std::filesystem::path& path, const JournalContents& journal, const FigureRecord& figures,
+                  const RunEnding& ending) {
     using nlohmann::ordered_json;
     ordered_json root;
-    root["scenario"] = scenario.name;
-    root["file"] = scenario.path;
-    root["frames"] = result.frames;
-    root["step_ms"] = scenario.run.stepMs;
-    root["stopped_early"] = result.stoppedEarly;
-    root["start"] = {{"time", formatClock(scenario.start.timeOfDayMs)}, {"location_m", scenario.start.location}};
-    root["end"] = {{"time", formatClock(result.last.timeOfDayMs)},
-                   {"elapsed_s", static_cast<double>(result.last.elapsedMs) / 1000.0},
-                   {"location_m", result.last.location},
-                   {"speed_kmh", result.last.speed}};
-    root["max_speed_kmh"] = figures.maxSpeed();
-    root["distance_m"] = figures.distance();
+    root["scenario"] = journal.name;
+    root["file"] = journal.file;
+    root["frames"] = figures.frames;
+    root["step_ms"] = journal.stepMs;
+    root["stopped_early"] = journal.stoppedEarly;
+    ordered_json ended = {{"how", howText(ending.how)}};
+    if (!ending.message.empty()) ended["message"] = ending.message;
+    if (ending.place) {
+        ended["plugin"] = ending.place->plugin;
+        ended["call"] = ending.place->call;
+        if (ending.place->frame >= 0) ended["frame"] = ending.place->frame;
+        ended["time"] = formatClock(ending.place->timeOfDayMs);
+        ended["location_m"] = ending.place->location;
+    }
+    root["ended"] = ended;
+    root["start"] = {{"time", formatClock(journal.startTimeOfDayMs)}, {"location_m", journal.startLocation}};
+    // Before its first frame a run stands where it starts.
+    const bool moved = figures.frames > 0;
+    root["end"] = {{"time", formatClock(moved ? figures.lastTimeOfDayMs : journal.startTimeOfDayMs)},
+                   {"elapsed_s", static_cast<double>(moved ? figures.lastElapsedMs : 0) / 1000.0},
+                   {"location_m", moved ? figures.lastLocation : journal.startLocation},
+                   {"speed_kmh", moved ? figures.lastSpeed : journal.startSpeed}};
+    root["max_speed_kmh"] = figures.maxSpeed;
+    root["distance_m"] = figures.distance;
 
     ordered_json stops = ordered_json::array();
-    for (const StopRecord& stop : log.stops()) {
+    for (const StopRecord& stop : journal.stops) {
         ordered_json entry = {{"elapsed_s", static_cast<double>(stop.elapsedMs) / 1000.0}, {"location_m", stop.location}};
         if (!stop.station.empty()) {
             entry["station"] = stop.station;
@@ -97,23 +147,27 @@ void writeSummary(const std::filesystem::path& path, const Scenario& scenario, c
         stops.push_back(entry);
     }
     root["stops"] = stops;
-    root["interventions"] = interventionsJson(scenario, log);
+
+    root["interventions"] = interventionsJson(journal, figures);
 
     ordered_json expectations = ordered_json::array();
-    for (const ExpectationResult& r : checker.results()) {
-        const char* state = r.state == ExpectationResult::State::Passed   ? "passed"
-                            : r.state == ExpectationResult::State::Failed ? "failed"
-                                                                          : "open";
-        expectations.push_back({{"line", r.expectation->line},
-                                {"expects", r.expectation->describe()},
-                                {"result", state},
-                                {"detail", r.detail}});
+    for (const JournalContents::Judged& judged : journal.expectations) {
+        const char* state = judged.state == ExpectationResult::State::Passed   ? "passed"
+                            : judged.state == ExpectationResult::State::Failed ? "failed"
+                                                                               : "open";
+        expectations.push_back(
+            {{"line", judged.line}, {"expects", judged.expects}, {"result", state}, {"detail", judged.detail}});
     }
     root["expectations"] = expectations;
-    root["passed"] = checker.failed() == 0;
+    const bool whole = ending.how == RunEnding::How::Completed || ending.how == RunEnding::How::StoppedEarly;
+    root["passed"] = whole && journal.failed() == 0;
 
+    // In time order: what is known only after the hold time is told late.
+    std::vector<LogEntry> inOrder = journal.events;
+    std::stable_sort(inOrder.begin(), inOrder.end(),
+                     [](const LogEntry& a, const LogEntry& b) { return a.elapsedMs < b.elapsedMs; });
     ordered_json events = ordered_json::array();
-    for (const LogEntry& entry : log.entries()) {
+    for (const LogEntry& entry : inOrder) {
         events.push_back({{"time", formatClock(entry.timeOfDayMs)},
                           {"elapsed_s", static_cast<double>(entry.elapsedMs) / 1000.0},
                           {"location_m", std::round(entry.location * 1000.0) / 1000.0},

@@ -8,14 +8,46 @@
 #include <cstring>
 #include <iterator>
 #include <stdexcept>
+#include <system_error>
 
 #include <fmt/compile.h>
 #include <fmt/format.h>
 
 #include "cab_contract_index.h"
-#include "crash_report.h"
 
 namespace cabkit::sim {
+namespace {
+
+// Writes all of [data, data + size) to fd; false on an error.
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool completeTrace(const std::filesystem::path& path, const TraceSpool& spool) {
+    const uint64_t base = spool.written.load(std::memory_order_acquire);
+    const uint64_t pending = spool.pending.load(std::memory_order_acquire);
+    if (pending == 0) return true;
+    std::error_code error;
+    const uint64_t size = std::filesystem::file_size(path, error);
+    // The file holds a prefix of the trace; the spool holds [base, base + pending).
+    if (error) return false;
+    if (size < base || size >= base + pending || pending > TraceSpool::kCapacity) return true;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = writeAll(fd, spool.bytes + (size - base), pending - (size - base));
+    return ::close(fd) == 0 && ok;
+}
 
 namespace {
 
@@ -93,15 +125,19 @@ std::optional<std::vector<TraceSlot>> parseTraceSlots(std::string_view text, std
     return slots;
 }
 
-TraceWriter::TraceWriter(const std::filesystem::path& path, std::vector<TraceSlot> slots)
-    : path_(path), slots_(std::move(slots)) {
+TraceWriter::TraceWriter(const std::filesystem::path& path, std::vector<TraceSlot> slots, TraceSpool* spool)
+    : path_(path), slots_(std::move(slots)), spool_(spool) {
+    if (spool_ == nullptr) {
+        ownSpool_ = std::make_unique<TraceSpool>();
+        spool_ = ownSpool_.get();
+    }
+    spool_->pending.store(0, std::memory_order_release);
+    spool_->written.store(0, std::memory_order_release);
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd_ < 0) throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path.string(), std::strerror(errno)));
-    buffer_.reserve(kBlockBytes + 4096);
 }
 
 TraceWriter::~TraceWriter() {
-    setPendingOutput(-1, nullptr, 0);
     if (fd_ >= 0) {
         try {
             flush();
@@ -113,23 +149,38 @@ TraceWriter::~TraceWriter() {
 }
 
 void TraceWriter::flush() {
-    const char* data = buffer_.data();
-    std::size_t left = buffer_.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd_, data, left);
-        if (written < 0) {
-            if (errno == EINTR) continue;
+    const uint32_t pending = spool_->pending.load(std::memory_order_relaxed);
+    if (pending == 0) return;
+    if (!writeAll(fd_, spool_->bytes, pending)) {
+        throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path_.string(), std::strerror(errno)));
+    }
+    // Emptied first, counted second (see TraceSpool::written).
+    spool_->pending.store(0, std::memory_order_release);
+    spool_->written.store(spool_->written.load(std::memory_order_relaxed) + pending, std::memory_order_release);
+}
+
+void TraceWriter::spoolRow() {
+    const auto pending = spool_->pending.load(std::memory_order_relaxed);
+    if (row_.size() > TraceSpool::kCapacity - pending) flush();
+    if (row_.size() > TraceSpool::kCapacity) {
+        // A row longer than the whole spool cannot occur with 256 + 256
+        // slots; were it to, it goes straight to the file.
+        if (!writeAll(fd_, row_.data(), row_.size())) {
             throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path_.string(), std::strerror(errno)));
         }
-        data += written;
-        left -= static_cast<std::size_t>(written);
+        spool_->written.store(spool_->written.load(std::memory_order_relaxed) + row_.size(), std::memory_order_release);
+    } else {
+        const auto start = spool_->pending.load(std::memory_order_relaxed);
+        std::memcpy(spool_->bytes + start, row_.data(), row_.size());
+        // Published only once whole: a process that dies here loses this row, never half of it.
+        spool_->pending.store(start + static_cast<uint32_t>(row_.size()), std::memory_order_release);
     }
-    buffer_.clear();
-    setPendingOutput(fd_, buffer_.data(), 0);
+    row_.clear();
 }
 
 void TraceWriter::onStart(const ReplayContext& context) {
-    auto out = fmt::appender(buffer_);
+    row_.clear();
+    auto out = fmt::appender(row_);
     fmt::format_to(out, "frame,time_ms,location_m,speed_kmh,driver_reverser,driver_power,driver_brake");
     for (std::size_t i = 0; i < kPluginCount; ++i) {
         const std::string& name = context.host.nameAt(i);
@@ -137,7 +188,8 @@ void TraceWriter::onStart(const ReplayContext& context) {
     }
     fmt::format_to(out, ",brake,power,reverser");
     for (const TraceSlot& slot : slots_) fmt::format_to(out, ",{}{}", slot.sound ? "sound_" : "panel_", slot.slot);
-    buffer_.push_back('\n');
+    row_.push_back('\n');
+    spoolRow();
     flush();
 }
 
@@ -155,29 +207,25 @@ void TraceWriter::onFrame(const Frame& frame) {
     // The bulk of a replay's output: integers through format_int, the two
     // decimals through a compiled format.
     const fmt::format_int index(frame.index);
-    buffer_.append(index.data(), index.data() + index.size());
-    appendInt(buffer_, frame.timeOfDayMs);
-    fmt::format_to(fmt::appender(buffer_), FMT_COMPILE(",{:.3f},{:.3f}"), frame.location, frame.speed);
-    appendInt(buffer_, frame.driver.reverser);
-    appendInt(buffer_, frame.driver.power);
-    appendInt(buffer_, frame.driver.brake);
+    row_.append(index.data(), index.data() + index.size());
+    appendInt(row_, frame.timeOfDayMs);
+    fmt::format_to(fmt::appender(row_), FMT_COMPILE(",{:.3f},{:.3f}"), frame.location, frame.speed);
+    appendInt(row_, frame.driver.reverser);
+    appendInt(row_, frame.driver.power);
+    appendInt(row_, frame.driver.brake);
     for (const HandleCommand& command : frame.commands) {
-        appendInt(buffer_, command.brake);
-        appendInt(buffer_, command.power);
-        appendInt(buffer_, command.reverser);
-        appendInt(buffer_, command.constantSpeed);
+        appendInt(row_, command.brake);
+        appendInt(row_, command.power);
+        appendInt(row_, command.reverser);
+        appendInt(row_, command.constantSpeed);
     }
-    appendInt(buffer_, frame.combined.brake);
-    appendInt(buffer_, frame.combined.power);
-    appendInt(buffer_, frame.combined.reverser);
-    for (const TraceSlot& slot : slots_) appendInt(buffer_, slot.sound ? frame.sound[slot.slot] : frame.panel[slot.slot]);
-    buffer_.push_back('\n');
-    if (buffer_.size() >= kBlockBytes) {
-        flush();
-    } else {
-        // Whole rows only: a crash from here on still leaves this frame in the file.
-        setPendingOutput(fd_, buffer_.data(), buffer_.size());
-    }
+    appendInt(row_, frame.combined.brake);
+    appendInt(row_, frame.combined.power);
+    appendInt(row_, frame.combined.reverser);
+    for (const TraceSlot& slot : slots_) appendInt(row_, slot.sound ? frame.sound[slot.slot] : frame.panel[slot.slot]);
+    row_.push_back('\n');
+    spoolRow();
+    if (spool_->pending.load(std::memory_order_relaxed) >= kBlockBytes) flush();
 }
 
 void TraceWriter::onEnd(const Frame& /*last*/) { flush(); }

@@ -14,6 +14,19 @@
 namespace cabkit::sim {
 namespace {
 
+// "201, 231 or 232": the slots the contract gives the outside component.
+std::string outsideSlotList() {
+    std::vector<int32_t> slots;
+    for (const contract::PanelSlot& row : panelSlots()) {
+        if (row.writers == contract::kOutside) slots.push_back(row.slot);
+    }
+    std::string list;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        list += fmt::format("{}{}", i == 0 ? "" : i + 1 == slots.size() ? " or " : ", ", slots[i]);
+    }
+    return list;
+}
+
 // Accelerations and decelerations of the train, km/h/s.
 constexpr double kMaxAcceleration = 50.0;
 
@@ -258,19 +271,6 @@ DriverAction readDriverAction(TableReader d, const TrainSpec& train, const RunCl
         d.fail("[[driver]] does nothing: give at least one of reverser, brake, power, door, key_down, key_up, press, horn");
     }
     return action;
-}
-
-// "201, 231 or 232": the slots the contract gives the outside component.
-std::string outsideSlotList() {
-    std::vector<int32_t> slots;
-    for (const contract::PanelSlot& row : panelSlots()) {
-        if (row.writers == contract::kOutside) slots.push_back(row.slot);
-    }
-    std::string list;
-    for (std::size_t i = 0; i < slots.size(); ++i) {
-        list += fmt::format("{}{}", i == 0 ? "" : i + 1 == slots.size() ? " or " : ", ", slots[i]);
-    }
-    return list;
 }
 
 PanelStandIn readStandIn(TableReader p, const RunClock& clock) {

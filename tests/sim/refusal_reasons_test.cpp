@@ -5,6 +5,7 @@
 #include <string>
 
 #include "event_log.h"
+#include "plugin_clock.h"
 #include "refusal_reasons.h"
 #include "replay.h"
 #include "scenario_parser.h"
@@ -97,7 +98,10 @@ after = 9
 key_down = 14
 )",
                                          "why.toml");
-    Replay replay(s, CABKIT_PLUGIN_DIR);
+    pinPluginClock(s);
+    test::ScratchFolder copies;
+    CallRecord calls;
+    Replay replay(s, CABKIT_PLUGIN_DIR, copies.file(""), calls);
     EventLog log(nullptr);
     replay.addObserver(log);
     replay.run();
@@ -145,7 +149,7 @@ press = 0
 hold = 0.5
 )",
                                               "warned.toml");
-    Replay again(warned, CABKIT_PLUGIN_DIR);
+    Replay again(warned, CABKIT_PLUGIN_DIR, copies.file(""), calls);
     EventLog warnedLog(nullptr);
     again.addObserver(warnedLog);
     again.run();

@@ -6,7 +6,8 @@
 #   cmake -DSIMHOST=... -DWORK=... -DEXIT=n -DMESSAGE=text -DLIMIT=seconds
 #         -DARGS=a;b;c -P run_case.cmake
 # ARGS may use @WORK@ for the case's own folder (for outputs it writes).
-cmake_minimum_required(VERSION 3.25)  # @WORK@ below is text, not a variable reference
+# Today's rules for @VAR@ and escapes: "@WORK@" below is the placeholder, not a variable.
+cmake_minimum_required(VERSION 3.25)
 foreach(required SIMHOST WORK EXIT LIMIT)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "run_case.cmake: ${required} is not set")
@@ -15,7 +16,8 @@ endforeach()
 
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/tmp")
-# ARGS arrives with its separators escaped (add_test would split it otherwise).
+# The arguments arrive as one list with escaped separators; unescape them so
+# that each reaches simhost as an argument of its own.
 string(REPLACE "\\;" ";" args "${ARGS}")
 string(REPLACE "@WORK@" "${WORK}" args "${args}")
 
