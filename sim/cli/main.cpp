@@ -18,6 +18,7 @@
 
 #include "child_process.h"
 #include "options.h"
+#include "parallel_replays.h"
 #include "reference_markdown.h"
 #include "replay_child.h"
 #include "replay_command.h"
@@ -61,7 +62,12 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     bool checkLog = false;
     CLI::App* check = app.add_subcommand("check", "replay scenarios and judge their expectations (exit 1 on a failure)");
     check->add_option("scenarios", checkFiles, "scenario files (.toml)")->required();
-    check->add_flag("--log", checkLog, "print the event log as well");
+    check->add_flag("--log", checkLog, "print the event log, and list the expectations that passed");
+    cabkit::sim::CheckOptions batch;
+    check->add_option("-j,--jobs", batch.jobs, "replay this many scenarios at once; the output keeps their order")
+        ->check(CLI::Range(1, cabkit::sim::kMostJobs));
+    check->add_option("--junit", batch.junit, "write the results as JUnit XML to this file, for CI services");
+    check->add_option("--trace-dir", batch.traceDir, "write one trace per scenario into this folder, named after it");
     addCommonOptions(*check, checkOptions);
 
     // The replay of one scenario for a supervising simhost; not for users.
@@ -85,8 +91,8 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     }
 
     if (*childCommand) return cabkit::sim::replayChild(child);
-    if (*run) return cabkit::sim::runReplayCommand({{runFile}, runOptions, false, true});
-    if (*check) return cabkit::sim::runReplayCommand({checkFiles, checkOptions, true, checkLog});
+    if (*run) return cabkit::sim::runReplayCommand({{runFile}, runOptions, false, true, {}});
+    if (*check) return cabkit::sim::runReplayCommand({checkFiles, checkOptions, true, checkLog, batch});
     if (*reference) {
         const auto text = cabkit::sim::referenceMarkdown(referencePlugin);
         if (!text) {
@@ -96,5 +102,5 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
         std::fputs(text->c_str(), stdout);
         return cabkit::sim::kExitOk;
     }
-    return cabkit::sim::runReplayCommand({{demoScenario().string()}, demoOptions, false, true});
+    return cabkit::sim::runReplayCommand({{demoScenario().string()}, demoOptions, false, true, {}});
 }

@@ -97,10 +97,12 @@ std::vector<NamedPath> inputsOf(const RunOptions& options, const std::vector<std
 
 std::optional<std::string> checkOutputPaths(const RunOptions& options,
                                             const std::optional<std::filesystem::path>& summary,
-                                            const std::vector<std::string>& scenarios) {
+                                            const std::vector<std::string>& scenarios,
+                                            const std::optional<std::filesystem::path>& junit) {
     std::vector<NamedPath> outputs;
     if (options.trace) outputs.push_back({"--trace", *options.trace});
     if (summary) outputs.push_back({"--summary", *summary});
+    if (junit) outputs.push_back({"--junit", *junit});
     for (const auto& [option, chart] : {std::pair{"--plot", &options.plot}, std::pair{"--plot-time", &options.plotTime}}) {
         if (!*chart) continue;
         const std::string extension = (*chart)->extension().string();

@@ -17,10 +17,12 @@ namespace cabkit::sim {
 
 // The first problem as a one-line message naming the option and the path,
 // or nothing. Leaves no file behind that was not there before.
-// `summary` is the --summary file, which the supervisor writes itself.
+// `summary` is the --summary file and `junit` the --junit report, which the
+// supervisor writes itself.
 std::optional<std::string> checkOutputPaths(const RunOptions& options,
                                             const std::optional<std::filesystem::path>& summary,
-                                            const std::vector<std::string>& scenarios);
+                                            const std::vector<std::string>& scenarios,
+                                            const std::optional<std::filesystem::path>& junit = std::nullopt);
 
 }  // namespace cabkit::sim
 

@@ -3,12 +3,18 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <stdexcept>
 
 #include <fmt/format.h>
 
 #include "child_process.h"
+#include "junit_results.h"
 #include "options.h"
 #include "output_paths.h"
+#include "parallel_replays.h"
 #include "replay_supervisor.h"
 
 namespace cabkit::sim {
@@ -57,20 +63,65 @@ void printRunEnd(const SupervisedOutcome& outcome, const std::string& file) {
     }
 }
 
+// The trace of one scenario of a batch: the folder's file named after it.
+std::filesystem::path traceInFolder(const std::string& folder, const std::string& file) {
+    return std::filesystem::path(folder) / (std::filesystem::path(file).stem().string() + ".csv");
+}
+
 SupervisedReplay requestFor(const ReplayCommand& command, const std::string& file) {
     SupervisedReplay request;
     request.scenarioFile = file;
     request.childCommand = kChildCommand;
     request.childArguments = childArguments(command.options);
     if (command.narrate) request.childArguments.emplace_back("--narrate");
+    if (!command.options.trace.empty()) request.trace = command.options.trace;
+    if (!command.batch.traceDir.empty()) {
+        request.trace = traceInFolder(command.batch.traceDir, file);
+        request.childArguments.emplace_back("--trace");
+        request.childArguments.push_back(request.trace->string());
+    }
     // The file last, after "--": a name that begins with a dash stays a name.
     request.childArguments.emplace_back("--");
     request.childArguments.push_back(file);
-    if (!command.options.trace.empty()) request.trace = command.options.trace;
     if (!command.options.summary.empty()) request.summary = command.options.summary;
     request.callTimeout =
         std::chrono::milliseconds(static_cast<int64_t>(std::llround(command.options.callTimeoutSeconds * 1000.0)));
     return request;
+}
+
+// The first problem with the outputs, before any replay: a mistake costs no
+// run and destroys nothing.
+std::optional<std::string> outputProblem(const ReplayCommand& command) {
+    const CommonOptions& options = command.options;
+    if (command.files.size() > 1 &&
+        (!options.trace.empty() || !options.summary.empty() || !options.plot.empty() || !options.plotTime.empty())) {
+        return "--trace, --summary, --plot and --plot-time take one scenario at a time (--trace-dir takes a batch)";
+    }
+    if (!options.trace.empty() && !command.batch.traceDir.empty()) return "give --trace or --trace-dir, not both";
+    std::string error;
+    auto run = makeRunOptions(options, error);
+    if (!run) return error;
+    const std::optional<std::filesystem::path> summary =
+        options.summary.empty() ? std::nullopt : std::optional<std::filesystem::path>(options.summary);
+    const std::optional<std::filesystem::path> junit =
+        command.batch.junit.empty() ? std::nullopt : std::optional<std::filesystem::path>(command.batch.junit);
+    if (command.batch.traceDir.empty()) return checkOutputPaths(*run, summary, command.files, junit);
+
+    std::error_code failed;
+    std::filesystem::create_directories(command.batch.traceDir, failed);
+    if (!std::filesystem::is_directory(command.batch.traceDir, failed)) {
+        return fmt::format("--trace-dir {}: not a folder simhost can make", command.batch.traceDir);
+    }
+    std::set<std::filesystem::path> traces;
+    for (const std::string& file : command.files) {
+        run->trace = traceInFolder(command.batch.traceDir, file);
+        if (!traces.insert(run->trace->lexically_normal()).second) {
+            return fmt::format("--trace-dir: two scenarios named {} would write the same trace {}",
+                               std::filesystem::path(file).filename().string(), run->trace->string());
+        }
+        if (auto problem = checkOutputPaths(*run, summary, command.files, junit)) return problem;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -81,36 +132,37 @@ int runReplayCommand(const ReplayCommand& command) {
         fmt::print(stderr, "simhost: {}\n", error);
         return kExitBadInput;
     }
-    const CommonOptions& options = command.options;
-    if (command.files.size() > 1 &&
-        (!options.trace.empty() || !options.summary.empty() || !options.plot.empty() || !options.plotTime.empty())) {
-        fmt::print(stderr, "simhost: --trace, --summary, --plot and --plot-time take one scenario at a time\n");
+    if (const auto problem = outputProblem(command)) {
+        fmt::print(stderr, "simhost: {}\n", *problem);
         return kExitBadInput;
     }
-    // The outputs are checked before any replay, so that a mistake costs no run and destroys nothing.
-    if (const auto run = makeRunOptions(options, error)) {
-        const std::optional<std::filesystem::path> summary =
-            options.summary.empty() ? std::nullopt : std::optional<std::filesystem::path>(options.summary);
-        if (const auto problem = checkOutputPaths(*run, summary, command.files)) {
-            fmt::print(stderr, "simhost: {}\n", *problem);
-            return kExitBadInput;
-        }
-    }
-    // Ctrl-C ends the replay running and the batch, and leaves no temporary files.
+    // Ctrl-C ends the replays running and the batch, and leaves no temporary files.
     catchInterrupts();
+    std::vector<SupervisedReplay> requests;
+    requests.reserve(command.files.size());
+    for (const std::string& file : command.files) requests.push_back(requestFor(command, file));
+
     int exitCode = kExitOk;
     int32_t passed = 0, failed = 0, bad = 0;
-    for (const std::string& file : command.files) {
-        const SupervisedOutcome outcome = superviseReplay(requestFor(command, file));
+    bool interrupted = false;
+    std::vector<JUnitSuite> suites;
+    // Outcomes come in the order of the files, whatever ran at once.
+    superviseInOrder(std::move(requests), command.batch.jobs, [&](std::size_t index, const TimedOutcome& timed) {
+        const SupervisedOutcome& outcome = timed.outcome;
+        const std::string& file = command.files[index];
         if (outcome.verdict == Verdict::Interrupted || interruptRequested()) {
-            fmt::print(stderr, "simhost: interrupted\n");
-            return kExitInterrupted;
+            interrupted = true;
+            return false;
         }
+        // What a child printed while it ran beside others comes out now, in order.
+        static_cast<void>(std::fwrite(outcome.output.data(), 1, outcome.output.size(), stdout));
+        static_cast<void>(std::fwrite(outcome.errors.data(), 1, outcome.errors.size(), stderr));
+        if (!command.batch.junit.empty()) suites.push_back(junitSuiteOf(outcome, file, timed.seconds));
         if (!outcome.error.empty()) fmt::print(stderr, "simhost: {}\n", outcome.error);
         if (outcome.verdict == Verdict::BadInput) {
             ++bad;
             exitCode = kExitBadInput;
-            continue;
+            return true;
         }
         if (command.check) {
             // --log lists the expectations that passed too, as a single scenario does.
@@ -125,10 +177,24 @@ int runReplayCommand(const ReplayCommand& command) {
             ++failed;
             if (exitCode == kExitOk) exitCode = kExitFailed;
         }
+        static_cast<void>(std::fflush(stdout));
+        return true;
+    });
+    if (interrupted) {
+        fmt::print(stderr, "simhost: interrupted\n");
+        return kExitInterrupted;
     }
     if (command.check && command.files.size() > 1) {
         fmt::print("simhost: {} scenarios: {} passed, {} failed, {} with bad input\n", command.files.size(), passed,
                    failed, bad);
+    }
+    if (!command.batch.junit.empty()) {
+        try {
+            writeJUnit(command.batch.junit, suites, "simhost check");
+        } catch (const std::runtime_error& e) {
+            fmt::print(stderr, "simhost: {}\n", e.what());
+            return kExitBadInput;
+        }
     }
     return exitCode;
 }

@@ -9,6 +9,7 @@
 #ifndef CABKIT_SIM_REPLAY_COMMAND_H
 #define CABKIT_SIM_REPLAY_COMMAND_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,11 +25,19 @@ inline constexpr int kExitInterrupted = 130;
 // The name of the hidden command that replays one scenario for a supervisor.
 inline constexpr const char* kChildCommand = "replay-child";
 
+// What only `check` does with a batch.
+struct CheckOptions {
+    int32_t jobs = 1;       // replays at once
+    std::string junit;      // a JUnit XML report to this file; "" for none
+    std::string traceDir;   // one trace per scenario into this folder; "" for none
+};
+
 struct ReplayCommand {
     std::vector<std::string> files;
     CommonOptions options;
     bool check = false;    // judge the expectations and print the verdicts
     bool narrate = false;  // print the event log
+    CheckOptions batch;
 };
 
 // Returns the exit code.

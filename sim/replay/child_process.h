@@ -27,10 +27,19 @@ struct ExitStatus {
 
 class ChildProcess {
 public:
+    // Where a child's standard output and error go instead of this
+    // process's: two files, made or emptied.
+    struct Capture {
+        std::filesystem::path output;
+        std::filesystem::path errors;
+    };
+
     // Starts `program` with `arguments` (argv[1..]), sharing this process's
-    // standard streams and environment, with every signal at its default
-    // action. Throws std::runtime_error when it cannot be started.
-    ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+    // standard streams (or writing them to `capture`) and environment, with
+    // every signal at its default action. Throws std::runtime_error when it
+    // cannot be started.
+    ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                 const std::optional<Capture>& capture = std::nullopt);
     // A child still running is ended first: no replay outlives its supervisor.
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;

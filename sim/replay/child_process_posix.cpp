@@ -2,6 +2,7 @@
 // child also ends with its parent (prctl).
 #include "child_process.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/types.h>
@@ -67,7 +68,8 @@ std::string ExitStatus::describe() const {
                            : fmt::format("killed by signal {}", code);
 }
 
-ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments)
+ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                           const std::optional<Capture>& capture)
     : started_(std::chrono::steady_clock::now()) {
     std::vector<std::string> texts;
     texts.reserve(arguments.size() + 1);
@@ -90,8 +92,20 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vect
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setflags(&attributes, static_cast<short>(POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK));
+    // Captured output goes to files the child opens as its streams 1 and 2.
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) {
+        posix_spawnattr_destroy(&attributes);
+        throw std::runtime_error("cannot start the replay process");
+    }
+    if (capture) {
+        constexpr int kFlags = O_WRONLY | O_CREAT | O_TRUNC;
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, capture->output.c_str(), kFlags, 0600);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, capture->errors.c_str(), kFlags, 0600);
+    }
     pid_t pid = -1;
-    const int error = posix_spawn(&pid, argv[0], nullptr, &attributes, argv.data(), environ);
+    const int error = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (error != 0) {
         throw std::runtime_error(

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <new>
 #include <stdexcept>
 
@@ -48,6 +50,11 @@ ChildEnd watch(ChildProcess& child, const CallRecord& calls, std::chrono::millis
             return ChildEnd{child.kill(), true, false};
         }
     }
+}
+
+std::string readWhole(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string seconds(std::chrono::milliseconds duration) {
@@ -158,10 +165,16 @@ SupervisedOutcome superviseReplay(const SupervisedReplay& request) {
         // What this process printed goes out before the child's output.
         static_cast<void>(std::fflush(stdout));
         static_cast<void>(std::fflush(stderr));
+        std::optional<ChildProcess::Capture> capture;
+        if (request.captureOutput) capture = ChildProcess::Capture{folder.path() / "output.txt", folder.path() / "errors.txt"};
         ChildEnd end;
         {
-            ChildProcess child(currentExecutable(), arguments);
+            ChildProcess child(currentExecutable(), arguments, capture);
             end = watch(child, record->calls, request.callTimeout);
+        }
+        if (capture) {
+            outcome.output = readWhole(capture->output);
+            outcome.errors = readWhole(capture->errors);
         }
 
         outcome.journal = readJournal(folder.path() / kJournalFile);

@@ -29,6 +29,9 @@ struct SupervisedReplay {
     std::optional<std::filesystem::path> trace;    // completed when the child dies
     std::optional<std::filesystem::path> summary;  // written by the supervisor
     std::chrono::milliseconds callTimeout{5000};
+    // The child's standard output and error are kept for the outcome rather
+    // than shared, so that replays running side by side do not mix theirs.
+    bool captureOutput = false;
 };
 
 struct SupervisedOutcome {
@@ -40,6 +43,9 @@ struct SupervisedOutcome {
     std::string error;
     // What the child told while it ran.
     JournalContents journal;
+    // What it printed, when captured.
+    std::string output;
+    std::string errors;
 };
 
 // Exit codes of a child that finished; anything else is a fault.
@@ -51,6 +57,7 @@ inline constexpr int kChildBadInput = 2;
 inline constexpr const char* kRecordFile = "record";
 inline constexpr const char* kJournalFile = "journal.jsonl";
 
+// Safe to call from several threads at once, one replay each.
 SupervisedOutcome superviseReplay(const SupervisedReplay& request);
 
 }  // namespace cabkit::sim

@@ -4,10 +4,13 @@
 // interface the supervisor stands on.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
@@ -70,6 +73,51 @@ INSTANTIATE_TEST_SUITE_P(
                       // Before the first frame: not even the trace's header.
                       FaultCase{"loop_in_load", "one_second.toml", 0, 0, "Load", "--call-timeout 0.5"}),
     [](const ::testing::TestParamInfo<FaultCase>& param) { return std::string(param.param.plugins); });
+
+// `check -j N` runs the batch in N children at once and tells it as one job
+// does: the same output in scenario order, the same exit code, traces equal
+// to the byte and the same JUnit report, which the CI schema accepts.
+TEST(ParallelCheck, TellsTheBatchAsOneJobDoes) {
+    test::ScratchFolder folder;
+    const char* run = "[start]\nreverser = 1\nbrake = 0\n[run]\nduration = 2\n[[driver]]\nafter = 0.5\npower = 2\n";
+    const std::vector<std::string> files = {
+        folder.write("passes.toml", std::string(run) + "[[expect]]\nvalue = \"power\"\nequals = 3\nafter = 1\n").string(),
+        folder.write("fails.toml", std::string(run) + "[[expect]]\nvalue = \"power\"\nequals = 7\nafter = 1\n").string(),
+        folder.write("unreadable.toml", "[run]\nduration = \"long\"\n").string(),
+        folder.write("crashes.toml", std::string(run) + "[[driver]]\nafter = 1\nkey_down = 9\n").string(),
+    };
+    std::string scenarios;
+    for (const std::string& file : files) scenarios += " '" + file + "'";
+    std::array<test::ProcessResult, 2> results;
+    for (const int jobs : {1, 3}) {
+        results[jobs == 1 ? 0 : 1] = test::runSimhost(
+            folder, fmt::format("check --log -j {0} --trace-dir '{1}/t{0}' --junit '{1}/j{0}.xml' --plugins '{2}'{3}",
+                                jobs, folder.file("").string(), SIM_STUB_DIR, scenarios));
+    }
+    EXPECT_EQ(results[0].exitCode, 2) << results[0].err;
+    EXPECT_EQ(results[1].exitCode, results[0].exitCode) << results[1].err;
+    EXPECT_EQ(results[1].out, results[0].out);
+    EXPECT_TRUE(contains(results[0].out, "4 scenarios: 1 passed, 2 failed, 1 with bad input")) << results[0].out;
+    EXPECT_LT(results[0].out.find("passes.toml"), results[0].out.find("crashes.toml"));
+    for (const char* stem : {"passes", "fails", "crashes"}) {
+        const std::string one = test::readFile(folder.file(fmt::format("t1/{}.csv", stem)));
+        EXPECT_FALSE(one.empty()) << stem;
+        EXPECT_EQ(test::readFile(folder.file(fmt::format("t3/{}.csv", stem))), one) << stem;
+    }
+    const auto withoutTimes = [](std::string xml) {
+        for (std::size_t at = xml.find("time=\""); at != std::string::npos; at = xml.find("time=\"", at + 1)) {
+            xml.erase(at, xml.find('"', at + 6) + 1 - at);
+        }
+        return xml;
+    };
+    const std::string report = test::readFile(folder.file("j3.xml"));
+    EXPECT_EQ(withoutTimes(report), withoutTimes(test::readFile(folder.file("j1.xml"))));
+    EXPECT_TRUE(contains(report, "<error message=\"plug-in Sentrel failed in Elapse")) << report;
+    EXPECT_TRUE(contains(report, "<failure message=\"power was 3")) << report;
+    const std::string validate =
+        fmt::format("xmllint --noout --schema '{}' '{}' 2>&1", JUNIT_SCHEMA, folder.file("j3.xml").string());
+    EXPECT_EQ(std::system(validate.c_str()), 0) << report;  // NOLINT(cert-env33-c)
+}
 
 // The spool holds [written, written + pending) of the trace; the file holds
 // some prefix of it, however far the replay's last write got.
