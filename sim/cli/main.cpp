@@ -55,7 +55,7 @@ std::filesystem::path demoScenario() {
 
 struct CommonOptions {
     std::string plugins;
-    std::string trace, summary, plot, slots, order;
+    std::string trace, summary, plot, html, slots, order;
     int stepMs = 0;
     bool stopOnFailure = false;
 };
@@ -65,6 +65,7 @@ void addCommonOptions(CLI::App& app, CommonOptions& options) {
     app.add_option("--trace", options.trace, "write one CSV row per frame to this file");
     app.add_option("--summary", options.summary, "write a JSON summary to this file");
     app.add_option("--plot", options.plot, "draw speed against distance to this .svg or .png file (gnuplot)");
+    app.add_option("--html", options.html, "write the cab replay, one page to open in a browser, to this .html file");
     app.add_option("--slots", options.slots,
                    "slots in the trace, e.g. p72,p75,s0,p150-158 (p: panel, s: sound; default: the slots the plug-ins "
                    "exchange and their lamps and sounds)");
@@ -105,6 +106,7 @@ std::optional<RunOptions> makeRunOptions(const CommonOptions& common, std::strin
     if (!common.trace.empty()) options.trace = common.trace;
     if (!common.summary.empty()) options.summary = common.summary;
     if (!common.plot.empty()) options.plot = common.plot;
+    if (!common.html.empty()) options.html = common.html;
     if (!common.slots.empty()) {
         auto slots = cabkit::sim::parseTraceSlots(common.slots, error);
         if (!slots) return std::nullopt;
@@ -136,8 +138,8 @@ int replayFiles(const std::vector<std::string>& files, const CommonOptions& comm
         fmt::print(stderr, "simhost: {}\n", error);
         return kBadInput;
     }
-    if (files.size() > 1 && (options->trace || options->summary || options->plot)) {
-        fmt::print(stderr, "simhost: --trace, --summary and --plot take one scenario at a time\n");
+    if (files.size() > 1 && (options->trace || options->summary || options->plot || options->html)) {
+        fmt::print(stderr, "simhost: --trace, --summary, --plot and --html take one scenario at a time\n");
         return kBadInput;
     }
     int exitCode = kOk;

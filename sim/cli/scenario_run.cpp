@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "event_log.h"
+#include "html_replay.h"
 #include "progress_bar.h"
 #include "run_summary.h"
 #include "speed_chart.h"
@@ -23,6 +24,11 @@ RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std:
         trace = std::make_unique<TraceWriter>(*options.trace, options.slots);
         replay.addObserver(*trace);
     }
+    std::unique_ptr<HtmlReplay> html;
+    if (options.html) {
+        html = std::make_unique<HtmlReplay>(*options.html);
+        replay.addObserver(*html);
+    }
     SpeedChart chart;
     if (options.plot) replay.addObserver(chart);
     ProgressBar progress;
@@ -34,6 +40,7 @@ RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std:
     outcome.failed = checker.failed();
     if (options.summary) writeSummary(*options.summary, scenario, outcome.replay, figures, events, checker);
     if (options.plot) chart.render(*options.plot);
+    if (html) html->write(events, checker);
     return outcome;
 }
 

@@ -1,5 +1,5 @@
 // One scenario replayed with the outputs the user asked for: the event log,
-// the trace, the summary, the chart and the expectations. What `simhost run`
+// the trace, the summary, the chart, the cab replay and the expectations. What `simhost run`
 // and `simhost check` do for each file.
 #ifndef CABKIT_SIM_SCENARIO_RUN_H
 #define CABKIT_SIM_SCENARIO_RUN_H
@@ -22,6 +22,7 @@ struct RunOptions {
     std::optional<std::filesystem::path> trace;
     std::optional<std::filesystem::path> summary;
     std::optional<std::filesystem::path> plot;
+    std::optional<std::filesystem::path> html;
     std::vector<TraceSlot> slots = defaultTraceSlots();
     bool stopOnFailure = false;
     bool progress = true;

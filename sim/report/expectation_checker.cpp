@@ -73,13 +73,15 @@ bool ExpectationChecker::beyond(const Trigger& trigger, const Frame& frame) cons
     return frame.elapsedMs > dueMs(trigger);
 }
 
-void ExpectationChecker::pass(ExpectationResult& result, std::string detail) {
+void ExpectationChecker::pass(ExpectationResult& result, const Frame& frame, std::string detail) {
     result.state = ExpectationResult::State::Passed;
+    result.judgedFrame = frame.index;
     result.detail = std::move(detail);
 }
 
-void ExpectationChecker::fail(ExpectationResult& result, std::string detail) {
+void ExpectationChecker::fail(ExpectationResult& result, const Frame& frame, std::string detail) {
     result.state = ExpectationResult::State::Failed;
+    result.judgedFrame = frame.index;
     result.detail = std::move(detail);
     ++failed_;
 }
@@ -91,7 +93,7 @@ void ExpectationChecker::checkStationStop(ExpectationResult& result, const Frame
         if (station.name != x.station) continue;
         const double offset = frame.location - station.location;
         if (std::fabs(offset) <= x.within) {
-            pass(result, fmt::format("stopped {:+.2f} m from the mark {}", offset, where(frame)));
+            pass(result, frame, fmt::format("stopped {:+.2f} m from the mark {}", offset, where(frame)));
         } else if (result.detail.empty() || std::fabs(offset) < 100.0) {
             result.detail = fmt::format("nearest stop {:+.2f} m from the mark {}", offset, where(frame));
         }
@@ -110,11 +112,12 @@ void ExpectationChecker::onFrame(const Frame& frame) {
                 break;
             case Expectation::Timing::Instant: {
                 if (!reached(x.from, frame)) break;
+                result.enteredFrame = frame.index;
                 const double value = read(x.quantity, frame, *host_);
                 if (holds(x, value)) {
-                    pass(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
+                    pass(result, frame, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
                 } else {
-                    fail(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
+                    fail(result, frame, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
                 }
                 break;
             }
@@ -123,18 +126,19 @@ void ExpectationChecker::onFrame(const Frame& frame) {
                 if (beyond(x.to, frame)) {
                     result.closed = true;
                     if (x.timing == Expectation::Timing::Throughout && result.entered) {
-                        pass(result, "held throughout the span");
+                        pass(result, frame, "held throughout the span");
                         break;
                     }
                 }
                 const bool inside = reached(x.from, frame) && !beyond(x.to, frame);
                 if (!inside) break;
+                if (!result.entered) result.enteredFrame = frame.index;
                 result.entered = true;
                 const double value = read(x.quantity, frame, *host_);
                 if (x.timing == Expectation::Timing::Throughout && !holds(x, value)) {
-                    fail(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
+                    fail(result, frame, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
                 } else if (x.timing == Expectation::Timing::Sometime && holds(x, value)) {
-                    pass(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
+                    pass(result, frame, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
                 }
                 break;
             }
@@ -151,29 +155,29 @@ void ExpectationChecker::onEnd(const Frame& last) {
             case Expectation::Timing::AtEnd: {
                 const double value = read(x.quantity, last, *host_);
                 if (holds(x, value)) {
-                    pass(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(last)));
+                    pass(result, last, fmt::format("{} was {:g} {}", x.quantity.text, value, where(last)));
                 } else {
-                    fail(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(last)));
+                    fail(result, last, fmt::format("{} was {:g} {}", x.quantity.text, value, where(last)));
                 }
                 break;
             }
             case Expectation::Timing::StationStop:
-                fail(result, result.detail.empty() ? std::string("the train never stopped there") : result.detail);
+                fail(result, last, result.detail.empty() ? std::string("the train never stopped there") : result.detail);
                 break;
             case Expectation::Timing::Instant:
-                fail(result, fmt::format("the run ended {} before that point", where(last)));
+                fail(result, last, fmt::format("the run ended {} before that point", where(last)));
                 break;
             case Expectation::Timing::Throughout:
                 if (result.entered && reached(x.to, last)) {
-                    pass(result, "held throughout the span");
+                    pass(result, last, "held throughout the span");
                 } else if (!result.entered) {
-                    fail(result, fmt::format("the run ended {} before the span began", where(last)));
+                    fail(result, last, fmt::format("the run ended {} before the span began", where(last)));
                 } else {
-                    fail(result, fmt::format("the run ended {} before the span closed", where(last)));
+                    fail(result, last, fmt::format("the run ended {} before the span closed", where(last)));
                 }
                 break;
             case Expectation::Timing::Sometime:
-                fail(result, result.entered ? std::string("never held within the span")
+                fail(result, last, result.entered ? std::string("never held within the span")
                                             : fmt::format("the run ended {} before the span began", where(last)));
                 break;
         }

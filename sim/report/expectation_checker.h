@@ -18,6 +18,10 @@ struct ExpectationResult {
     // Span bookkeeping.
     bool entered = false;
     bool closed = false;
+    // Frames for a timeline: where the span (or the instant) was entered,
+    // and where the verdict was reached; -1 while not yet.
+    int64_t enteredFrame = -1;
+    int64_t judgedFrame = -1;
 };
 
 class ExpectationChecker : public ReplayObserver {
@@ -41,8 +45,8 @@ private:
     int64_t dueMs(const Trigger& trigger) const;
     bool reached(const Trigger& trigger, const Frame& frame) const;
     bool beyond(const Trigger& trigger, const Frame& frame) const;
-    void pass(ExpectationResult& result, std::string detail);
-    void fail(ExpectationResult& result, std::string detail);
+    static void pass(ExpectationResult& result, const Frame& frame, std::string detail);
+    void fail(ExpectationResult& result, const Frame& frame, std::string detail);
     void checkStationStop(ExpectationResult& result, const Frame& frame);
 
     const Scenario& scenario_;
