@@ -9,26 +9,59 @@ namespace cabkit::sim {
 
 void ChangeSeries::record(int64_t frame, int64_t value) {
     if (value == lastValue_) return;
-    const int64_t frames = frame - lastFrame_;
-    const int64_t change = value - lastValue_;
+    changes_.push_back(Change{frame - lastFrame_, value - lastValue_});
     lastFrame_ = frame;
     lastValue_ = value;
-    if (frames == pairFrames_ && change == pairValue_) {
-        ++repeats_;
-        return;
-    }
-    if (repeats_ > 0) codes_.push_back(-repeats_);
-    repeats_ = 0;
-    codes_.push_back(frames);
-    codes_.push_back(change);
-    pairFrames_ = frames;
-    pairValue_ = change;
 }
 
-std::vector<int64_t> ChangeSeries::encoded() const {
-    std::vector<int64_t> codes = codes_;
-    if (repeats_ > 0) codes.push_back(-repeats_);
-    return codes;
+std::size_t ChangeSeries::copies(std::size_t at, std::size_t distance, std::size_t enough) const {
+    std::size_t count = 0;
+    while (count < enough && at + count < changes_.size() && at + count >= distance &&
+           changes_[at + count] == changes_[at + count - distance]) {
+        ++count;
+    }
+    return count;
+}
+
+ChangeSeries::Encoded ChangeSeries::encoded() const {
+    // Runs shorter than this are cheaper written out.
+    constexpr std::size_t kShortest = 2;
+    const auto marker = [](std::size_t count, std::size_t kind) { return -static_cast<int64_t>(count * kMarkerKinds + kind); };
+    // The longest run of copies that starts at `at`, and the distance it copies from.
+    const auto longestCopies = [this](std::size_t at, std::size_t enough) {
+        std::pair<std::size_t, std::size_t> best{0, 1};
+        for (std::size_t distance = 1; distance < kMarkerKinds; ++distance) {
+            const std::size_t count = copies(at, distance, enough);
+            if (count > best.first) best = {count, distance};
+        }
+        return best;
+    };
+    Encoded out;
+    std::size_t at = 0;
+    while (at < changes_.size()) {
+        const auto [count, distance] = longestCopies(at, changes_.size());
+        if (count >= kShortest) {
+            out.frames.push_back(marker(count, distance));
+            at += count;
+            continue;
+        }
+        // Changes at the same spacing as the one before, up to where copies start.
+        std::size_t spaced = 0;
+        while (at > 0 && at + spaced < changes_.size() && changes_[at + spaced].frames == changes_[at - 1].frames &&
+               (spaced == 0 || longestCopies(at + spaced, kShortest).first < kShortest)) {
+            ++spaced;
+        }
+        if (spaced >= kShortest) {
+            out.frames.push_back(marker(spaced, 0));
+            for (std::size_t i = 0; i < spaced; ++i) out.values.push_back(changes_[at + i].value);
+            at += spaced;
+            continue;
+        }
+        out.frames.push_back(changes_[at].frames);
+        out.values.push_back(changes_[at].value);
+        ++at;
+    }
+    return out;
 }
 
 int64_t thousandths(double value) {

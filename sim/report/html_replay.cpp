@@ -24,12 +24,18 @@ void recordHandles(ChangeSeries& brake, ChangeSeries& power, ChangeSeries& rever
     reverser.record(frame, reverserPosition);
 }
 
+// [frames, values], as ChangeSeries encodes them.
+ordered_json encode(const ChangeSeries& series) {
+    ChangeSeries::Encoded e = series.encoded();
+    return ordered_json::array({std::move(e.frames), std::move(e.values)});
+}
+
 // Slots that never left 0 are left out: the page reads a missing slot as 0.
 template <std::size_t N>
 ordered_json encodeSlots(const std::array<ChangeSeries, N>& slots) {
     ordered_json out = ordered_json::object();
     for (std::size_t slot = 0; slot < N; ++slot) {
-        if (!slots[slot].empty()) out[std::to_string(slot)] = slots[slot].encoded();
+        if (!slots[slot].empty()) out[std::to_string(slot)] = encode(slots[slot]);
     }
     return out;
 }
@@ -173,8 +179,8 @@ std::string HtmlReplay::data(const EventLog& log, const ExpectationChecker& chec
     if (scenario_ == nullptr) throw std::logic_error("the cab replay was asked for its data before the run started");
     const Scenario& s = *scenario_;
     const auto handles = [](const Handles& h, bool withConstantSpeed) {
-        ordered_json out = {{"brake", h.brake.encoded()}, {"power", h.power.encoded()}, {"reverser", h.reverser.encoded()}};
-        if (withConstantSpeed) out["constantSpeed"] = h.constantSpeed.encoded();
+        ordered_json out = {{"brake", encode(h.brake)}, {"power", encode(h.power)}, {"reverser", encode(h.reverser)}};
+        if (withConstantSpeed) out["constantSpeed"] = encode(h.constantSpeed);
         return out;
     };
     ordered_json commands = ordered_json::array();
@@ -204,10 +210,10 @@ std::string HtmlReplay::data(const EventLog& log, const ExpectationChecker& chec
                      {"emergencyNotch", s.train.emergencyNotch()},
                      {"powerNotches", s.train.powerNotches}};
     root["route"] = routeJson(s.route);
-    root["series"] = {{"elapsedMs", elapsed_.encoded()},
-                      {"timeOfDayMs", timeOfDay_.encoded()},
-                      {"location", location_.encoded()},
-                      {"speed", speed_.encoded()},
+    root["series"] = {{"elapsedMs", encode(elapsed_)},
+                      {"timeOfDayMs", encode(timeOfDay_)},
+                      {"location", encode(location_)},
+                      {"speed", encode(speed_)},
                       {"driver", handles(driver_, false)},
                       {"commands", commands},
                       {"combined", handles(combined_, false)},

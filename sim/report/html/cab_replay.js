@@ -26,27 +26,36 @@
   // ---- The run's quantities ------------------------------------------------
 
   // A quantity as its change frames and values; 0 before the first change.
+  // `encoded` is [frames, values] as simhost writes them: n >= 0 in frames is
+  // one change n frames on, its value change next in values; -(8r + k) is r
+  // changes, k = 0 spaced like the change before with values from the list,
+  // k = 1 to 7 copies of the change k before.
   class Series {
-    constructor(codes) {
-      let count = 0;
-      for (let i = 0; i < codes.length; ++i) {
-        if (codes[i] < 0) count -= codes[i];
-        else { ++count; ++i; }
-      }
-      this.frames = new Int32Array(count);
-      this.values = new Float64Array(count);
-      let frame = 0, value = 0, pairFrames = 0, pairValue = 0, at = 0;
-      for (let i = 0; i < codes.length; ++i) {
-        let repeat = 1;
-        if (codes[i] < 0) repeat = -codes[i];
-        else { pairFrames = codes[i]; pairValue = codes[i + 1]; ++i; }
-        for (let r = 0; r < repeat; ++r) {
-          frame += pairFrames;
-          value += pairValue;
-          this.frames[at] = frame;
-          this.values[at] = value;
-          ++at;
+    constructor(encoded) {
+      const [codes, deltas] = encoded || [[], []];
+      const spacing = [], change = [];
+      let next = 0;
+      for (const code of codes) {
+        if (code >= 0) {
+          spacing.push(code);
+          change.push(deltas[next++]);
+          continue;
         }
+        const kind = -code % 8, count = (-code - kind) / 8;
+        for (let r = 0; r < count; ++r) {
+          const from = spacing.length - Math.max(1, kind);
+          spacing.push(spacing[from]);
+          change.push(kind === 0 ? deltas[next++] : change[from]);
+        }
+      }
+      this.frames = new Int32Array(spacing.length);
+      this.values = new Float64Array(spacing.length);
+      let frame = 0, value = 0;
+      for (let i = 0; i < spacing.length; ++i) {
+        frame += spacing[i];
+        value += change[i];
+        this.frames[i] = frame;
+        this.values[i] = value;
       }
     }
     // Index of the last change at or before `frame`, -1 when none.
@@ -75,7 +84,7 @@
   }
 
   const series = data.series;
-  const none = new Series([]);
+  const none = new Series(null);
   const handleSeries = (h) => ({
     brake: new Series(h.brake), power: new Series(h.power), reverser: new Series(h.reverser),
     constantSpeed: h.constantSpeed ? new Series(h.constantSpeed) : null,
