@@ -15,8 +15,10 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "cab_contract_index.h"
 #include "sim_test_support.h"
 
 namespace cabkit::sim {
@@ -113,6 +115,7 @@ std::vector<Attributes> elementsWith(const std::string& dom, const std::string& 
         }
         if (attributes.count(attribute) != 0) {
             attributes["<tag>"] = tag;
+            attributes["<text>"] = dom.substr(i + 1, dom.find('<', i) - i - 1);
             found.push_back(attributes);
         }
         at = i;
@@ -215,6 +218,61 @@ std::size_t expectPageMatchesTrace(const std::string& dom, const Trace& trace, i
     return compared;
 }
 
+// What Cabrix permits at every frame, from the slots in the trace and its
+// code table: empty while it does not supervise.
+std::vector<std::string> permittedSpeeds(const Trace& t) {
+    namespace cabrix = contract::cabrix;
+    const auto column = [](int32_t slot) { return "panel_" + std::to_string(slot); };
+    const std::string active = column(contract::panelSlot(cabrix::kPanelSlots, "active lamp"));
+    const std::string mode = column(contract::panelSlot(cabrix::kPanelSlots, "mode"));
+    const std::string fixed = column(contract::panelSlot(cabrix::kPanelSlots, "fixed-limit lamp"));
+    const std::string code = column(contract::sharedSlot("cab-signal code"));
+    std::vector<std::string> out;
+    std::string kept;
+    for (int64_t f = 0; f < t.frames(); ++f) {
+        if (t.value(f, active) == 0) {
+            out.emplace_back();
+            continue;
+        }
+        const auto* row = findCabSignalCode(static_cast<int32_t>(t.value(f, code)));
+        const int32_t m = static_cast<int32_t>(t.value(f, mode));
+        const int32_t speed = row == nullptr ? cabrix::kKeepsPrevious
+                              : m == 0       ? row->permittedModeZero
+                              : m == 1       ? row->permittedModeOne
+                                             : row->permittedModeTwo;
+        if (speed != cabrix::kKeepsPrevious) kept = std::to_string(speed);
+        out.push_back(t.value(f, fixed) != 0 ? std::to_string(cabrix::kFixedLimit) : kept);
+    }
+    return out;
+}
+
+// A display cell shows its value, or "--" for the empty-field code the
+// contract gives its slot.
+void expectCellsShowTheirValues(const std::string& dom, const std::string& moment) {
+    for (const Attributes& cell : elementsWith(dom, "data-column")) {
+        if (cell.at("<tag>") != "td" || cell.at("data-column").rfind("panel_", 0) != 0 || !cell.count("title")) continue;
+        const std::string& value = cell.at("data-value");
+        const std::string& text = cell.at("<text>");
+        const auto* row = findPanelSlot(std::stoi(cell.at("data-column").substr(6)));
+        ASSERT_NE(row, nullptr) << cell.at("data-column");
+        const bool blank = text == "--" && contains(row->values, value + " blank");
+        EXPECT_TRUE(blank || (number(text) && number(text) == number(value)))
+            << moment << ": " << row->label << " shows \"" << text << "\" for " << value;
+    }
+}
+
+// The page at one moment against the trace: every shown quantity, the
+// permitted speed, the text of the display cells, and nothing of the
+// contract left out.
+void expectMoment(const std::string& dom, const Trace& trace, const std::vector<std::string>& permitted, int64_t frame,
+                  const std::string& moment) {
+    EXPECT_GE(expectPageMatchesTrace(dom, trace, frame, moment), panelSlots().size() + soundSlots().size()) << moment;
+    const auto dial = elementsWith(dom, "data-permitted");
+    ASSERT_EQ(dial.size(), 1U) << moment;
+    EXPECT_EQ(dial.front().at("data-permitted"), permitted.at(static_cast<std::size_t>(frame))) << moment;
+    expectCellsShowTheirValues(dom, moment);
+}
+
 class CabReplayInBrowser : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -268,10 +326,11 @@ TEST_F(CabReplayInBrowser, DemoMomentsShowWhatTheTraceHolds) {
         {"doors-open-timetable-advanced", t.first([&](int64_t f) { return v(f, "time_ms") - startMs >= 341'000; })},
         {"end", t.frames() - 1},
     };
+    const std::vector<std::string> permitted = permittedSpeeds(t);
     for (const Moment& moment : moments) {
         ASSERT_GE(moment.frame, 0) << moment.name << " never happens in the demo";
-        const std::string dom = browser_->dom(demo_->page, "frame=" + std::to_string(moment.frame));
-        EXPECT_GE(expectPageMatchesTrace(dom, t, moment.frame, moment.name), 60U) << moment.name;
+        expectMoment(browser_->dom(demo_->page, "frame=" + std::to_string(moment.frame)), t, permitted, moment.frame,
+                     moment.name);
         browser_->screenshot(demo_->page, "frame=" + std::to_string(moment.frame),
                              artefact(std::string("demo-") + moment.name + ".png"));
     }
@@ -309,9 +368,19 @@ TEST_F(CabReplayInBrowser, KeysClicksAndPlaybackMoveThePanel) {
 TEST_F(CabReplayInBrowser, EveryBundledScenarioShowsItsRun) {
     for (const char* scenario : {"cab_signal.toml", "timetable.toml", "train_stop.toml", "vehicle_panel.toml"}) {
         const Replayed run = replay(*folder_, scenario);
-        for (const int64_t frame : {run.trace->frames() / 3, run.trace->frames() - 1}) {
-            const std::string dom = browser_->dom(run.page, "frame=" + std::to_string(frame));
-            expectPageMatchesTrace(dom, *run.trace, frame, scenario);
+        const std::vector<std::string> permitted = permittedSpeeds(*run.trace);
+        // The moment with the most lamps lit, a third of the way, and the end.
+        int64_t busiest = 0;
+        std::size_t mostLit = 0;
+        for (int64_t f = 0; f < run.trace->frames(); f += 8) {
+            std::size_t lit = 0;
+            for (const contract::PanelSlot& row : panelSlots()) {
+                lit += isLamp(row.slot) && run.trace->value(f, "panel_" + std::to_string(row.slot)) != 0 ? 1 : 0;
+            }
+            if (lit > mostLit) std::tie(busiest, mostLit) = std::make_pair(f, lit);
+        }
+        for (const int64_t frame : {busiest, run.trace->frames() / 3, run.trace->frames() - 1}) {
+            expectMoment(browser_->dom(run.page, "frame=" + std::to_string(frame)), *run.trace, permitted, frame, scenario);
         }
     }
 }

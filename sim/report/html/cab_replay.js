@@ -22,6 +22,7 @@
   const stepMs = Math.max(1, data.stepMs);
   const svgNs = 'http://www.w3.org/2000/svg';
   const rates = [1, 10, 60];
+  let dialTop = 120;  // km/h at the end of the speedometer's scale, set at the start
 
   // ---- The run's quantities ------------------------------------------------
 
@@ -228,12 +229,12 @@
     return box;
   }
 
-  // Cells in a row, with separators: a clock, a date, a counter.
+  // Cells in a row, each with the separator before it: a clock, a date, a counter.
   function digitsInstrument(spec) {
     const box = instrumentBox(spec.caption);
     const line = el('div', { class: 'digits' });
-    spec.cells.forEach((cell, i) => {
-      if (i > 0 && spec.separator) line.append(el('span', { class: 'sep' }, spec.separator));
+    spec.cells.forEach((cell) => {
+      if (cell.before) line.append(el('span', { class: 'sep' }, cell.before));
       const node = el('span', { class: 'cell', title: cell.name });
       bindSlot(node, cell.slot, (v) => { node.textContent = formatValue(cell.format || 'int', v, cell); });
       line.append(node);
@@ -297,12 +298,9 @@
     for (let f = 0; f < frameCount; ++f) {
       if (active[f] === 0) { out[f] = NaN; continue; }
       const table = byMode.get(mode[f]);
-      let speed = NaN;
-      if (table) {
-        const listed = table.speeds[String(code[f])];
-        if (listed !== undefined) speed = listed;
-        else speed = table.other === null ? kept : table.other;
-      }
+      const listed = table ? table.speeds[String(code[f])] : undefined;
+      // null: the speed permitted before holds.
+      let speed = listed === undefined ? NaN : listed === null ? kept : listed;
       kept = speed;
       if (fixed && fixed[f] !== 0) speed = spec.fixedKmh;
       out[f] = speed;
@@ -311,12 +309,12 @@
   }
 
   // The speedometer: needle, the permitted speed as a red band from it to the
-  // top of the scale, the code indicators around the dial, the code shown.
+  // top of the scale, the code shown; the code indicators in a row beneath.
   function speedometer(spec, permitted) {
     const box = instrumentBox(spec.caption);
     const size = 230, cx = size / 2, cy = size / 2, r = 92;
     const dial = svg('svg', { class: 'dial', width: size, height: size, viewBox: `0 0 ${size} ${size}` });
-    const top = spec.maxKmh;
+    const top = dialTop;
     const angleOf = (kmh) => (-225 + 270 * Math.max(0, Math.min(kmh, top)) / top) * Math.PI / 180;
     const at = (kmh, radius) => [cx + radius * Math.cos(angleOf(kmh)), cy + radius * Math.sin(angleOf(kmh))];
     dial.append(svg('circle', { class: 'face', cx, cy, r: r + 12 }));
@@ -334,14 +332,11 @@
     }
     const band = svg('path', { class: 'permitted' });
     dial.append(band);
+    const marks = el('div', { class: 'lamps indicators' });
     for (const mark of spec.indicators || []) {
-      const [mx, my] = at(mark.kmh, r + 6);
-      const dot = svg('circle', { class: 'mark', cx: mx, cy: my, r: 5 });
-      const title = svg('title');
-      title.textContent = mark.name;
-      dot.append(title);
-      dial.append(dot);
-      bindSlot(dot, mark.slot, (v) => dot.setAttribute('data-lit', v !== 0 ? '1' : '0'));
+      const speed = mark.kmh === cab.permitted.stop ? 'stop' : mark.kmh + ' km/h';
+      marks.append(lampItem({ slot: mark.slot, name: `${mark.code} \u00b7 ${speed}`, color: '#49e36b',
+        slotText: mark.name }));
     }
     const needle = svg('line', { class: 'needle', x1: cx, y1: cy, x2: cx, y2: cy });
     dial.append(needle, svg('circle', { class: 'hub', cx, cy, r: 6 }));
@@ -365,7 +360,7 @@
     bind(band, null, (f) => permitted[f], (p) => {
       const shown = Number.isNaN(p) ? '' : String(p);
       dial.setAttribute('data-permitted', shown);
-      permittedText.textContent = Number.isNaN(p) ? 'not supervised' : p < 0 ? 'permitted: stop' :
+      permittedText.textContent = Number.isNaN(p) ? 'not supervised' : p === cab.permitted.stop ? 'permitted: stop' :
           p >= top ? 'no limit' : 'permitted ' + p;
       if (Number.isNaN(p) || p >= top) { band.setAttribute('d', ''); return; }
       const from = Math.max(0, p);
@@ -375,6 +370,9 @@
       band.setAttribute('d', `M ${x1} ${y1} A ${r - 3} ${r - 3} 0 ${large} 1 ${x2} ${y2}`);
     });
     box.append(dial);
+    if (marks.childElementCount) {
+      box.append(el('div', { class: 'caption' }, 'code indicators'), marks);
+    }
     return box;
   }
 
@@ -396,14 +394,17 @@
         if (kind === 'combined') td.className = 'combined';
         const s = h[key];
         const d = run.driver[key];
-        bind(td, prefix + key, (f) => s.at(f) * 1000 + (kind === 'plugin' ? d.at(f) + 500 : 0), (k, f) => {
+        bind(td, prefix + key, (f) => s.at(f) + '/' + d.at(f), (both, f) => {
           const value = s.at(f);
           td.setAttribute('data-value', String(value));
           td.textContent = key === 'reverser' ? ['B', 'N', 'F'][value + 1] || String(value) : String(value);
           if (kind === 'plugin') {
+            // More brake, less power or another reverser than the driver's: imposed.
+            // More power: the plug-in drives (the train operation controller).
             const driver = d.at(f);
             const imposes = key === 'brake' ? value > driver : key === 'power' ? value < driver : value !== driver;
             td.classList.toggle('imposes', imposes);
+            td.classList.toggle('drives', key === 'power' && value > driver);
           }
         });
         tr.append(td);
@@ -425,30 +426,34 @@
       const heading = el('h3', {}, spec.plugin);
       if (spec.role) heading.append(el('small', {}, spec.role));
       group.append(heading);
+      // A speedometer stands on its own; everything else flows beside it.
       const row = el('div', { class: 'row' });
+      const rest = el('div', { class: 'row rest' });
       for (const instrument of spec.instruments || []) {
-        if (instrument.type === 'speedometer') row.append(speedometer(instrument, permitted));
-        else if (instrument.type === 'digits') row.append(digitsInstrument(instrument));
-        else if (instrument.type === 'states') row.append(statesInstrument(instrument));
-        else if (instrument.type === 'board') row.append(boardInstrument(instrument));
+        if (instrument.type === 'speedometer') {
+          row.append(speedometer(instrument, permitted));
+          rest.classList.add('beside');
+        } else if (instrument.type === 'digits') rest.append(digitsInstrument(instrument));
+        else if (instrument.type === 'states') rest.append(statesInstrument(instrument));
+        else if (instrument.type === 'board') rest.append(boardInstrument(instrument));
       }
+      row.append(rest);
       if (spec.lamps && spec.lamps.length) {
-        const lamps = el('div', { class: 'instrument' });
-        lamps.append(el('div', { class: 'caption' }, 'lamps'));
+        const lamps = instrumentBox('lamps');
         const grid = el('div', { class: 'lamps' });
         for (const lamp of spec.lamps) grid.append(lampItem(lamp));
         lamps.append(grid);
-        row.append(lamps);
+        rest.append(lamps);
       }
       if (spec.values && spec.values.length) {
         const box = instrumentBox('values');
         box.append(valuesList(spec.values));
-        row.append(box);
+        rest.append(box);
       }
       if (spec.sounds && spec.sounds.length) {
         const box = instrumentBox('sounds');
         box.append(soundsList(spec.sounds));
-        row.append(box);
+        rest.append(box);
       }
       group.append(row);
       groups.append(group);
@@ -559,7 +564,7 @@
       g.stroke();
       g.setLineDash([]);
     };
-    plot((f) => (permitted[f] >= cab.speedometerTop ? NaN : permitted[f]), '#d23c3c', [5, 3]);
+    plot((f) => (permitted[f] >= dialTop ? NaN : permitted[f]), '#d23c3c', [5, 3]);
     plot((f) => run.speed[f] / 1000, '#2f6fb3', []);
     g.fillStyle = '#2f6fb3';
     g.textAlign = 'left';
@@ -806,8 +811,19 @@
     document.getElementById('title').textContent = data.title;
     document.getElementById('subtitle').textContent =
         `${data.file} \u00b7 ${data.date} \u00b7 ${frameCount} frames of ${stepMs} ms \u00b7 calling order ` +
-        `${data.callingOrder.join(', ')}` + (data.description ? '\n' + data.description : '');
+        `${data.callingOrder.join(', ')}`;
+    document.getElementById('description').textContent = data.description;
+    if (!data.description) document.getElementById('about').hidden = true;
     const permitted = permittedSpeeds(cab.permitted);
+    // The scale of the layout, or more when the train ran faster.
+    let fastest = 0;
+    for (let f = 0; f < frameCount; ++f) fastest = Math.max(fastest, Math.abs(run.speed[f]) / 1000);
+    for (const group of cab.groups) {
+      for (const instrument of group.instruments || []) {
+        if (instrument.type === 'speedometer') dialTop = instrument.maxKmh;
+      }
+    }
+    dialTop = Math.max(dialTop, Math.ceil(fastest / 20) * 20);
     buildPanel(permitted);
     buildLog();
     const rateGroup = document.getElementById('rates');
