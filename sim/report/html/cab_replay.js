@@ -525,7 +525,7 @@
       g.textAlign = 'center'; g.fillText(String(Math.round(x)), sx(x), height - bottom + 12);
     }
     g.textAlign = 'left';
-    g.fillText('km/h', 4, top - 6);
+    g.fillText('km/h', 4, top + 4);
     g.textAlign = 'right';
     g.fillText('m', width - right, height - 4);
     // Stations: a dashed line and the name.
@@ -536,7 +536,10 @@
     for (const station of data.route.stations) {
       if (station.location < minX || station.location > maxX) continue;
       g.beginPath(); g.moveTo(sx(station.location), top); g.lineTo(sx(station.location), height - bottom); g.stroke();
-      g.fillText(station.name, sx(station.location), top - 6);
+      // Names near the ends stay inside the chart.
+      const half = g.measureText(station.name).width / 2;
+      const x = Math.min(Math.max(sx(station.location), left + half), width - right - half);
+      g.fillText(station.name, x, top - 6);
     }
     g.setLineDash([]);
     // Beacons: ticks on the axis.
