@@ -5,6 +5,7 @@
 #include <limits>
 
 #include <fmt/format.h>
+#include <nlohmann/json.hpp>
 
 #include "change_series.h"
 #include "html_replay.h"
@@ -71,6 +72,45 @@ TEST(CabReplayPage, ScenarioTextCannotEndTheDataOrTheTitleEarly) {
     EXPECT_FALSE(test::contains(page, "<script>alert"));
     EXPECT_TRUE(test::contains(page, "<title>&lt;/script&gt;"));
     EXPECT_TRUE(test::contains(page, R"(\u003c/script\u003e)"));
+}
+
+TEST(CabReplayPage, PlacesTheLogAndTheExpectationsOnFramesAndRefusesAnUnwritableFile) {
+    test::ScratchFolder folder;
+    const auto scenario = folder.write("short.toml", R"(
+name = "short"
+[start]
+brake = 0
+[run]
+duration = 1
+[[driver]]
+after = 0.5
+power = 2
+[[expect]]
+value = "location"
+at_least = 0
+after = 0.6
+)");
+    const std::string stubs = std::string(" --plugins '") + SIM_STUB_DIR + "'";
+    const auto page = folder.file("short.html");
+    const auto result = test::runSimhost(folder, "run '" + scenario.string() + "' --html '" + page.string() + "'" + stubs);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string html = test::readFile(page);
+    const std::string open = R"(<script type="application/json" id="replay-data">)";
+    const std::size_t from = html.find(open) + open.size();
+    const auto data = nlohmann::json::parse(html.substr(from, html.find("</script>", from) - from));
+    EXPECT_EQ(data["frames"], 64);  // 16 ms steps up to the first at or past 1000 ms
+    // The driver's action at 500 ms reaches the plug-ins before frame 32 (512 ms).
+    bool found = false;
+    for (const auto& entry : data["log"]) found = found || (entry[0] == 32 && entry[3] == "driver");
+    EXPECT_TRUE(found) << data["log"].dump();
+    EXPECT_EQ(data["expectations"][0]["state"], "passed");
+    EXPECT_EQ(data["expectations"][0]["judgedFrame"], 38);  // the first frame at or after 600 ms
+
+    const auto refused =
+        test::runSimhost(folder, "run '" + scenario.string() + "' --html /nonexistent/folder/x.html" + stubs);
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(test::contains(refused.err, "cannot write the cab replay /nonexistent/folder/x.html")) << refused.err;
+    EXPECT_TRUE(refused.out.empty()) << "the run should not start: " << refused.out;
 }
 
 }  // namespace
