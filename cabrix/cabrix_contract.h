@@ -15,6 +15,12 @@
 
 namespace cabkit::contract::cabrix {
 
+inline constexpr const char* kRole =
+    "The cab-signal speed control: the aspect of the section ahead gives a cab-signal code and a permitted "
+    "speed, which it enforces with the service brake; it trips the emergency brake on rollback and on running "
+    "without a code in its modes 0 and 1. It is inactive while slot 75 (Velorin's mode) is 0. It reads no "
+    "beacon.";
+
 inline constexpr const char* kLampGroup = "Cab-signal lamps";
 inline constexpr const char* kCodeGroup = "Cab-signal code indicators";
 
@@ -57,6 +63,10 @@ inline constexpr auto kPanelSlots = std::to_array<PanelSlot>({
      "lit while Cabrix's mode is 0"},
 });
 
+// The looping sounds are commanded in supervised frames only.
+inline constexpr const char* kSupervisedLoop =
+    "0 while it holds, -10000 otherwise, in supervised frames; an inactive frame leaves the last command";
+
 inline constexpr auto kSoundSlots = std::to_array<SoundSlot>({
     {4, kCabrix, Play::OneShot, kNoTwin, "bell", "1 in the frame of the event, 2 after; every frame",
      "supervision comes on or goes off, a brake demand starts or ends, the mode or the cut-out changes, or "
@@ -64,14 +74,11 @@ inline constexpr auto kSoundSlots = std::to_array<SoundSlot>({
     {5, kCabrix, Play::OneShot, 4, "bell, second slot", "the same command as slot 4", "a second copy of the bell"},
     {110, kCabrix, Play::OneShot, kNoTwin, "chime", "1 in the frame of the event, 2 after; every frame",
      "a code 2 to 9 arrives while the mode is not 0"},
-    {111, kCabrix, Play::OneShot, kNoTwin, "spare sound", "2 every frame (-10000 before the first)",
+    {111, kCabrix, Play::OneShot, kNoTwin, "spare sound", "-10000 in the first frame after Initialize, 2 after",
      "never played"},
-    {112, kCabrix, Play::Looping, kNoTwin, "fixed-limit sound", "0 while it plays, -10000 otherwise",
-     "plays while the fixed 25 km/h limit is on and supervision is active"},
-    {113, kCabrix, Play::Looping, kNoTwin, "cut-out sound", "0 while it plays, -10000 otherwise",
-     "plays while supervision is cut out and active"},
-    {114, kCabrix, Play::Looping, kNoTwin, "rollback sound", "0 while it plays, -10000 otherwise",
-     "plays while the rollback trip holds and supervision is active"},
+    {112, kCabrix, Play::Looping, kNoTwin, "fixed-limit sound", kSupervisedLoop, "the fixed 25 km/h limit is on"},
+    {113, kCabrix, Play::Looping, kNoTwin, "cut-out sound", kSupervisedLoop, "supervision is cut out"},
+    {114, kCabrix, Play::Looping, kNoTwin, "rollback sound", kSupervisedLoop, "the rollback trip holds"},
 });
 
 inline constexpr auto kKeys = std::to_array<Key>({
@@ -103,6 +110,12 @@ struct CabSignalCode {
     int32_t permittedModeOne;
     int32_t permittedModeTwo;
 };
+
+inline constexpr const char* kCabSignalCodesNote =
+    "The aspect of the section ahead gives the code in slot 72. A received code (2 to 9) switches supervision on "
+    "in any mode. In mode 2 the code's indicator is lit; in modes 0 and 1 none is. A permitted speed of -1 means "
+    "stop: a standing train is not below it, so the service brake acts even at a standstill. With the fixed "
+    "limit on (key 12) the permitted speed is 25 km/h inclusive, whatever the code.";
 
 inline constexpr auto kCabSignalCodes = std::to_array<CabSignalCode>({
     {0, kAnyOtherAspect, false, "code 0 indicator", 255, kKeepsPrevious, kStop},

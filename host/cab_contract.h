@@ -119,8 +119,8 @@ constexpr std::string_view describe(Taken taken) {
     switch (taken) {
         case Taken::Always: return "always";
         case Taken::AtStandstill: return "only at a standstill";
-        case Taken::InVelorinModeOne: return "only in Velorin's mode 1";
-        case Taken::InModeTwoOrAtStandstill: return "in Velorin's mode 2, or at a standstill";
+        case Taken::InVelorinModeOne: return "only in operating mode 1";
+        case Taken::InModeTwoOrAtStandstill: return "in operating mode 2, or at a standstill";
         case Taken::WhileMoving: return "only while moving";
         case Taken::WhileMovingKeyZeroUp: return "only while moving, and not while key 0 is held";
         case Taken::WhileMovingNotBackward: return "only while moving, and not with the reverser backward";
@@ -147,9 +147,28 @@ struct Setting {
     const char* meaning;
 };
 
+// What every table takes for granted, in the authors' words.
+inline constexpr const char* kConventions =
+    "- Panel and sound slots are 32-bit integers; panel slots 0 to 249 are in use.\n"
+    "- Sound commands: -10000 stops a sound, 0 plays it looping, 1 plays it once from the start, 2 leaves it "
+    "unchanged. A one-shot is sent as 1 in one frame and 2 in the frames after.\n"
+    "- A beacon carries `type`, `signal`, `distance` and `optional`; the tables say which of them a plug-in "
+    "reads. No plug-in reads `distance`.\n"
+    "- Clock times travel as one integer HHMMSS (08:02:30 is 80230). Empty fields show 24 in an hours slot, 60 "
+    "in a minutes or seconds slot, 10 in a single-digit slot and 0 in a code slot; the clock time 246060 is "
+    "an empty time.\n"
+    "- Speeds are in km/h, distances in m, times in ms.\n"
+    "- Standing and moving refer to the speed of the last frame; a beacon a plug-in does not take has no "
+    "effect at all.\n";
+
 // ---------------------------------------------------------------------------
 // The panel slots the plug-ins exchange, and the ones the outside component
-// writes. No plug-in clears a slot another writes.
+// writes.
+inline constexpr const char* kSharedPanelSlotsNote =
+    "No plug-in clears a slot that another writes, and no plug-in writes 0 to slot 249: whether a slot nobody "
+    "wrote in a frame reads 0 is the host's policy. Slots 201, 231 and 232 belong to a component of the vehicle "
+    "outside these plug-ins; without a writer of slot 201 Velorin's power output is 0.";
+
 inline constexpr auto kSharedPanelSlots = std::to_array<PanelSlot>({
     {57, kCabrix, kVelorin, Display::Lamp, "service-brake lamp", "Exchanged between plug-ins", "0 or 1",
      "every frame",

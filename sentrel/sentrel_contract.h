@@ -14,6 +14,11 @@
 
 namespace cabkit::contract::sentrel {
 
+inline constexpr const char* kRole =
+    "The point-type train stop: beacons raise a warning that must be acknowledged within 5000 ms, trip the "
+    "emergency brake at once, or trip it when two beacons of a pair or a timing window are passed too quickly. "
+    "It runs while slot 249 is 0; each time it comes on it sounds a switch-on test of about two seconds.";
+
 inline constexpr const char* kLampGroup = "Train-stop lamps";
 
 inline constexpr auto kPanelSlots = std::to_array<PanelSlot>({
@@ -77,6 +82,10 @@ inline constexpr const char* kSettingsFile = "ZQConfig.ini";
 
 // Read at every Initialize from the folder of the library itself. Nothing
 // in the supervision depends on them.
+inline constexpr const char* kSettingsNote =
+    "Read from the folder of the library itself at every `Initialize`; a missing file, section or key gives the "
+    "default. The check notch, at or beyond which a warning may be acknowledged, is the third field of the "
+    "vehicle specification.";
 inline constexpr auto kSettings = std::to_array<Setting>({
     {kSettingsFile, "MaxSpd", "Speed", 120, "a maximum speed, km/h; read and kept, no rule uses it"},
     {kSettingsFile, "SetSpec", "Deceleration", 2, "a deceleration, km/h/s; read and kept, no rule uses it"},

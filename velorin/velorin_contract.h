@@ -14,6 +14,11 @@
 
 namespace cabkit::contract::velorin {
 
+inline constexpr const char* kRole =
+    "The vehicle plug-in: the operating-mode selector, handle mapping, clock, date, current and side "
+    "indicators, door timers, the automatic train operation (ATO) controller and the timetable display. It "
+    "delivers power only while slot 201 is non-zero, and holds the emergency brake in its mode 0.";
+
 // Groups of the panel, in the order a cab shows them.
 inline constexpr const char* kClockGroup = "Clock and date";
 inline constexpr const char* kIndicatorGroup = "Cab indicators";
@@ -187,9 +192,9 @@ inline constexpr auto kBeacons = std::to_array<Beacon>({
     {117, kVelorin, kOptionalField, Taken::Always, "timetable stop code", "optional: the code",
      "appends a stop's code to the stop list (slots 170 to 172)"},
     {121, kVelorin, kOptionalField, Taken::Always, "timetable first time", "optional: a clock time HHMMSS",
-     "appends a stop's first time (hours, minutes, seconds in slots 179 to 197)"},
+     "appends a stop's first time (hours in slots 179 to 181, minutes 185 to 187, seconds 192 to 194)"},
     {125, kVelorin, kOptionalField, Taken::Always, "timetable second time", "optional: a clock time HHMMSS",
-     "appends a stop's second time (hours, minutes, seconds in slots 182 to 197)"},
+     "appends a stop's second time (hours in slots 182 to 184, minutes 188 to 190, seconds 195 to 197)"},
     {129, kVelorin, kOptionalField, Taken::Always, "timetable header code", "optional: the code",
      "sets the header's code (slot 221)"},
     {130, kVelorin, kOptionalField, Taken::Always, "timetable header time", "optional: a clock time HHMMSS",
@@ -201,11 +206,14 @@ inline constexpr auto kBeacons = std::to_array<Beacon>({
     {143, kVelorin, kOptionalField, Taken::Always, "timetable code pair", "optional: first * 100 + second",
      "appends a stop's code pair (slots 236 to 241)"},
     {146, kVelorin, kOptionalField, Taken::Always, "timetable duration", "optional: seconds; negative: blank",
-     "appends a stop's duration as minutes and seconds (slots 154 to 157; 0 seconds show as 60)"},
+     "appends a stop's duration as minutes and seconds (slots 154 to 157; 0 seconds show as 60). Rows 1 and 2 "
+     "show it; the durations list starts one entry shorter than the other stop lists"},
     {147, kVelorin, kNoField, Taken::Always, "timetable advance", "",
-     "arms the advance: the display moves on one stop once the train runs above 5 km/h"},
+     "arms the advance, as opening the doors does: the display moves on one stop once the train runs above "
+     "5 km/h"},
     {148, kVelorin, kOptionalField, Taken::AtStandstill, "timetable row", "optional: stop number",
-     "picks the stop shown in row 1 (the first route-supplied stop is number 3)"},
+     "picks the stop shown in row 1. After Initialize each stop list holds three blank entries (durations two), "
+     "so the first stop the route supplies is number 3 (its duration is number 2)"},
     {223, kVelorin, kOptionalField, Taken::Always, "number field", "optional: LL NNNN TT as one integer",
      "sets the number field: leading code (millions and above), four-digit number, trailing code (last two "
      "digits)"},
@@ -243,6 +251,12 @@ struct AtoSignalSpeed {
     int32_t controllerCode;
     int32_t speed;  // km/h; -5 keeps the brake on at a standstill
 };
+
+inline constexpr const char* kAtoSignalSpeedsNote =
+    "The controller takes its signal code from slot 72 (any value not listed gives code 0, and so does a "
+    "non-zero slot 59) and allows the speed of that code. Speed restrictions (beacon 524) lower it further; "
+    "the stop points (beacons 520 to 522) brake along their own patterns. -5 keeps the brake on even at a "
+    "standstill.";
 
 inline constexpr auto kAtoSignalSpeeds = std::to_array<AtoSignalSpeed>({
     {0, 0, -5},

@@ -3,6 +3,7 @@
 //   simhost                      the bundled demo, with its event log
 //   simhost run SCENARIO         replay one scenario and narrate it
 //   simhost check SCENARIO...    replay and judge the expectations
+//   simhost reference            the cab contract reference, as Markdown
 //
 // Exit codes: 0 all well, 1 an expectation failed, 2 bad input (a scenario,
 // an option, a plug-in that does not load, an output that cannot be written).
@@ -19,6 +20,7 @@
 #include <fmt/format.h>
 
 #include "plugin_module.h"
+#include "reference_markdown.h"
 #include "scenario.h"
 #include "scenario_parser.h"
 #include "scenario_run.h"
@@ -210,6 +212,10 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     check->add_flag("--log", checkLog, "print the event log as well");
     addCommonOptions(*check, checkOptions);
 
+    std::string referencePlugin;
+    CLI::App* reference = app.add_subcommand("reference", "print the cab contract reference as Markdown");
+    reference->add_option("--plugin", referencePlugin, "only this plug-in: Velorin, Sentrel or Cabrix");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -219,5 +225,14 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
 
     if (*run) return replayFiles({runFile}, runOptions, false, true);
     if (*check) return replayFiles(checkFiles, checkOptions, true, checkLog);
+    if (*reference) {
+        const auto text = cabkit::sim::referenceMarkdown(referencePlugin);
+        if (!text) {
+            fmt::print(stderr, "simhost: --plugin must be Velorin, Sentrel or Cabrix\n");
+            return kBadInput;
+        }
+        fmt::print("{}", *text);
+        return kOk;
+    }
     return replayFiles({demoScenario().string()}, demoOptions, false, true);
 }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <iterator>
@@ -11,14 +12,44 @@
 #include <fmt/compile.h>
 #include <fmt/format.h>
 
+#include "cab_contract_index.h"
 #include "crash_report.h"
 
 namespace cabkit::sim {
 
+namespace {
+
+namespace contract = cabkit::contract;
+
+// The slots the plug-ins exchange, then the lamps and sounds that tell what
+// each plug-in is doing about them.
+constexpr std::array kDefaultPanelSlots{
+    contract::sharedSlot("power permitted"),
+    contract::sharedSlot("operating mode"),
+    contract::sharedSlot("cab-signal code"),
+    contract::panelSlot(contract::cabrix::kPanelSlots, "mode"),
+    contract::sharedSlot("service-brake lamp"),
+    contract::sharedSlot("emergency-brake lamp"),
+    contract::sharedSlot("cut-out lamp"),
+    contract::panelSlot(contract::cabrix::kPanelSlots, "rollback lamp"),
+    contract::sharedSlot("train-stop switch-off"),
+    contract::panelSlot(contract::sentrel::kPanelSlots, "normal lamp"),
+    contract::panelSlot(contract::sentrel::kPanelSlots, "alarm lamp"),
+    contract::panelSlot(contract::sentrel::kPanelSlots, "brake-override lamp"),
+};
+constexpr std::array kDefaultSoundSlots{
+    contract::soundSlot(contract::sentrel::kSoundSlots, "alarm"),
+    contract::soundSlot(contract::sentrel::kSoundSlots, "reminder tone"),
+    contract::soundSlot(contract::cabrix::kSoundSlots, "bell"),
+    contract::soundSlot(contract::velorin::kSoundSlots, "stop alert"),
+};
+
+}  // namespace
+
 std::vector<TraceSlot> defaultTraceSlots() {
     std::vector<TraceSlot> slots;
-    for (int32_t panel : {201, 75, 72, 66, 57, 58, 59, 55, 249, 0, 1, 28}) slots.push_back({false, panel});
-    for (int32_t sound : {0, 1, 4, 10}) slots.push_back({true, sound});
+    for (int32_t panel : kDefaultPanelSlots) slots.push_back({false, panel});
+    for (int32_t sound : kDefaultSoundSlots) slots.push_back({true, sound});
     return slots;
 }
 

@@ -11,6 +11,7 @@
 #define TOML_ENABLE_FORMATTERS 0
 #include <toml++/toml.h>
 
+#include "cab_contract_index.h"
 #include "clock_text.h"
 
 namespace cabkit::sim {
@@ -148,6 +149,19 @@ private:
     int32_t line_;
     std::set<std::string> used_;
 };
+
+// "201, 231 or 232": the slots the contract gives the outside component.
+std::string outsideSlotList() {
+    std::vector<int32_t> slots;
+    for (const contract::PanelSlot& row : panelSlots()) {
+        if (row.writers == contract::kOutside) slots.push_back(row.slot);
+    }
+    std::string list;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        list += fmt::format("{}{}", i == 0 ? "" : i + 1 == slots.size() ? " or " : ", ", slots[i]);
+    }
+    return list;
+}
 
 int64_t clockOrFail(TableReader& reader, const char* key, const toml::node& node) {
     const auto* text = node.as_string();
@@ -561,10 +575,11 @@ Scenario readScenario(const toml::table& root, const std::string& file) {
         const auto slot = p.int32("slot");
         const auto value = p.int32("value");
         if (!slot || !value) p.fail("[[panel]] needs 'slot' and 'value'");
-        if (*slot != 201 && *slot != 231 && *slot != 232) {
-            p.failAt("slot", fmt::format("'slot' in [[panel]] must be 201, 231 or 232 (the slots the outside component "
-                                         "writes), not {}",
-                                         *slot));
+        const contract::PanelSlot* row = findPanelSlot(*slot);
+        if (row == nullptr || row->writers != contract::kOutside) {
+            p.failAt("slot", fmt::format("'slot' in [[panel]] must be {} (the slots the outside component writes), "
+                                         "not {}",
+                                         outsideSlotList(), *slot));
         }
         standIn.slot = *slot;
         standIn.value = *value;

@@ -100,6 +100,13 @@ TEST(CommandLine, ExitCodesTellOkFailedCheckAndBadInputApart) {
     const auto help = test::runSimhost(folder, "--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(contains(help.out, "check")) << help.out;
+
+    // One plug-in's reference: its section and the exchanged slots it uses.
+    const auto cabrix = test::runSimhost(folder, "reference --plugin Cabrix");
+    EXPECT_EQ(cabrix.exitCode, 0);
+    EXPECT_TRUE(contains(cabrix.out, "## Cabrix") && contains(cabrix.out, "| 75 | operating mode |")) << cabrix.out;
+    EXPECT_FALSE(contains(cabrix.out, "## Velorin") || contains(cabrix.out, "| 201 |")) << cabrix.out;
+    EXPECT_EQ(test::runSimhost(folder, "reference --plugin Foo").exitCode, 2);
 }
 
 TEST(CommandLine, RunNarratesWritesTheSummaryAndTheChart) {
