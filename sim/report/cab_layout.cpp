@@ -101,10 +101,11 @@ private:
     std::set<int32_t> placed_;
 };
 
-ordered_json statesOf(const contract::PanelSlot& row, std::initializer_list<std::pair<int32_t, const char*>> states,
-                      const char* caption) {
+// A slot whose values 0, 1, 2... each have a name, in that order.
+ordered_json statesOf(const contract::PanelSlot& row, std::initializer_list<const char*> labels, const char* caption) {
     ordered_json list = ordered_json::array();
-    for (const auto& [value, label] : states) list.push_back({{"value", value}, {"label", label}});
+    int32_t value = 0;
+    for (const char* label : labels) list.push_back({{"value", value++}, {"label", label}});
     return {{"type", "states"}, {"caption", caption}, {"slot", panelId(row.slot)}, {"states", list}};
 }
 
@@ -130,7 +131,7 @@ ordered_json velorinGroup() {
     GroupBuilder g("Velorin", "vehicle");
     const auto& mode = slot("operating mode");
     g.place(mode.slot);
-    g.instrument(statesOf(mode, {{0, "0"}, {1, "1"}, {2, "2"}}, "operating mode"));
+    g.instrument(statesOf(mode, {"0", "1", "2"}, "operating mode"));
     g.instrument({{"type", "digits"},
                   {"caption", "clock"},
                   {"cells", {g.cell(slot("clock hours"), "two"), g.cell(slot("clock minutes"), "two", ":"),
@@ -143,7 +144,7 @@ ordered_json velorinGroup() {
     g.instrument({{"type", "digits"}, {"caption", "date"}, {"cells", {day, month}}});
     const auto& current = slot("current indicator");
     g.place(current.slot);
-    g.instrument(statesOf(current, {{0, "idle"}, {1, "drawing"}, {2, "returning"}}, "current"));
+    g.instrument(statesOf(current, {"idle", "drawing", "returning"}, "current"));
     g.instrument({{"type", "digits"},
                   {"caption", "route distance, km"},
                   {"cells", {g.cell(slot("distance km")), g.cell(slot("distance hundreds digit"), "int", ".")}}});
@@ -243,7 +244,7 @@ ordered_json cabrixGroup() {
                   {"indicators", indicators}});
     const auto& mode = labelled(rows, "mode");
     g.place(mode.slot);
-    g.instrument(statesOf(mode, {{0, "0"}, {1, "1"}, {2, "2"}}, "mode"));
+    g.instrument(statesOf(mode, {"0", "1", "2"}, "mode"));
     return g.finish(rows, soundSlotsOf(contract::kCabrix));
 }
 
