@@ -48,6 +48,7 @@ constexpr std::array kDefaultSoundSlots{
 
 std::vector<TraceSlot> defaultTraceSlots() {
     std::vector<TraceSlot> slots;
+    slots.reserve(kDefaultPanelSlots.size() + kDefaultSoundSlots.size());
     for (int32_t panel : kDefaultPanelSlots) slots.push_back({false, panel});
     for (int32_t sound : kDefaultSoundSlots) slots.push_back({true, sound});
     return slots;
