@@ -82,8 +82,9 @@ int runReplayCommand(const ReplayCommand& command) {
         return kExitBadInput;
     }
     const CommonOptions& options = command.options;
-    if (command.files.size() > 1 && (!options.trace.empty() || !options.summary.empty() || !options.plot.empty())) {
-        fmt::print(stderr, "simhost: --trace, --summary and --plot take one scenario at a time\n");
+    if (command.files.size() > 1 &&
+        (!options.trace.empty() || !options.summary.empty() || !options.plot.empty() || !options.html.empty())) {
+        fmt::print(stderr, "simhost: --trace, --summary, --plot and --html take one scenario at a time\n");
         return kExitBadInput;
     }
     // The outputs are checked before any replay, so that a mistake costs no run and destroys nothing.
