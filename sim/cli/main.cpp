@@ -96,10 +96,10 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     if (*reference) {
         const auto text = cabkit::sim::referenceMarkdown(referencePlugin);
         if (!text) {
-            std::fputs("simhost: --plugin must be Velorin, Sentrel or Cabrix\n", stderr);
+            (void)std::fputs("simhost: --plugin must be Velorin, Sentrel or Cabrix\n", stderr);
             return cabkit::sim::kExitBadInput;
         }
-        std::fputs(text->c_str(), stdout);
+        (void)std::fputs(text->c_str(), stdout);
         return cabkit::sim::kExitOk;
     }
     return cabkit::sim::runReplayCommand({{demoScenario().string()}, demoOptions, false, true, {}});

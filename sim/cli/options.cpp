@@ -58,6 +58,7 @@ void addCommonOptions(CLI::App& app, CommonOptions& options) {
     app.add_option("--summary", options.summary, "write a JSON summary to this file");
     app.add_option("--plot", options.plot, "draw speed against location to this .svg or .png file (gnuplot)");
     app.add_option("--plot-time", options.plotTime, "draw speed against time to this .svg or .png file (gnuplot)");
+    app.add_option("--html", options.html, "write the cab replay, one page to open in a browser, to this .html file");
     app.add_option("--slots", options.slots,
                    "slots in the trace, e.g. p72,p75,s0,p150-158 (p: panel, s: sound; default: the slots the plug-ins "
                    "exchange and their lamps and sounds)");
@@ -80,6 +81,7 @@ std::vector<std::string> childArguments(const CommonOptions& options) {
     add("--trace", options.trace);
     add("--plot", options.plot);
     add("--plot-time", options.plotTime);
+    add("--html", options.html);
     add("--slots", options.slots);
     add("--order", options.order);
     if (options.stepMs > 0) add("--step", std::to_string(options.stepMs));
@@ -107,6 +109,7 @@ std::optional<RunOptions> makeRunOptions(const CommonOptions& options, std::stri
     if (!options.trace.empty()) run.trace = options.trace;
     if (!options.plot.empty()) run.plot = options.plot;
     if (!options.plotTime.empty()) run.plotTime = options.plotTime;
+    if (!options.html.empty()) run.html = options.html;
     if (!options.slots.empty()) {
         auto slots = parseTraceSlots(options.slots, error);
         if (!slots) return std::nullopt;

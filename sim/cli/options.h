@@ -16,7 +16,7 @@ namespace cabkit::sim {
 
 struct CommonOptions {
     std::string plugins;
-    std::string trace, summary, plot, plotTime, slots, order;
+    std::string trace, summary, plot, plotTime, html, slots, order;
     int stepMs = 0;
     bool stopOnFailure = false;
     double callTimeoutSeconds = 5.0;

@@ -111,6 +111,7 @@ std::optional<std::string> checkOutputPaths(const RunOptions& options,
         }
         outputs.push_back({option, **chart});
     }
+    if (options.html) outputs.push_back({"--html", *options.html});
     if (outputs.empty()) return std::nullopt;
 
     const std::vector<NamedPath> inputs = inputsOf(options, scenarios);

@@ -94,8 +94,9 @@ SupervisedReplay requestFor(const ReplayCommand& command, const std::string& fil
 std::optional<std::string> outputProblem(const ReplayCommand& command) {
     const CommonOptions& options = command.options;
     if (command.files.size() > 1 &&
-        (!options.trace.empty() || !options.summary.empty() || !options.plot.empty() || !options.plotTime.empty())) {
-        return "--trace, --summary, --plot and --plot-time take one scenario at a time (--trace-dir takes a batch)";
+        (!options.trace.empty() || !options.summary.empty() || !options.plot.empty() || !options.plotTime.empty() ||
+         !options.html.empty())) {
+        return "--trace, --summary, --plot, --plot-time and --html take one scenario at a time (--trace-dir takes a batch)";
     }
     if (!options.trace.empty() && !command.batch.traceDir.empty()) return "give --trace or --trace-dir, not both";
     std::string error;

@@ -86,13 +86,15 @@ bool ExpectationChecker::beyond(const Trigger& trigger, const Frame& frame) cons
     return frame.elapsedMs > dueMs(trigger);
 }
 
-void ExpectationChecker::pass(ExpectationResult& result, std::string detail) {
+void ExpectationChecker::pass(ExpectationResult& result, int64_t frame, std::string detail) {
     result.state = ExpectationResult::State::Passed;
+    result.judgedFrame = frame;
     result.detail = std::move(detail);
 }
 
-void ExpectationChecker::fail(ExpectationResult& result, std::string detail) {
+void ExpectationChecker::fail(ExpectationResult& result, int64_t frame, std::string detail) {
     result.state = ExpectationResult::State::Failed;
+    result.judgedFrame = frame;
     result.detail = std::move(detail);
     ++failed_;
 }
@@ -104,7 +106,7 @@ void ExpectationChecker::checkStationStop(ExpectationResult& result, const Frame
         if (station.name != x.station) continue;
         const double offset = frame.location - station.location;
         if (std::fabs(offset) <= x.within) {
-            pass(result, fmt::format("stopped {:+} m from the mark {}", offset, where(frame)));
+            pass(result, frame.index, fmt::format("stopped {:+} m from the mark {}", offset, where(frame)));
         } else if (result.detail.empty() || std::fabs(offset) < 100.0) {
             result.detail = fmt::format("nearest stop {:+} m from the mark {}", offset, where(frame));
         }
@@ -125,10 +127,11 @@ void ExpectationChecker::judgeEmptySpan(ExpectationResult& result, const FrameSa
         result.before && distanceToSpan(x, *result.before) < distanceToSpan(x, now) ? *result.before : now;
     const std::string detail = fmt::format("{} {}, the frame nearest to the span (none falls within it)",
                                            was(x, nearest.value), where(nearest));
+    result.enteredFrame = nearest.index;
     if (holds(x, nearest.value)) {
-        pass(result, detail);
+        pass(result, nearest.index, detail);
     } else {
-        fail(result, detail);
+        fail(result, nearest.index, detail);
     }
 }
 
@@ -138,29 +141,31 @@ void ExpectationChecker::judgeSpan(ExpectationResult& result, const Frame& frame
     if (beyond(x.to, frame)) {
         result.closed = true;
         if (!result.entered) {
-            judgeEmptySpan(result, FrameSample{read(x.quantity, frame, *host_), frame.elapsedMs, frame.timeOfDayMs,
-                                          frame.location});
+            judgeEmptySpan(result, FrameSample{read(x.quantity, frame, *host_), frame.index, frame.elapsedMs,
+                                          frame.timeOfDayMs, frame.location});
             return;
         }
         if (throughout) {
-            pass(result, "held throughout the span");
+            pass(result, frame.index, "held throughout the span");
             return;
         }
     }
     const bool inside = reached(x.from, frame) && !beyond(x.to, frame);
     if (!inside) {
         if (!result.entered) {
-            result.before = FrameSample{read(x.quantity, frame, *host_), frame.elapsedMs, frame.timeOfDayMs, frame.location};
+            result.before = FrameSample{read(x.quantity, frame, *host_), frame.index, frame.elapsedMs, frame.timeOfDayMs,
+                                        frame.location};
         }
         return;
     }
+    if (!result.entered) result.enteredFrame = frame.index;
     result.entered = true;
     result.before.reset();
     const double value = read(x.quantity, frame, *host_);
     if (throughout && !holds(x, value)) {
-        fail(result, fmt::format("{} {}", was(x, value), where(frame)));
+        fail(result, frame.index, fmt::format("{} {}", was(x, value), where(frame)));
     } else if (!throughout && holds(x, value)) {
-        pass(result, fmt::format("{} {}", was(x, value), where(frame)));
+        pass(result, frame.index, fmt::format("{} {}", was(x, value), where(frame)));
     }
 }
 
@@ -176,11 +181,12 @@ void ExpectationChecker::onFrame(const Frame& frame) {
                 break;
             case Expectation::Timing::Instant: {
                 if (!reached(x.from, frame)) break;
+                result.enteredFrame = frame.index;
                 const double value = read(x.quantity, frame, *host_);
                 if (holds(x, value)) {
-                    pass(result, fmt::format("{} {}", was(x, value), where(frame)));
+                    pass(result, frame.index, fmt::format("{} {}", was(x, value), where(frame)));
                 } else {
-                    fail(result, fmt::format("{} {}", was(x, value), where(frame)));
+                    fail(result, frame.index, fmt::format("{} {}", was(x, value), where(frame)));
                 }
                 break;
             }
@@ -201,29 +207,29 @@ void ExpectationChecker::onEnd(const Frame& last) {
             case Expectation::Timing::AtEnd: {
                 const double value = read(x.quantity, last, *host_);
                 if (holds(x, value)) {
-                    pass(result, fmt::format("{} {}", was(x, value), where(last)));
+                    pass(result, last.index, fmt::format("{} {}", was(x, value), where(last)));
                 } else {
-                    fail(result, fmt::format("{} {}", was(x, value), where(last)));
+                    fail(result, last.index, fmt::format("{} {}", was(x, value), where(last)));
                 }
                 break;
             }
             case Expectation::Timing::StationStop:
-                fail(result, result.detail.empty() ? std::string("the train never stopped there") : result.detail);
+                fail(result, last.index, result.detail.empty() ? std::string("the train never stopped there") : result.detail);
                 break;
             case Expectation::Timing::Instant:
-                fail(result, fmt::format("the run ended {} before that point", where(last)));
+                fail(result, last.index, fmt::format("the run ended {} before that point", where(last)));
                 break;
             case Expectation::Timing::Throughout:
                 if (result.entered && reached(x.to, last)) {
-                    pass(result, "held throughout the span");
+                    pass(result, last.index, "held throughout the span");
                 } else if (!result.entered) {
-                    fail(result, fmt::format("the run ended {} before the span began", where(last)));
+                    fail(result, last.index, fmt::format("the run ended {} before the span began", where(last)));
                 } else {
-                    fail(result, fmt::format("the run ended {} before the span closed", where(last)));
+                    fail(result, last.index, fmt::format("the run ended {} before the span closed", where(last)));
                 }
                 break;
             case Expectation::Timing::Sometime:
-                fail(result, result.entered ? std::string("never held within the span")
+                fail(result, last.index, result.entered ? std::string("never held within the span")
                                             : fmt::format("the run ended {} before the span began", where(last)));
                 break;
         }

@@ -18,6 +18,7 @@ namespace cabkit::sim {
 // A value read after a frame, and where that frame was.
 struct FrameSample {
     double value = 0.0;
+    int64_t index = 0;
     int64_t elapsedMs = 0;
     int64_t timeOfDayMs = 0;
     double location = 0.0;
@@ -31,6 +32,10 @@ struct ExpectationResult {
     bool entered = false;
     bool closed = false;
     std::optional<FrameSample> before;  // the last frame before the span, until one falls inside it
+    // Frames for a timeline: where the span (or the instant) was entered,
+    // and where the verdict was reached; -1 while not yet.
+    int64_t enteredFrame = -1;
+    int64_t judgedFrame = -1;
 };
 
 class ExpectationChecker : public ReplayObserver {
@@ -57,8 +62,8 @@ private:
     double distanceToSpan(const Expectation& x, const FrameSample& sample) const;
     void judgeSpan(ExpectationResult& result, const Frame& frame);
     void judgeEmptySpan(ExpectationResult& result, const FrameSample& now);
-    void pass(ExpectationResult& result, std::string detail);
-    void fail(ExpectationResult& result, std::string detail);
+    static void pass(ExpectationResult& result, int64_t frame, std::string detail);
+    void fail(ExpectationResult& result, int64_t frame, std::string detail);
     void checkStationStop(ExpectationResult& result, const Frame& frame);
 
     const Scenario& scenario_;
