@@ -6,8 +6,6 @@
 //
 // Exit codes: 0 all well, 1 an expectation failed, 2 bad input (a scenario,
 // an option, a plug-in that does not load, an output that cannot be written).
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -18,10 +16,14 @@
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
 
+#include "command_line.h"
+#include "library_loader.h"
 #include "plugin_module.h"
+#include "program_folder.h"
 #include "scenario.h"
 #include "scenario_parser.h"
 #include "scenario_run.h"
+#include "utf8_path.h"
 
 namespace {
 
@@ -31,26 +33,25 @@ constexpr int kOk = 0;
 constexpr int kFailedCheck = 1;
 constexpr int kBadInput = 2;
 
-std::filesystem::path executableFolder() {
-    std::error_code error;
-    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::path{} : self.parent_path();
-}
-
-// Next to the executable first (a build tree that was moved keeps working),
-// then where this build was configured.
+// Beside the executable first: an unpacked package (plugins/ next to
+// simhost), then a build tree, also one that was moved (sim/../plugins);
+// last where this build was configured.
 std::filesystem::path defaultPluginFolder() {
-    const auto besideBuild = executableFolder() / ".." / "plugins";
-    std::error_code error;
-    if (std::filesystem::is_directory(besideBuild, error)) return besideBuild.lexically_normal();
-    return CABKIT_DEFAULT_PLUGIN_DIR;
+    const std::filesystem::path self = cabkit::sim::programFolder();
+    for (const auto& candidate : {self / "plugins", self / ".." / "plugins"}) {
+        std::error_code error;
+        if (!self.empty() && std::filesystem::is_directory(candidate, error)) return candidate.lexically_normal();
+    }
+    return cabkit::sim::pathFromUtf8(CABKIT_DEFAULT_PLUGIN_DIR);
 }
 
 std::filesystem::path demoScenario() {
-    const auto inSource = executableFolder() / ".." / ".." / "scenarios" / "demo.toml";
-    std::error_code error;
-    if (std::filesystem::is_regular_file(inSource, error)) return inSource.lexically_normal();
-    return std::filesystem::path(CABKIT_SOURCE_DIR) / "scenarios" / "demo.toml";
+    const std::filesystem::path self = cabkit::sim::programFolder();
+    for (const auto& candidate : {self / "scenarios" / "demo.toml", self / ".." / ".." / "scenarios" / "demo.toml"}) {
+        std::error_code error;
+        if (!self.empty() && std::filesystem::is_regular_file(candidate, error)) return candidate.lexically_normal();
+    }
+    return cabkit::sim::pathFromUtf8(CABKIT_SOURCE_DIR) / "scenarios" / "demo.toml";
 }
 
 struct CommonOptions {
@@ -61,7 +62,10 @@ struct CommonOptions {
 };
 
 void addCommonOptions(CLI::App& app, CommonOptions& options) {
-    app.add_option("--plugins", options.plugins, "folder of Velorin.so, Sentrel.so, Cabrix.so (default: build/plugins)");
+    app.add_option("--plugins", options.plugins,
+                   fmt::format("folder of Velorin{0}, Sentrel{0}, Cabrix{0} (default: the plugins folder beside "
+                               "simhost's own)",
+                               cabkit::sim::SharedLibrary::kExtension));
     app.add_option("--trace", options.trace, "write one CSV row per frame to this file");
     app.add_option("--summary", options.summary, "write a JSON summary to this file");
     app.add_option("--plot", options.plot, "draw speed against distance to this .svg or .png file (gnuplot)");
@@ -101,10 +105,11 @@ bool applyOverrides(const CommonOptions& common, cabkit::sim::Scenario& scenario
 
 std::optional<RunOptions> makeRunOptions(const CommonOptions& common, std::string& error) {
     RunOptions options;
-    options.pluginFolder = common.plugins.empty() ? defaultPluginFolder() : std::filesystem::path(common.plugins);
-    if (!common.trace.empty()) options.trace = common.trace;
-    if (!common.summary.empty()) options.summary = common.summary;
-    if (!common.plot.empty()) options.plot = common.plot;
+    using cabkit::sim::pathFromUtf8;
+    options.pluginFolder = common.plugins.empty() ? defaultPluginFolder() : pathFromUtf8(common.plugins);
+    if (!common.trace.empty()) options.trace = pathFromUtf8(common.trace);
+    if (!common.summary.empty()) options.summary = pathFromUtf8(common.summary);
+    if (!common.plot.empty()) options.plot = pathFromUtf8(common.plot);
     if (!common.slots.empty()) {
         auto slots = cabkit::sim::parseTraceSlots(common.slots, error);
         if (!slots) return std::nullopt;
@@ -144,7 +149,7 @@ int replayFiles(const std::vector<std::string>& files, const CommonOptions& comm
     int32_t passedFiles = 0, failedFiles = 0, badFiles = 0;
     for (const std::string& file : files) {
         try {
-            cabkit::sim::Scenario scenario = cabkit::sim::parseScenarioFile(file);
+            cabkit::sim::Scenario scenario = cabkit::sim::parseScenarioFile(cabkit::sim::pathFromUtf8(file));
             if (!applyOverrides(common, scenario, error)) {
                 fmt::print(stderr, "simhost: {}\n", error);
                 return kBadInput;
@@ -191,6 +196,8 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     CLI::App app{"simhost: replays scenarios through the Velorin, Sentrel and Cabrix plug-ins.\n"
                  "Without a command it replays the bundled demo scenario."};
     app.require_subcommand(0, 1);
+    // Options are --name everywhere: "/data/x.toml" is a file, not the option /data.
+    app.allow_windows_style_options(false);
     CommonOptions demoOptions;
     addCommonOptions(app, demoOptions);
 
@@ -208,8 +215,12 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     check->add_flag("--log", checkLog, "print the event log as well");
     addCommonOptions(*check, checkOptions);
 
+    // UTF-8 whatever the system's code page: file names keep their accents.
+    const std::vector<std::string> arguments = cabkit::sim::utf8Arguments(argc, argv);
+    std::vector<const char*> argumentPointers;
+    for (const std::string& argument : arguments) argumentPointers.push_back(argument.c_str());
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(argumentPointers.size()), argumentPointers.data());
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e);
         return code == 0 ? kOk : kBadInput;
@@ -217,5 +228,5 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
 
     if (*run) return replayFiles({runFile}, runOptions, false, true);
     if (*check) return replayFiles(checkFiles, checkOptions, true, checkLog);
-    return replayFiles({demoScenario().string()}, demoOptions, false, true);
+    return replayFiles({cabkit::sim::utf8Text(demoScenario())}, demoOptions, false, true);
 }

@@ -1,7 +1,5 @@
 #include "plugin_module.h"
 
-#include <dlfcn.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -9,18 +7,11 @@
 #include <fmt/format.h>
 
 #include "plugin_exports.h"
+#include "private_folder.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
-
-std::filesystem::path makePrivateFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "simhost-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw PluginLoadError(fmt::format("cannot make a temporary folder under {}",
-                                          std::filesystem::temp_directory_path().string()));
-    }
-    return pattern;
-}
 
 void removeFolder(const std::filesystem::path& folder) {
     std::error_code ignored;
@@ -30,12 +21,16 @@ void removeFolder(const std::filesystem::path& folder) {
 }  // namespace
 
 PluginModule::PluginModule(const std::filesystem::path& folder, const std::string& name) : name_(name) {
-    const std::filesystem::path file = folder / (name + ".so");
+    const std::filesystem::path file = folder / (name + SharedLibrary::kExtension);
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
-        throw PluginLoadError(fmt::format("plug-in {} not found: {} (use --plugins DIR)", name, file.string()));
+        throw PluginLoadError(fmt::format("plug-in {} not found: {} (use --plugins DIR)", name, utf8Text(file)));
     }
-    copyFolder_ = makePrivateFolder();
+    try {
+        copyFolder_ = makePrivateFolder();
+    } catch (const std::runtime_error& folderError) {
+        throw PluginLoadError(folderError.what());
+    }
     try {
         std::filesystem::copy_file(file, copyFolder_ / file.filename());
         // Settings files travel with the library: a plug-in reads them from its own folder.
@@ -50,35 +45,34 @@ PluginModule::PluginModule(const std::filesystem::path& folder, const std::strin
     }
 
     const std::filesystem::path copy = copyFolder_ / file.filename();
-    handle_ = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr) {
-        const char* why = dlerror();
+    std::string why;
+    if (!library_.open(copy, why)) {
         removeFolder(copyFolder_);
-        throw PluginLoadError(fmt::format("cannot load plug-in {}: {}", file.string(), why ? why : "unknown error"));
+        throw PluginLoadError(fmt::format("cannot load plug-in {}: {}", utf8Text(file), why));
     }
     // The table's members are the exports in the order of kCabkitExportNames.
     auto* bytes = reinterpret_cast<unsigned char*>(&table_);
     for (std::size_t i = 0; i < CABKIT_EXPORT_COUNT; ++i) {
-        void* symbol = dlsym(handle_, kCabkitExportNames[i]);
+        void* symbol = library_.symbol(kCabkitExportNames[i]);
         if (symbol == nullptr) {
-            dlclose(handle_);
+            library_.close();
             removeFolder(copyFolder_);
             throw PluginLoadError(
-                fmt::format("plug-in {} does not export {}", file.string(), kCabkitExportNames[i]));
+                fmt::format("plug-in {} does not export {}", utf8Text(file), kCabkitExportNames[i]));
         }
         std::memcpy(bytes + i * sizeof(symbol), &symbol, sizeof(symbol));
     }
     const int32_t version = table_.GetPluginVersion();
     if (version != CABKIT_PLUGIN_VERSION) {
-        dlclose(handle_);
+        library_.close();
         removeFolder(copyFolder_);
-        throw PluginLoadError(fmt::format("plug-in {} reports interface version {:#x}, expected {:#x}", file.string(),
+        throw PluginLoadError(fmt::format("plug-in {} reports interface version {:#x}, expected {:#x}", utf8Text(file),
                                           version, CABKIT_PLUGIN_VERSION));
     }
 }
 
 PluginModule::~PluginModule() {
-    dlclose(handle_);
+    library_.close();
     removeFolder(copyFolder_);
 }
 

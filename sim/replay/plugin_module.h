@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "library_loader.h"
 #include "plugin_table.h"
 
 namespace cabkit::sim {
@@ -22,7 +23,7 @@ public:
 
 class PluginModule {
 public:
-    // Loads `<folder>/<name>.so`. Throws PluginLoadError when the file is
+    // Loads `<folder>/<name>.so` (.dll on Windows). Throws PluginLoadError when the file is
     // missing, does not load, lacks an export or reports another interface version.
     PluginModule(const std::filesystem::path& folder, const std::string& name);
     ~PluginModule();
@@ -35,7 +36,7 @@ public:
 private:
     std::string name_;
     std::filesystem::path copyFolder_;
-    void* handle_ = nullptr;
+    SharedLibrary library_;
     CabkitPluginTable table_{};
 };
 

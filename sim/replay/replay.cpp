@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "crash_report.h"
+#include "environment_variable.h"
 #include "trigger_queue.h"
 
 namespace cabkit::sim {
@@ -221,7 +222,7 @@ Replay::Replay(const Scenario& scenario, std::filesystem::path pluginFolder)
 ReplayResult Replay::run() {
     const Scenario& s = scenario_;
     // The plug-ins read the wall clock at Initialize: pin it to the scenario's start.
-    setenv("CABKIT_LOCAL_TIME", s.start.localTimeText().c_str(), 1);
+    setEnvironmentVariable("CABKIT_LOCAL_TIME", s.start.localTimeText());
     installCrashReport();
 
     PluginHost host(pluginFolder_, s.run.order, s.run.zeroUnwrittenPanel);

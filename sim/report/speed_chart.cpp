@@ -1,7 +1,5 @@
 #include "speed_chart.h"
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -9,6 +7,9 @@
 #include <stdexcept>
 
 #include <fmt/format.h>
+
+#include "gnuplot_runner.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -75,7 +76,7 @@ std::string SpeedChart::script(const std::filesystem::path& output, const std::s
     } else {
         fmt::format_to(out, "set terminal png size 1280,640\n");
     }
-    fmt::format_to(out, "set output {}\n", quoted(output.string()));
+    fmt::format_to(out, "set output {}\n", quoted(utf8Text(output)));
     fmt::format_to(out, "set title {}\n", quoted(title_));
     fmt::format_to(out,
                    "set xlabel 'location (m)'\nset ylabel 'speed (km/h)'\nset y2label 'notch (power up, brake down)'\n"
@@ -119,19 +120,14 @@ std::string SpeedChart::script(const std::filesystem::path& output, const std::s
 }
 
 void SpeedChart::render(const std::filesystem::path& output) const {
-    const std::string extension = output.extension().string();
+    const std::string extension = utf8Text(output.extension());
     if (extension != ".svg" && extension != ".png") {
-        throw std::runtime_error(fmt::format("the chart {} must end in .svg or .png", output.string()));
+        throw std::runtime_error(fmt::format("the chart {} must end in .svg or .png", utf8Text(output)));
     }
-    const std::string text = script(output, extension.substr(1));
-    // A fixed command; the script goes through the pipe, never the shell.
-    std::FILE* pipe = popen("gnuplot 1>&2", "w");  // NOLINT(cert-env33-c)
-    if (pipe == nullptr) throw std::runtime_error("cannot run gnuplot (install gnuplot-nox)");
-    const bool written = std::fwrite(text.data(), 1, text.size(), pipe) == text.size();
-    const int status = pclose(pipe);
-    if (!written || status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        throw std::runtime_error(
-            fmt::format("gnuplot could not draw {} (is gnuplot-nox installed?)", output.string()));
+    try {
+        runGnuplot(script(output, extension.substr(1)));
+    } catch (const std::runtime_error& error) {
+        throw std::runtime_error(fmt::format("cannot draw {}: {}", utf8Text(output), error.what()));
     }
 }
 

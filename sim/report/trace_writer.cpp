@@ -1,10 +1,5 @@
 #include "trace_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <iterator>
 #include <stdexcept>
 
@@ -12,6 +7,8 @@
 #include <fmt/format.h>
 
 #include "crash_report.h"
+#include "output_file.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 
@@ -63,8 +60,9 @@ std::optional<std::vector<TraceSlot>> parseTraceSlots(std::string_view text, std
 
 TraceWriter::TraceWriter(const std::filesystem::path& path, std::vector<TraceSlot> slots)
     : path_(path), slots_(std::move(slots)) {
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path.string(), std::strerror(errno)));
+    std::string error;
+    fd_ = openOutputFile(path, error);
+    if (fd_ < 0) throw std::runtime_error(fmt::format("cannot write the trace {}: {}", utf8Text(path), error));
     buffer_.reserve(kBlockBytes + 4096);
 }
 
@@ -76,21 +74,14 @@ TraceWriter::~TraceWriter() {
         } catch (const std::runtime_error&) {
             // Nothing left to tell: the run is over and the disk refused the last rows.
         }
-        ::close(fd_);
+        closeOutputFile(fd_);
     }
 }
 
 void TraceWriter::flush() {
-    const char* data = buffer_.data();
-    std::size_t left = buffer_.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd_, data, left);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path_.string(), std::strerror(errno)));
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
+    std::string error;
+    if (!writeOutputFile(fd_, buffer_.data(), buffer_.size(), error)) {
+        throw std::runtime_error(fmt::format("cannot write the trace {}: {}", utf8Text(path_), error));
     }
     buffer_.clear();
     setPendingOutput(fd_, buffer_.data(), 0);

@@ -12,6 +12,7 @@
 #include <toml++/toml.h>
 
 #include "clock_text.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -537,7 +538,7 @@ Scenario readScenario(const toml::table& root, const std::string& file) {
     Scenario scenario;
     scenario.path = file;
     TableReader top(root, "the scenario", file, 1);
-    scenario.name = top.string("name").value_or(std::filesystem::path(file).stem().string());
+    scenario.name = top.string("name").value_or(utf8Text(pathFromUtf8(file).stem()));
     scenario.description = top.string("description").value_or("");
 
     const auto section = [&](const char* key) -> const toml::table* {
@@ -603,10 +604,10 @@ Scenario parseScenarioText(std::string_view text, const std::string& path) {
 
 Scenario parseScenarioFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw ScenarioError(path.string(), 0, "cannot read the file");
+    if (!in) throw ScenarioError(utf8Text(path), 0, "cannot read the file");
     std::ostringstream text;
     text << in.rdbuf();
-    return parseScenarioText(text.str(), path.string());
+    return parseScenarioText(text.str(), utf8Text(path));
 }
 
 }  // namespace cabkit::sim

@@ -1,0 +1,33 @@
+#include "output_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace cabkit::sim {
+
+int openOutputFile(const std::filesystem::path& path, std::string& error) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) error = std::strerror(errno);
+    return fd;
+}
+
+bool writeOutputFile(int fd, const char* data, std::size_t size, std::string& error) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            error = std::strerror(errno);
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+void closeOutputFile(int fd) { ::close(fd); }
+
+}  // namespace cabkit::sim

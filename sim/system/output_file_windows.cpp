@@ -1,0 +1,38 @@
+#include "output_file.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace cabkit::sim {
+
+int openOutputFile(const std::filesystem::path& path, std::string& error) {
+    // Binary: a trace must be the same bytes as on every other system.
+    const int fd = _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
+                          _S_IREAD | _S_IWRITE);
+    if (fd < 0) error = std::strerror(errno);
+    return fd;
+}
+
+bool writeOutputFile(int fd, const char* data, std::size_t size, std::string& error) {
+    while (size > 0) {
+        // _write takes an unsigned int count.
+        const auto chunk = static_cast<unsigned int>(std::min<std::size_t>(size, 1U << 30));
+        const int written = _write(fd, data, chunk);
+        if (written < 0) {
+            error = std::strerror(errno);
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+void closeOutputFile(int fd) { _close(fd); }
+
+}  // namespace cabkit::sim
