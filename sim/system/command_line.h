@@ -8,8 +8,9 @@
 
 namespace cabkit::sim {
 
-// argv as main received it; on Windows it is read again from the wide
-// command line, since argv there holds only what the code page can show.
+// argv as main received it. On Windows it is read again from the wide
+// command line, since argv there holds only what the code page can show,
+// and wildcards in file arguments are expanded, as a POSIX shell would.
 std::vector<std::string> utf8Arguments(int argc, char** argv);
 
 }  // namespace cabkit::sim

@@ -1,7 +1,7 @@
 // simhost.exe as a Windows user runs it: unpacked into a folder whose name
 // has spaces and letters outside any single code page, started with such
-// arguments, finding its plug-ins beside itself, and telling plainly when
-// gnuplot is missing.
+// arguments and with wildcards the shell left alone, finding its plug-ins
+// beside itself, and telling plainly when gnuplot is missing.
 #include <windows.h>
 
 #include <filesystem>
@@ -97,6 +97,13 @@ TEST_F(UnpackedSimhost, ReplaysWithPathsOutsideTheCodePageAndFindsItsPlugins) {
     // Messages name the file in UTF-8, as it was given.
     EXPECT_NE(outcome.output.find(utf8(scenario().filename().wstring())), std::string::npos) << outcome.output;
     EXPECT_EQ(readBytes(trace).rfind("frame,time_ms,", 0), 0U);
+}
+
+TEST_F(UnpackedSimhost, ExpandsWildcardsItself) {
+    fs::copy_file(fs::path(SCENARIO_DIR) / "cab_signal.toml", folder_ / L"zweite \u00c4.toml");
+    const Outcome outcome = run(simhost(), L"check *.toml", folder_);
+    EXPECT_EQ(outcome.exitCode, 0U) << outcome.output;
+    EXPECT_NE(outcome.output.find("2 scenarios: 2 passed"), std::string::npos) << outcome.output;
 }
 
 TEST_F(UnpackedSimhost, SaysSoWhenGnuplotIsNotOnPath) {
