@@ -64,6 +64,17 @@ run_windows() {
   WINEPREFIX=$(cache_value "$variant" CABKIT_WINEPREFIX) cmake/wine-run.sh "$(cache_value "$variant" CABKIT_WINE)" "$@"
 }
 
+# After the suite and the replays: no simhost-* folder left in the prefix's
+# temporary folder, whatever the faulty plug-ins in the tests did.
+nothing_left() {
+  local variant=$1 left
+  left=$(find "$(cache_value "$variant" CABKIT_WINEPREFIX)/drive_c/users" -maxdepth 3 -path '*/Temp/simhost-*' | head -n 3)
+  if [[ -n "$left" ]]; then
+    echo "$variant: simhost left in the temporary folder: $left" >&2
+    exit 1
+  fi
+}
+
 # The bundled scenarios through simhost.exe with that build's DLLs: every
 # check passes, and every trace equals the Linux build's byte for byte.
 same_answers() {
@@ -83,6 +94,7 @@ same_answers() {
     fi
   done
   echo "$variant: $(ls scenarios/*.toml | wc -l) scenario traces equal the Linux ones byte for byte"
+  nothing_left "$variant"
 }
 
 echo "-- Linux simhost, for the reference traces"

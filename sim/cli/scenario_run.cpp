@@ -4,23 +4,32 @@
 
 #include "event_log.h"
 #include "progress_bar.h"
-#include "run_summary.h"
 #include "speed_chart.h"
+#include "temporary_folder.h"
 
 namespace cabkit::sim {
 
 RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std::FILE* log) {
-    Replay replay(scenario, options.pluginFolder);
+    std::optional<TemporaryFolder> ownFolder;
+    if (options.copyFolder.empty()) ownFolder.emplace();
+    CallRecord ownCalls;
+    Replay replay(scenario, options.pluginFolder, ownFolder ? ownFolder->path() : options.copyFolder,
+                  options.calls != nullptr ? *options.calls : ownCalls);
     EventLog events(log);
     ExpectationChecker checker(scenario, options.stopOnFailure);
-    RunFigures figures;
+    RunFigures figures(options.figures);
     replay.addObserver(events);
     replay.addObserver(checker);
     replay.addObserver(figures);
+    std::optional<JournalFeed> feed;
+    if (options.journal != nullptr) {
+        feed.emplace(*options.journal, events, checker, true);
+        replay.addObserver(*feed);
+    }
 
     std::unique_ptr<TraceWriter> trace;
     if (options.trace) {
-        trace = std::make_unique<TraceWriter>(*options.trace, options.slots);
+        trace = std::make_unique<TraceWriter>(*options.trace, options.slots, options.traceSpool);
         replay.addObserver(*trace);
     }
     SpeedChart chart;
@@ -32,7 +41,8 @@ RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std:
     outcome.replay = replay.run();
     outcome.expectations = checker.results();
     outcome.failed = checker.failed();
-    if (options.summary) writeSummary(*options.summary, scenario, outcome.replay, figures, events, checker);
+    if (options.journal != nullptr) options.journal->end(outcome.replay);
+    trace.reset();  // the whole trace is in its file before gnuplot starts
     if (options.plot) chart.render(*options.plot);
     return outcome;
 }

@@ -1,6 +1,7 @@
 // One scenario replayed with the outputs the user asked for: the event log,
-// the trace, the summary, the chart and the expectations. What `simhost run`
-// and `simhost check` do for each file.
+// the trace, the chart, the expectations and, for a supervisor, the journal.
+// What the replay's child process does for its scenario; tests and
+// benchmarks call it in their own process.
 #ifndef CABKIT_SIM_SCENARIO_RUN_H
 #define CABKIT_SIM_SCENARIO_RUN_H
 
@@ -10,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "call_record.h"
 #include "expectation_checker.h"
 #include "replay.h"
+#include "run_journal.h"
+#include "run_summary.h"
 #include "scenario.h"
 #include "trace_writer.h"
 
@@ -19,12 +23,21 @@ namespace cabkit::sim {
 
 struct RunOptions {
     std::filesystem::path pluginFolder;
+    // Where the private copies of the libraries go; empty: a temporary
+    // folder of the run's own.
+    std::filesystem::path copyFolder;
     std::optional<std::filesystem::path> trace;
-    std::optional<std::filesystem::path> summary;
     std::optional<std::filesystem::path> plot;
     std::vector<TraceSlot> slots = defaultTraceSlots();
     bool stopOnFailure = false;
     bool progress = true;
+    // Where the run keeps what a supervisor reads (null: the run's own):
+    // the call record, the figures, the trace rows not yet written.
+    CallRecord* calls = nullptr;
+    FigureRecord* figures = nullptr;
+    TraceSpool* traceSpool = nullptr;
+    // Told the run as it goes, when set.
+    RunJournal* journal = nullptr;
 };
 
 struct RunOutcome {
@@ -34,7 +47,8 @@ struct RunOutcome {
 };
 
 // `log` receives the event log (null: none). Throws PluginLoadError and
-// std::runtime_error (an output that cannot be written).
+// std::runtime_error (an output that cannot be written). The plug-ins read
+// the wall clock: pin it first (pinPluginClock) for the scenario's time.
 RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std::FILE* log);
 
 }  // namespace cabkit::sim

@@ -1,7 +1,10 @@
 // The host side of the plug-in interface: the three libraries in their
 // calling order, the shared arrays, and the order of calls a run needs
 // (Load, SetVehicleSpec, Initialize, then frames with the events between
-// them, Dispose). Every event goes to every plug-in, in calling order.
+// them, Dispose). Every event goes to every plug-in, in calling order. Each
+// call, and the loading and unloading of each library, is entered in a call
+// record, so that a plug-in that never returns or takes the process down is
+// named for it.
 #ifndef CABKIT_SIM_PLUGIN_HOST_H
 #define CABKIT_SIM_PLUGIN_HOST_H
 
@@ -10,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "call_record.h"
 #include "command_combiner.h"
 #include "host_records.h"
 #include "plugin_module.h"
@@ -21,9 +25,10 @@ inline constexpr std::size_t kPluginCount = 3;
 
 class PluginHost {
 public:
-    // `order` names the plug-ins (indices into kPluginNames) in calling order.
-    PluginHost(const std::filesystem::path& folder, const std::array<int32_t, kPluginCount>& order,
-               bool zeroUnwrittenPanel);
+    // `order` names the plug-ins (indices into kPluginNames) in calling order;
+    // their private copies go into `copyFolder`, which must exist.
+    PluginHost(const std::filesystem::path& folder, const std::filesystem::path& copyFolder,
+               const std::array<int32_t, kPluginCount>& order, bool zeroUnwrittenPanel, CallRecord& calls);
     ~PluginHost();
     PluginHost(const PluginHost&) = delete;
     PluginHost& operator=(const PluginHost&) = delete;
@@ -62,8 +67,9 @@ public:
 
 private:
     template <typename Call>
-    void broadcast(const char* function, Call call);
+    void broadcast(int32_t what, Call call);
 
+    CallRecord& calls_;
     std::array<int32_t, kPluginCount> order_;
     std::array<std::unique_ptr<PluginModule>, kPluginCount> modules_;
     SharedArrays arrays_;

@@ -1,13 +1,11 @@
 #include "plugin_module.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <system_error>
 
 #include <fmt/format.h>
 
 #include "plugin_exports.h"
-#include "private_folder.h"
 #include "utf8_path.h"
 
 namespace cabkit::sim {
@@ -20,18 +18,16 @@ void removeFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-PluginModule::PluginModule(const std::filesystem::path& folder, const std::string& name) : name_(name) {
+PluginModule::PluginModule(const std::filesystem::path& folder, const std::filesystem::path& copyFolder,
+                           const std::string& name)
+    : name_(name), copyFolder_(copyFolder / name) {
     const std::filesystem::path file = folder / (name + SharedLibrary::kExtension);
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
-        throw PluginLoadError(fmt::format("plug-in {} not found: {} (use --plugins DIR)", name, utf8Text(file)));
+        throw PluginLoadError(fmt::format("plug-in {} not found: {} (use --plugins DIR)", name, file.string()));
     }
     try {
-        copyFolder_ = makePrivateFolder();
-    } catch (const std::runtime_error& folderError) {
-        throw PluginLoadError(folderError.what());
-    }
-    try {
+        std::filesystem::create_directory(copyFolder_);
         std::filesystem::copy_file(file, copyFolder_ / file.filename());
         // Settings files travel with the library: a plug-in reads them from its own folder.
         for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -45,10 +41,17 @@ PluginModule::PluginModule(const std::filesystem::path& folder, const std::strin
     }
 
     const std::filesystem::path copy = copyFolder_ / file.filename();
-    std::string why;
-    if (!library_.open(copy, why)) {
+    std::string reason;
+    if (!library_.open(copy, reason)) {
         removeFolder(copyFolder_);
-        throw PluginLoadError(fmt::format("cannot load plug-in {}: {}", utf8Text(file), why));
+        // The loader names the private copy; the user knows the file it came from.
+        const std::string copyText = utf8Text(copy);
+        const std::string fileText = utf8Text(file);
+        for (std::size_t at = reason.find(copyText); at != std::string::npos;
+             at = reason.find(copyText, at + fileText.size())) {
+            reason.replace(at, copyText.size(), fileText);
+        }
+        throw PluginLoadError(fmt::format("cannot load plug-in {}: {}", name, reason));
     }
     // The table's members are the exports in the order of kCabkitExportNames.
     auto* bytes = reinterpret_cast<unsigned char*>(&table_);
@@ -58,7 +61,7 @@ PluginModule::PluginModule(const std::filesystem::path& folder, const std::strin
             library_.close();
             removeFolder(copyFolder_);
             throw PluginLoadError(
-                fmt::format("plug-in {} does not export {}", utf8Text(file), kCabkitExportNames[i]));
+                fmt::format("cannot load plug-in {}: it does not export {} ({})", name, kCabkitExportNames[i], file.string()));
         }
         std::memcpy(bytes + i * sizeof(symbol), &symbol, sizeof(symbol));
     }
@@ -66,8 +69,8 @@ PluginModule::PluginModule(const std::filesystem::path& folder, const std::strin
     if (version != CABKIT_PLUGIN_VERSION) {
         library_.close();
         removeFolder(copyFolder_);
-        throw PluginLoadError(fmt::format("plug-in {} reports interface version {:#x}, expected {:#x}", utf8Text(file),
-                                          version, CABKIT_PLUGIN_VERSION));
+        throw PluginLoadError(fmt::format("cannot load plug-in {}: it reports interface version {:#x}, expected {:#x} ({})",
+                                          name, version, CABKIT_PLUGIN_VERSION, file.string()));
     }
 }
 

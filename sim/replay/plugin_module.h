@@ -3,7 +3,9 @@
 //
 // Each module loads a private copy of the library (and of the settings files
 // beside it), so that every replay starts from the library's load state, even
-// when one process replays several scenarios.
+// when one process replays several scenarios. The copies go into a folder the
+// caller owns; the module removes its own copy when it goes, and whatever a
+// process that dies leaves there is the owner's to remove.
 #ifndef CABKIT_SIM_PLUGIN_MODULE_H
 #define CABKIT_SIM_PLUGIN_MODULE_H
 
@@ -23,9 +25,11 @@ public:
 
 class PluginModule {
 public:
-    // Loads `<folder>/<name>.so` (.dll on Windows). Throws PluginLoadError when the file is
-    // missing, does not load, lacks an export or reports another interface version.
-    PluginModule(const std::filesystem::path& folder, const std::string& name);
+    // Loads a copy of `<folder>/<name>.so` (.dll on Windows) made in
+    // `<copyFolder>/<name>/`.
+    // Throws PluginLoadError when the file is missing, cannot be copied,
+    // does not load, lacks an export or reports another interface version.
+    PluginModule(const std::filesystem::path& folder, const std::filesystem::path& copyFolder, const std::string& name);
     ~PluginModule();
     PluginModule(const PluginModule&) = delete;
     PluginModule& operator=(const PluginModule&) = delete;

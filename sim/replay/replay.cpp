@@ -1,11 +1,8 @@
 #include "replay.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <utility>
 
-#include "crash_report.h"
-#include "environment_variable.h"
 #include "trigger_queue.h"
 
 namespace cabkit::sim {
@@ -216,16 +213,14 @@ private:
 
 }  // namespace
 
-Replay::Replay(const Scenario& scenario, std::filesystem::path pluginFolder)
-    : scenario_(scenario), pluginFolder_(std::move(pluginFolder)) {}
+Replay::Replay(const Scenario& scenario, std::filesystem::path pluginFolder, std::filesystem::path copyFolder,
+               CallRecord& calls)
+    : scenario_(scenario), pluginFolder_(std::move(pluginFolder)), copyFolder_(std::move(copyFolder)), calls_(calls) {}
 
 ReplayResult Replay::run() {
     const Scenario& s = scenario_;
-    // The plug-ins read the wall clock at Initialize: pin it to the scenario's start.
-    setEnvironmentVariable("CABKIT_LOCAL_TIME", s.start.localTimeText());
-    installCrashReport();
-
-    PluginHost host(pluginFolder_, s.run.order, s.run.zeroUnwrittenPanel);
+    calls_.at(-1, s.start.timeOfDayMs, s.start.location);
+    PluginHost host(pluginFolder_, copyFolder_, s.run.order, s.run.zeroUnwrittenPanel, calls_);
     const std::size_t vehicle = host.positionOf(pluginIndex("Velorin"));
     RunState state(s, host, observers_);
     DriverHandles& driver = state.driver();
@@ -242,6 +237,7 @@ ReplayResult Replay::run() {
     for (int64_t n = 0;; ++n) {
         const int64_t elapsed = n * s.run.stepMs;
         if (n > 0) train.step(frame.combined, s.run.stepMs);
+        calls_.at(n, train.timeOfDayMs(), train.location());
         state.deliverEvents(elapsed, previousLocation, train.location(), train.speed(), n == 0);
         state.writeStandIns();
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "call_record.h"
 #include "command_combiner.h"
 #include "host_records.h"
 #include "plugin_host.h"
@@ -77,14 +78,20 @@ struct ReplayResult {
 
 class Replay {
 public:
-    Replay(const Scenario& scenario, std::filesystem::path pluginFolder);
+    // The plug-ins are loaded from `pluginFolder` through private copies in
+    // `copyFolder` (which must exist); every call into them is entered in `calls`.
+    Replay(const Scenario& scenario, std::filesystem::path pluginFolder, std::filesystem::path copyFolder,
+           CallRecord& calls);
     void addObserver(ReplayObserver& observer) { observers_.push_back(&observer); }
-    // Throws PluginLoadError when a plug-in cannot be loaded.
+    // Throws PluginLoadError when a plug-in cannot be loaded. The plug-ins
+    // read the wall clock: a caller that wants the scenario's time pins it first.
     ReplayResult run();
 
 private:
     const Scenario& scenario_;
     std::filesystem::path pluginFolder_;
+    std::filesystem::path copyFolder_;
+    CallRecord& calls_;
     std::vector<ReplayObserver*> observers_;
 };
 

@@ -14,49 +14,79 @@
 
 namespace cabkit::sim {
 
+RunFigures::RunFigures(FigureRecord* record) : record_(record != nullptr ? record : &own_) { *record_ = FigureRecord{}; }
+
 void RunFigures::onStart(const ReplayContext& context) {
     emergencyNotch_ = context.scenario.train.emergencyNotch();
     stepMs_ = context.scenario.run.stepMs;
-    for (std::size_t i = 0; i < plugins_.size(); ++i) plugins_[i].name = context.host.nameAt(i);
 }
 
 void RunFigures::onFrame(const Frame& frame) {
-    if (!first_) distance_ += std::fabs(frame.location - lastLocation_);
-    first_ = false;
-    lastLocation_ = frame.location;
-    maxSpeed_ = std::max(maxSpeed_, std::fabs(frame.speed));
-    for (std::size_t i = 0; i < plugins_.size(); ++i) {
+    FigureRecord& r = *record_;
+    if (r.frames > 0) r.distance += std::fabs(frame.location - r.lastLocation);
+    r.maxSpeed = std::max(r.maxSpeed, std::fabs(frame.speed));
+    for (std::size_t i = 0; i < frame.commands.size(); ++i) {
+        FigureRecord::PerPlugin& plugin = r.plugins[i];
         const HandleCommand& command = frame.commands[i];
         const int32_t imposed = imposesBrake(command, frame.driver) ? command.brake : 0;
-        if (imposed > 0) plugins_[i].brakingMs += stepMs_;
-        if (imposed > 0 && lastBrake_[i] == 0) ++plugins_[i].brakeApplications;
-        if (imposed >= emergencyNotch_ && lastBrake_[i] < emergencyNotch_) ++plugins_[i].emergencyApplications;
-        lastBrake_[i] = imposed;
+        if (imposed > 0) plugin.brakingMs += stepMs_;
+        if (imposed > 0 && plugin.lastBrake == 0) ++plugin.brakeApplications;
+        if (imposed >= emergencyNotch_ && plugin.lastBrake < emergencyNotch_) ++plugin.emergencyApplications;
+        plugin.lastBrake = imposed;
         const bool cut = cutsPower(command, frame.driver);
-        if (cut && !lastCut_[i]) ++plugins_[i].powerCuts;
-        lastCut_[i] = cut;
+        if (cut && plugin.lastCut == 0) ++plugin.powerCuts;
+        plugin.lastCut = cut ? 1 : 0;
     }
+    r.lastElapsedMs = frame.elapsedMs;
+    r.lastTimeOfDayMs = frame.timeOfDayMs;
+    r.lastLocation = frame.location;
+    r.lastSpeed = frame.speed;
+    ++r.frames;
 }
 
-void writeSummary(const std::filesystem::path& path, const Scenario& scenario, const ReplayResult& result,
-                  const RunFigures& figures, const EventLog& log, const ExpectationChecker& checker) {
+const char* howText(RunEnding::How how) {
+    switch (how) {
+        case RunEnding::How::Completed: return "completed";
+        case RunEnding::How::StoppedEarly: return "stopped at the first failure";
+        case RunEnding::How::PluginFault: return "plug-in fault";
+        case RunEnding::How::ReplayFault: return "replay fault";
+        case RunEnding::How::BadInput: return "bad input";
+        case RunEnding::How::Interrupted: return "interrupted";
+    }
+    return "unknown";
+}
+
+void writeSummary(const std::filesystem::path& path, const JournalContents& journal, const FigureRecord& figures,
+                  const RunEnding& ending) {
     using nlohmann::ordered_json;
     ordered_json root;
-    root["scenario"] = scenario.name;
-    root["file"] = scenario.path;
-    root["frames"] = result.frames;
-    root["step_ms"] = scenario.run.stepMs;
-    root["stopped_early"] = result.stoppedEarly;
-    root["start"] = {{"time", formatClock(scenario.start.timeOfDayMs)}, {"location_m", scenario.start.location}};
-    root["end"] = {{"time", formatClock(result.last.timeOfDayMs)},
-                   {"elapsed_s", static_cast<double>(result.last.elapsedMs) / 1000.0},
-                   {"location_m", result.last.location},
-                   {"speed_kmh", result.last.speed}};
-    root["max_speed_kmh"] = figures.maxSpeed();
-    root["distance_m"] = figures.distance();
+    root["scenario"] = journal.name;
+    root["file"] = journal.file;
+    root["frames"] = figures.frames;
+    root["step_ms"] = journal.stepMs;
+    root["stopped_early"] = journal.stoppedEarly;
+    ordered_json ended = {{"how", howText(ending.how)}};
+    if (!ending.message.empty()) ended["message"] = ending.message;
+    if (ending.place) {
+        ended["plugin"] = ending.place->plugin;
+        ended["call"] = ending.place->call;
+        if (ending.place->frame >= 0) ended["frame"] = ending.place->frame;
+        ended["time"] = formatClock(ending.place->timeOfDayMs);
+        ended["location_m"] = ending.place->location;
+    }
+    root["ended"] = ended;
+    root["start"] = {{"time", formatClock(journal.startTimeOfDayMs)}, {"location_m", journal.startLocation}};
+    // Before its first frame a run stands where it starts.
+    const bool moved = figures.frames > 0;
+    root["end"] = {{"time", formatClock(moved ? figures.lastTimeOfDayMs : journal.startTimeOfDayMs)},
+                   {"elapsed_s", static_cast<double>(moved ? figures.lastElapsedMs : 0) / 1000.0},
+                   {"location_m", moved ? figures.lastLocation : journal.startLocation},
+                   {"speed_kmh", moved ? figures.lastSpeed : journal.startSpeed}};
+    root["max_speed_kmh"] = figures.maxSpeed;
+    root["distance_m"] = figures.distance;
 
     ordered_json stops = ordered_json::array();
-    for (const StopRecord& stop : log.stops()) {
+    for (const StopRecord& stop : journal.stops) {
         ordered_json entry = {{"elapsed_s", static_cast<double>(stop.elapsedMs) / 1000.0}, {"location_m", stop.location}};
         if (!stop.station.empty()) {
             entry["station"] = stop.station;
@@ -67,29 +97,29 @@ void writeSummary(const std::filesystem::path& path, const Scenario& scenario, c
     root["stops"] = stops;
 
     ordered_json plugins = ordered_json::object();
-    for (const auto& plugin : figures.plugins()) {
-        plugins[plugin.name] = {{"brake_applications", plugin.brakeApplications},
-                                {"emergency_applications", plugin.emergencyApplications},
-                                {"power_cuts", plugin.powerCuts},
-                                {"braking_s", static_cast<double>(plugin.brakingMs) / 1000.0}};
+    for (std::size_t i = 0; i < journal.order.size(); ++i) {
+        const FigureRecord::PerPlugin& plugin = figures.plugins[i];
+        plugins[journal.order[i]] = {{"brake_applications", plugin.brakeApplications},
+                                     {"emergency_applications", plugin.emergencyApplications},
+                                     {"power_cuts", plugin.powerCuts},
+                                     {"braking_s", static_cast<double>(plugin.brakingMs) / 1000.0}};
     }
     root["interventions"] = plugins;
 
     ordered_json expectations = ordered_json::array();
-    for (const ExpectationResult& r : checker.results()) {
-        const char* state = r.state == ExpectationResult::State::Passed   ? "passed"
-                            : r.state == ExpectationResult::State::Failed ? "failed"
-                                                                          : "open";
-        expectations.push_back({{"line", r.expectation->line},
-                                {"expects", r.expectation->describe()},
-                                {"result", state},
-                                {"detail", r.detail}});
+    for (const JournalContents::Judged& judged : journal.expectations) {
+        const char* state = judged.state == ExpectationResult::State::Passed   ? "passed"
+                            : judged.state == ExpectationResult::State::Failed ? "failed"
+                                                                               : "open";
+        expectations.push_back(
+            {{"line", judged.line}, {"expects", judged.expects}, {"result", state}, {"detail", judged.detail}});
     }
     root["expectations"] = expectations;
-    root["passed"] = checker.failed() == 0;
+    const bool whole = ending.how == RunEnding::How::Completed || ending.how == RunEnding::How::StoppedEarly;
+    root["passed"] = whole && journal.failed() == 0;
 
     ordered_json events = ordered_json::array();
-    for (const LogEntry& entry : log.entries()) {
+    for (const LogEntry& entry : journal.events) {
         events.push_back({{"time", formatClock(entry.timeOfDayMs)},
                           {"elapsed_s", static_cast<double>(entry.elapsedMs) / 1000.0},
                           {"location_m", std::round(entry.location * 1000.0) / 1000.0},

@@ -1,16 +1,32 @@
 #include "trace_writer.h"
 
+#include <cstring>
 #include <iterator>
 #include <stdexcept>
+#include <system_error>
 
 #include <fmt/compile.h>
 #include <fmt/format.h>
 
-#include "crash_report.h"
 #include "output_file.h"
-#include "utf8_path.h"
 
 namespace cabkit::sim {
+
+bool completeTrace(const std::filesystem::path& path, const TraceSpool& spool) {
+    const uint64_t base = spool.written.load(std::memory_order_acquire);
+    const uint64_t pending = spool.pending.load(std::memory_order_acquire);
+    if (pending == 0) return true;
+    std::error_code error;
+    const uint64_t size = std::filesystem::file_size(path, error);
+    // The file holds a prefix of the trace; the spool holds [base, base + pending).
+    if (error) return false;
+    if (size < base || size >= base + pending || pending > TraceSpool::kCapacity) return true;
+    std::string why;
+    const int fd = openOutputFile(path, OutputMode::Append, why);
+    if (fd < 0) return false;
+    const bool ok = writeOutputFile(fd, spool.bytes + (size - base), pending - (size - base), why);
+    return closeOutputFile(fd) && ok;
+}
 
 std::vector<TraceSlot> defaultTraceSlots() {
     std::vector<TraceSlot> slots;
@@ -58,37 +74,65 @@ std::optional<std::vector<TraceSlot>> parseTraceSlots(std::string_view text, std
     return slots;
 }
 
-TraceWriter::TraceWriter(const std::filesystem::path& path, std::vector<TraceSlot> slots)
-    : path_(path), slots_(std::move(slots)) {
-    std::string error;
-    fd_ = openOutputFile(path, error);
-    if (fd_ < 0) throw std::runtime_error(fmt::format("cannot write the trace {}: {}", utf8Text(path), error));
-    buffer_.reserve(kBlockBytes + 4096);
+TraceWriter::TraceWriter(const std::filesystem::path& path, std::vector<TraceSlot> slots, TraceSpool* spool)
+    : path_(path), slots_(std::move(slots)), spool_(spool) {
+    if (spool_ == nullptr) {
+        ownSpool_ = std::make_unique<TraceSpool>();
+        spool_ = ownSpool_.get();
+    }
+    spool_->pending.store(0, std::memory_order_release);
+    spool_->written.store(0, std::memory_order_release);
+    std::string why;
+    fd_ = openOutputFile(path, OutputMode::Replace, why);
+    if (fd_ < 0) throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path.string(), why));
 }
 
 TraceWriter::~TraceWriter() {
-    setPendingOutput(-1, nullptr, 0);
     if (fd_ >= 0) {
         try {
             flush();
         } catch (const std::runtime_error&) {
             // Nothing left to tell: the run is over and the disk refused the last rows.
         }
-        closeOutputFile(fd_);
+        static_cast<void>(closeOutputFile(fd_));
     }
 }
 
 void TraceWriter::flush() {
-    std::string error;
-    if (!writeOutputFile(fd_, buffer_.data(), buffer_.size(), error)) {
-        throw std::runtime_error(fmt::format("cannot write the trace {}: {}", utf8Text(path_), error));
+    const uint32_t pending = spool_->pending.load(std::memory_order_relaxed);
+    if (pending == 0) return;
+    std::string why;
+    if (!writeOutputFile(fd_, spool_->bytes, pending, why)) {
+        throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path_.string(), why));
     }
-    buffer_.clear();
-    setPendingOutput(fd_, buffer_.data(), 0);
+    // Emptied first, counted second (see TraceSpool::written).
+    spool_->pending.store(0, std::memory_order_release);
+    spool_->written.store(spool_->written.load(std::memory_order_relaxed) + pending, std::memory_order_release);
+}
+
+void TraceWriter::spoolRow() {
+    const auto pending = spool_->pending.load(std::memory_order_relaxed);
+    if (row_.size() > TraceSpool::kCapacity - pending) flush();
+    if (row_.size() > TraceSpool::kCapacity) {
+        // A row longer than the whole spool cannot occur with 256 + 256
+        // slots; were it to, it goes straight to the file.
+        std::string why;
+        if (!writeOutputFile(fd_, row_.data(), row_.size(), why)) {
+            throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path_.string(), why));
+        }
+        spool_->written.store(spool_->written.load(std::memory_order_relaxed) + row_.size(), std::memory_order_release);
+    } else {
+        const auto start = spool_->pending.load(std::memory_order_relaxed);
+        std::memcpy(spool_->bytes + start, row_.data(), row_.size());
+        // Published only once whole: a process that dies here loses this row, never half of it.
+        spool_->pending.store(start + static_cast<uint32_t>(row_.size()), std::memory_order_release);
+    }
+    row_.clear();
 }
 
 void TraceWriter::onStart(const ReplayContext& context) {
-    auto out = fmt::appender(buffer_);
+    row_.clear();
+    auto out = fmt::appender(row_);
     fmt::format_to(out, "frame,time_ms,location_m,speed_kmh,driver_reverser,driver_power,driver_brake");
     for (std::size_t i = 0; i < kPluginCount; ++i) {
         const std::string& name = context.host.nameAt(i);
@@ -96,7 +140,8 @@ void TraceWriter::onStart(const ReplayContext& context) {
     }
     fmt::format_to(out, ",brake,power,reverser");
     for (const TraceSlot& slot : slots_) fmt::format_to(out, ",{}{}", slot.sound ? "sound_" : "panel_", slot.slot);
-    buffer_.push_back('\n');
+    row_.push_back('\n');
+    spoolRow();
     flush();
 }
 
@@ -114,29 +159,25 @@ void TraceWriter::onFrame(const Frame& frame) {
     // The bulk of a replay's output: integers through format_int, the two
     // decimals through a compiled format.
     const fmt::format_int index(frame.index);
-    buffer_.append(index.data(), index.data() + index.size());
-    appendInt(buffer_, frame.timeOfDayMs);
-    fmt::format_to(fmt::appender(buffer_), FMT_COMPILE(",{:.3f},{:.3f}"), frame.location, frame.speed);
-    appendInt(buffer_, frame.driver.reverser);
-    appendInt(buffer_, frame.driver.power);
-    appendInt(buffer_, frame.driver.brake);
+    row_.append(index.data(), index.data() + index.size());
+    appendInt(row_, frame.timeOfDayMs);
+    fmt::format_to(fmt::appender(row_), FMT_COMPILE(",{:.3f},{:.3f}"), frame.location, frame.speed);
+    appendInt(row_, frame.driver.reverser);
+    appendInt(row_, frame.driver.power);
+    appendInt(row_, frame.driver.brake);
     for (const HandleCommand& command : frame.commands) {
-        appendInt(buffer_, command.brake);
-        appendInt(buffer_, command.power);
-        appendInt(buffer_, command.reverser);
-        appendInt(buffer_, command.constantSpeed);
+        appendInt(row_, command.brake);
+        appendInt(row_, command.power);
+        appendInt(row_, command.reverser);
+        appendInt(row_, command.constantSpeed);
     }
-    appendInt(buffer_, frame.combined.brake);
-    appendInt(buffer_, frame.combined.power);
-    appendInt(buffer_, frame.combined.reverser);
-    for (const TraceSlot& slot : slots_) appendInt(buffer_, slot.sound ? frame.sound[slot.slot] : frame.panel[slot.slot]);
-    buffer_.push_back('\n');
-    if (buffer_.size() >= kBlockBytes) {
-        flush();
-    } else {
-        // Whole rows only: a crash from here on still leaves this frame in the file.
-        setPendingOutput(fd_, buffer_.data(), buffer_.size());
-    }
+    appendInt(row_, frame.combined.brake);
+    appendInt(row_, frame.combined.power);
+    appendInt(row_, frame.combined.reverser);
+    for (const TraceSlot& slot : slots_) appendInt(row_, slot.sound ? frame.sound[slot.slot] : frame.panel[slot.slot]);
+    row_.push_back('\n');
+    spoolRow();
+    if (spool_->pending.load(std::memory_order_relaxed) >= kBlockBytes) flush();
 }
 
 void TraceWriter::onEnd(const Frame& /*last*/) { flush(); }

@@ -1,12 +1,15 @@
 // The frame-by-frame trace: one CSV row per frame. Rows go to the file in
-// blocks as the run goes; the rows of a block not yet written go out at the
-// end of the run, or from the crash handler when a plug-in brings the process
-// down, so a run that ends early leaves every frame up to its end.
+// blocks as the run goes. A block waits in a spool, which may sit in memory
+// the replay's supervisor sees: when a plug-in brings the process down, the
+// supervisor writes out the rows still waiting (completeTrace), so the trace
+// holds every frame up to the fault.
 #ifndef CABKIT_SIM_TRACE_WRITER_H
 #define CABKIT_SIM_TRACE_WRITER_H
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,10 +34,28 @@ std::vector<TraceSlot> defaultTraceSlots();
 // inclusive. Gives an error text instead when the list cannot be read.
 std::optional<std::vector<TraceSlot>> parseTraceSlots(std::string_view text, std::string& error);
 
+// Whole rows not yet in the file, and how much of the trace is.
+struct TraceSpool {
+    static constexpr std::size_t kCapacity = std::size_t{96} * 1024;
+    // Bytes of the trace in the file before the spool's first byte. The
+    // writer empties the spool before it counts them here, so a process that
+    // dies between the two leaves a state that never writes a row twice.
+    std::atomic<uint64_t> written{0};
+    std::atomic<uint32_t> pending{0};  // bytes of whole rows in `bytes`
+    char bytes[kCapacity];
+};
+static_assert(std::atomic<uint32_t>::is_always_lock_free && std::atomic<uint64_t>::is_always_lock_free,
+              "the spool is read from another process");
+
+// After the writer's process ended, however it ended: appends the rows of
+// `spool` that the file at `path` lacks. False when they cannot be written.
+bool completeTrace(const std::filesystem::path& path, const TraceSpool& spool);
+
 class TraceWriter : public ReplayObserver {
 public:
-    // Throws std::runtime_error when the file cannot be created.
-    TraceWriter(const std::filesystem::path& path, std::vector<TraceSlot> slots);
+    // Rows wait in `spool` (null: one of the writer's own). Throws
+    // std::runtime_error when the file cannot be created.
+    TraceWriter(const std::filesystem::path& path, std::vector<TraceSlot> slots, TraceSpool* spool = nullptr);
     ~TraceWriter() override;
     TraceWriter(const TraceWriter&) = delete;
     TraceWriter& operator=(const TraceWriter&) = delete;
@@ -48,11 +69,15 @@ public:
 
 private:
     void flush();
+    // Moves the row formatted in row_ into the spool.
+    void spoolRow();
 
     std::filesystem::path path_;
     std::vector<TraceSlot> slots_;
     int fd_ = -1;
-    fmt::memory_buffer buffer_;
+    std::unique_ptr<TraceSpool> ownSpool_;
+    TraceSpool* spool_;
+    fmt::memory_buffer row_;
 };
 
 }  // namespace cabkit::sim

@@ -8,8 +8,9 @@
 
 namespace cabkit::sim {
 
-int openOutputFile(const std::filesystem::path& path, std::string& error) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+int openOutputFile(const std::filesystem::path& path, OutputMode mode, std::string& error) {
+    const int flags = mode == OutputMode::Replace ? O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC : O_WRONLY | O_APPEND | O_CLOEXEC;
+    const int fd = ::open(path.c_str(), flags, 0644);
     if (fd < 0) error = std::strerror(errno);
     return fd;
 }
@@ -28,6 +29,8 @@ bool writeOutputFile(int fd, const char* data, std::size_t size, std::string& er
     return true;
 }
 
-void closeOutputFile(int fd) { ::close(fd); }
+bool closeOutputFile(int fd) { return ::close(fd) == 0; }
+
+std::FILE* openOutputStream(const std::filesystem::path& path) { return std::fopen(path.c_str(), "wb"); }
 
 }  // namespace cabkit::sim

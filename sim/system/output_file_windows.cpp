@@ -10,10 +10,10 @@
 
 namespace cabkit::sim {
 
-int openOutputFile(const std::filesystem::path& path, std::string& error) {
+int openOutputFile(const std::filesystem::path& path, OutputMode mode, std::string& error) {
     // Binary: a trace must be the same bytes as on every other system.
-    const int fd = _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
-                          _S_IREAD | _S_IWRITE);
+    const int flags = mode == OutputMode::Replace ? _O_WRONLY | _O_CREAT | _O_TRUNC : _O_WRONLY | _O_APPEND;
+    const int fd = _wopen(path.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
     if (fd < 0) error = std::strerror(errno);
     return fd;
 }
@@ -33,6 +33,8 @@ bool writeOutputFile(int fd, const char* data, std::size_t size, std::string& er
     return true;
 }
 
-void closeOutputFile(int fd) { _close(fd); }
+bool closeOutputFile(int fd) { return _close(fd) == 0; }
+
+std::FILE* openOutputStream(const std::filesystem::path& path) { return _wfopen(path.c_str(), L"wb"); }
 
 }  // namespace cabkit::sim

@@ -8,6 +8,7 @@
 
 #include "event_log.h"
 #include "expectation_checker.h"
+#include "plugin_clock.h"
 #include "replay.h"
 #include "scenario_parser.h"
 #include "scenario_run.h"
@@ -35,6 +36,7 @@ RunOutcome replayStubs(const Scenario& scenario, bool stopOnFailure = false) {
     options.pluginFolder = SIM_STUB_DIR;
     options.stopOnFailure = stopOnFailure;
     options.progress = false;
+    pinPluginClock(scenario);
     return runScenario(scenario, options, nullptr);
 }
 
@@ -242,6 +244,7 @@ at_end = true
     options.progress = false;
     test::ScratchFolder folder;
     std::FILE* log = std::fopen(folder.file("log.txt").c_str(), "w");
+    pinPluginClock(s);
     const RunOutcome outcome = runScenario(s, options, log);
     std::fclose(log);
     EXPECT_EQ(outcome.failed, 0);
@@ -384,6 +387,7 @@ key_down = 6
         options.trace = folder.file("trace" + std::to_string(run) + ".csv");
         std::string error;
         options.slots = *parseTraceSlots("p0-255,s0-255", error);
+        pinPluginClock(s);
         runScenario(s, options, nullptr);
         traces.push_back(test::readFile(*options.trace));
     }

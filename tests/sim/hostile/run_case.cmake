@@ -6,6 +6,8 @@
 #   cmake -DSIMHOST=... -DWORK=... -DEXIT=n -DMESSAGE=text -DLIMIT=seconds
 #         -DARGS=a;b;c -P run_case.cmake
 # ARGS may use @WORK@ for the case's own folder (for outputs it writes).
+# Today's rules for @VAR@ and escapes: "@WORK@" below is the placeholder, not a variable.
+cmake_minimum_required(VERSION 3.25)
 foreach(required SIMHOST WORK EXIT LIMIT)
   if(NOT DEFINED ${required})
     message(FATAL_ERROR "run_case.cmake: ${required} is not set")
@@ -14,7 +16,10 @@ endforeach()
 
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/tmp")
-string(REPLACE "@WORK@" "${WORK}" args "${ARGS}")
+# The arguments arrive as one list with escaped separators; unescape them so
+# that each reaches simhost as an argument of its own.
+string(REPLACE "\\;" ";" args "${ARGS}")
+string(REPLACE "@WORK@" "${WORK}" args "${args}")
 
 set(ENV{TMPDIR} "${WORK}/tmp")
 execute_process(COMMAND "${SIMHOST}" ${args}

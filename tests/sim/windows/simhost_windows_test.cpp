@@ -1,9 +1,11 @@
 // simhost.exe as a Windows user runs it: unpacked into a folder whose name
 // has spaces and letters outside any single code page, started with such
 // arguments and with wildcards the shell left alone, finding its plug-ins
-// beside itself, and telling plainly when gnuplot is missing.
+// beside itself, telling plainly when gnuplot is missing, and surviving
+// plug-ins that crash, hang or end the process.
 #include <windows.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -119,5 +121,53 @@ TEST_F(UnpackedSimhost, SaysSoWhenGnuplotIsNotOnPath) {
     EXPECT_EQ(outcome.exitCode, 2U) << outcome.output;
     EXPECT_NE(outcome.output.find("gnuplot.exe is not on PATH"), std::string::npos) << outcome.output;
 }
+
+}  // namespace
+
+namespace {
+
+// A plug-in that crashes, loops or ends the process is reported and the
+// batch goes on; a library that never becomes a plug-in is bad input.
+struct FaultCase {
+    const char* name;
+    const wchar_t* plugins;  // folder under FAULTY_PLUGIN_DIR
+    const wchar_t* arguments;
+    DWORD exitCode;
+    const char* message;
+};
+
+const FaultCase kFaultCases[] = {
+    {"crash", L"crash", L"check five_seconds.toml", 1,
+     "plug-in Sentrel failed in Elapse at frame 100"},
+    {"crash_mid_batch", L"crash", L"check one_second.toml five_seconds.toml one_second.toml", 1,
+     "3 scenarios: 2 passed, 1 failed, 0 with bad input"},
+    {"loop", L"loop_in_elapse", L"check one_second.toml --call-timeout 1", 1,
+     "plug-in Velorin failed in Elapse at frame 10 (08:00:00.160, 0.0 m): did not return within 1 s"},
+    {"exit", L"exit", L"run one_second.toml", 1, "plug-in Sentrel failed in Elapse at frame 10"},
+    {"constructor_aborts", L"constructor_aborts", L"check one_second.toml", 2, "cannot load plug-in Cabrix"},
+    {"missing_exports", L"missing_exports", L"check one_second.toml", 2,
+     "cannot load plug-in Sentrel: it does not export Elapse"},
+};
+
+class FaultyPlugin : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(FaultyPlugin, IsReportedAndNeverFatal) {
+    const FaultCase& fault = GetParam();
+    const cabkit::test::TempFolder folder("simhost-fault");
+    for (const char* scenario : {"one_second.toml", "five_seconds.toml"}) {
+        fs::copy_file(fs::path(FAULT_SCENARIO_DIR) / scenario, folder.path() / scenario);
+    }
+    const fs::path plugins = fs::path(FAULTY_PLUGIN_DIR) / fault.plugins;
+    const auto started = std::chrono::steady_clock::now();
+    const Outcome outcome =
+        run(fs::path(SIMHOST_EXE), std::wstring(fault.arguments) + L" --plugins " + quoted(plugins), folder.path());
+    EXPECT_EQ(outcome.exitCode, fault.exitCode) << outcome.output;
+    EXPECT_NE(outcome.output.find(fault.message), std::string::npos) << outcome.output;
+    // The watchdog ends a call that does not return: well within the runner's limit.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, FaultyPlugin, ::testing::ValuesIn(kFaultCases),
+                         [](const ::testing::TestParamInfo<FaultCase>& param) { return std::string(param.param.name); });
 
 }  // namespace

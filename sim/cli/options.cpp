@@ -1,0 +1,124 @@
+#include "options.h"
+
+#include <array>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+#include <fmt/format.h>
+
+#include "child_process.h"
+#include "library_loader.h"
+#include "utf8_path.h"
+
+namespace cabkit::sim {
+namespace {
+
+std::filesystem::path executableFolder() {
+    try {
+        return currentExecutable().parent_path();
+    } catch (const std::runtime_error&) {
+        return {};
+    }
+}
+
+// Beside the executable first: an unpacked package (plugins/ next to
+// simhost), then a build tree, also one that was moved (sim/../plugins);
+// last where this build was configured.
+std::filesystem::path defaultPluginFolder() {
+    const std::filesystem::path self = executableFolder();
+    for (const auto& candidate : {self / "plugins", self / ".." / "plugins"}) {
+        std::error_code error;
+        if (!self.empty() && std::filesystem::is_directory(candidate, error)) return candidate.lexically_normal();
+    }
+    return pathFromUtf8(CABKIT_DEFAULT_PLUGIN_DIR);
+}
+
+std::optional<std::array<int32_t, 3>> parseOrder(const std::string& text, std::string& error) {
+    error = "--order must name Cabrix, Velorin and Sentrel once each, separated by commas";
+    std::array<int32_t, 3> order{};
+    std::array<bool, 3> seen{};
+    std::string rest = text;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const std::size_t comma = rest.find(',');
+        const std::string name = rest.substr(0, comma);
+        rest = comma == std::string::npos ? std::string{} : rest.substr(comma + 1);
+        const int32_t index = pluginIndex(name);
+        if (index < 0 || seen[static_cast<std::size_t>(index)] || (i < 2 && comma == std::string::npos)) {
+            return std::nullopt;
+        }
+        seen[static_cast<std::size_t>(index)] = true;
+        order[i] = index;
+    }
+    if (!rest.empty()) return std::nullopt;
+    error.clear();
+    return order;
+}
+
+}  // namespace
+
+void addCommonOptions(CLI::App& app, CommonOptions& options) {
+    app.add_option("--plugins", options.plugins,
+                   fmt::format("folder of Velorin{0}, Sentrel{0}, Cabrix{0} (default: the plugins folder beside "
+                               "simhost's own)",
+                               SharedLibrary::kExtension));
+    app.add_option("--trace", options.trace, "write one CSV row per frame to this file");
+    app.add_option("--summary", options.summary, "write a JSON summary to this file");
+    app.add_option("--plot", options.plot, "draw speed against distance to this .svg or .png file (gnuplot)");
+    app.add_option("--slots", options.slots,
+                   "slots in the trace, e.g. p72,p75,s0,p150-158 (p: panel, s: sound; default: the slots the plug-ins "
+                   "exchange and their lamps and sounds)");
+    app.add_option("--step", options.stepMs, "frame step in ms, instead of the scenario's")->check(CLI::Range(1, 60000));
+    app.add_option("--order", options.order, "calling order, e.g. Velorin,Cabrix,Sentrel, instead of the scenario's");
+    app.add_flag("--stop-on-failure", options.stopOnFailure, "end a replay at the first failed expectation");
+    app.add_option("--call-timeout", options.callTimeoutSeconds,
+                   "seconds a single plug-in call may take before the replay is ended as failed (default 5)")
+        ->check(CLI::Range(0.1, 3600.0));
+}
+
+std::vector<std::string> childArguments(const CommonOptions& options) {
+    std::vector<std::string> arguments;
+    const auto add = [&arguments](const char* name, const std::string& value) {
+        if (value.empty()) return;
+        arguments.emplace_back(name);
+        arguments.push_back(value);
+    };
+    add("--plugins", options.plugins.empty() ? utf8Text(defaultPluginFolder()) : options.plugins);
+    add("--trace", options.trace);
+    add("--plot", options.plot);
+    add("--slots", options.slots);
+    add("--order", options.order);
+    if (options.stepMs > 0) add("--step", std::to_string(options.stepMs));
+    if (options.stopOnFailure) arguments.emplace_back("--stop-on-failure");
+    return arguments;
+}
+
+bool checkOptions(const CommonOptions& options, std::string& error) {
+    if (!options.order.empty() && !parseOrder(options.order, error)) return false;
+    return makeRunOptions(options, error).has_value();
+}
+
+bool applyOverrides(const CommonOptions& options, Scenario& scenario, std::string& error) {
+    if (options.stepMs > 0) scenario.run.stepMs = options.stepMs;
+    if (options.order.empty()) return true;
+    const auto order = parseOrder(options.order, error);
+    if (!order) return false;
+    scenario.run.order = *order;
+    return true;
+}
+
+std::optional<RunOptions> makeRunOptions(const CommonOptions& options, std::string& error) {
+    RunOptions run;
+    run.pluginFolder = options.plugins.empty() ? defaultPluginFolder() : pathFromUtf8(options.plugins);
+    if (!options.trace.empty()) run.trace = pathFromUtf8(options.trace);
+    if (!options.plot.empty()) run.plot = pathFromUtf8(options.plot);
+    if (!options.slots.empty()) {
+        auto slots = parseTraceSlots(options.slots, error);
+        if (!slots) return std::nullopt;
+        run.slots = *slots;
+    }
+    run.stopOnFailure = options.stopOnFailure;
+    return run;
+}
+
+}  // namespace cabkit::sim

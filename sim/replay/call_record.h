@@ -1,0 +1,82 @@
+// Which plug-in call a replay is in, and where the train is: what the
+// supervisor's watchdog reads while the replay runs and what a fault report
+// names after it died. The replay writes it with plain stores (a counter and
+// a few fields per call, no system call), the supervisor reads it from
+// another process through a shared mapping.
+#ifndef CABKIT_SIM_CALL_RECORD_H
+#define CABKIT_SIM_CALL_RECORD_H
+
+#include <atomic>
+#include <cstdint>
+#include <string_view>
+#include <type_traits>
+
+#include "plugin_table.h"
+
+namespace cabkit::sim {
+
+// A call into a plug-in: one of its exports (an index into
+// kCabkitExportNames), or the system loading or unloading its library (the
+// library's own constructors and destructors run then).
+inline constexpr int32_t kCallLoading = CABKIT_EXPORT_COUNT;
+inline constexpr int32_t kCallUnloading = CABKIT_EXPORT_COUNT + 1;
+// "Elapse", "loading the library", ...; "no call" for any other value.
+const char* callName(int32_t call);
+// The index of an export in kCabkitExportNames, or -1.
+constexpr int32_t exportIndex(std::string_view name) {
+    for (int32_t i = 0; i < CABKIT_EXPORT_COUNT; ++i) {
+        if (name == kCabkitExportNames[i]) return i;
+    }
+    return -1;
+}
+
+struct CallRecord {
+    // Raised as a plug-in call begins and again as it returns, so it is odd
+    // while a call runs and a call that does not return leaves it standing.
+    std::atomic<uint64_t> calls{0};
+    std::atomic<int32_t> plugin{-1};  // index into kPluginNames of the plug-in called last
+    std::atomic<int32_t> call{-1};    // what was called last (see kCallLoading)
+    // The frame the calls belong to (the events before a frame are delivered
+    // at its time and place); -1 before the first frame.
+    std::atomic<int64_t> frame{-1};
+    std::atomic<int64_t> timeOfDayMs{0};
+    std::atomic<double> location{0.0};
+
+    void enter(int32_t pluginIndex, int32_t what) {
+        plugin.store(pluginIndex, std::memory_order_relaxed);
+        call.store(what, std::memory_order_relaxed);
+        calls.store(calls.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+    }
+    void leave() { calls.store(calls.load(std::memory_order_relaxed) + 1, std::memory_order_release); }
+    void at(int64_t frameIndex, int64_t time, double place) {
+        frame.store(frameIndex, std::memory_order_relaxed);
+        timeOfDayMs.store(time, std::memory_order_relaxed);
+        location.store(place, std::memory_order_relaxed);
+    }
+    static bool inCall(uint64_t count) { return count % 2 == 1; }
+};
+
+// Two processes share it: its fields must need no lock and no constructor
+// the other side could miss.
+static_assert(std::atomic<uint64_t>::is_always_lock_free && std::atomic<int64_t>::is_always_lock_free &&
+                  std::atomic<int32_t>::is_always_lock_free && std::atomic<double>::is_always_lock_free,
+              "the call record is read from another process");
+static_assert(std::is_standard_layout_v<CallRecord>);
+
+// Enters a call for the length of a scope, and leaves it however the scope ends.
+class CallScope {
+public:
+    CallScope(CallRecord& record, int32_t pluginIndex, int32_t what) : record_(record) {
+        record_.enter(pluginIndex, what);
+    }
+    ~CallScope() { record_.leave(); }
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+
+private:
+    CallRecord& record_;
+};
+
+}  // namespace cabkit::sim
+
+#endif  // CABKIT_SIM_CALL_RECORD_H

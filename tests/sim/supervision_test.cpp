@@ -1,0 +1,121 @@
+// Replays under supervision: what a run keeps when a plug-in ends it (the
+// event log, the trace and the summary up to the fault, and how it ended),
+// the trace rows a dead replay left in its spool, and the child process
+// interface the supervisor stands on.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <ostream>
+#include <string>
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include "child_process.h"
+#include "sim_test_support.h"
+#include "trace_writer.h"
+
+namespace cabkit::sim {
+namespace {
+
+using test::contains;
+
+struct FaultCase {
+    const char* plugins;   // folder under the faulty plug-ins
+    const char* scenario;  // under the hostile cases' plug-in folder
+    int64_t frames;        // whole frames before the fault
+    std::size_t traceLines;
+    const char* call;
+    const char* extra;     // further options
+};
+
+void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.plugins; }
+
+class PluginFault : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(PluginFault, LeavesTheLogTheTraceAndTheSummaryUpToTheFault) {
+    const FaultCase& c = GetParam();
+    test::ScratchFolder folder;
+    const auto trace = folder.file("t.csv");
+    const auto summaryFile = folder.file("s.json");
+    const auto result = test::runSimhost(
+        folder, fmt::format("run '{}/{}' --plugins '{}/{}' --trace '{}' --summary '{}' {}", SIM_HOSTILE_CASES,
+                            c.scenario, SIM_HOSTILE_PLUGINS, c.plugins, trace.string(), summaryFile.string(), c.extra));
+    EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_TRUE(contains(result.err, std::string("failed in ") + c.call)) << result.err;
+    EXPECT_EQ(test::readLines(trace).size(), c.traceLines);
+
+    const auto summary = nlohmann::json::parse(test::readFile(summaryFile));
+    EXPECT_EQ(summary["frames"], c.frames);
+    EXPECT_EQ(summary["passed"], false);
+    EXPECT_EQ(summary["ended"]["how"], "plug-in fault");
+    EXPECT_EQ(summary["ended"]["call"], c.call);
+    if (c.frames > 0) {
+        // The log was told on stdout as the run went, and kept in the summary.
+        EXPECT_TRUE(contains(result.out, "start of \"")) << result.out;
+        ASSERT_FALSE(summary["events"].empty());
+        EXPECT_EQ(summary["events"][0]["source"], "host");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, PluginFault,
+    ::testing::Values(FaultCase{"exit", "one_second.toml", 10, 11, "Elapse", ""},
+                      FaultCase{"underscore_exit", "one_second.toml", 10, 11, "Elapse", ""},
+                      FaultCase{"loop_in_elapse", "one_second.toml", 10, 11, "Elapse", "--call-timeout 0.5"},
+                      FaultCase{"crash", "five_seconds.toml", 100, 101, "Elapse", ""},
+                      // Dispose after a whole run: all 64 frames, the end told.
+                      FaultCase{"abort_in_dispose", "one_second.toml", 64, 65, "Dispose", ""},
+                      // Before the first frame: not even the trace's header.
+                      FaultCase{"loop_in_load", "one_second.toml", 0, 0, "Load", "--call-timeout 0.5"}),
+    [](const ::testing::TestParamInfo<FaultCase>& param) { return std::string(param.param.plugins); });
+
+// The spool holds [written, written + pending) of the trace; the file holds
+// some prefix of it, however far the replay's last write got.
+TEST(TraceCompletion, AppendsExactlyWhatTheFileLacks) {
+    struct Case {
+        const char* inFile;
+        uint64_t written;
+        const char* spooled;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"h\n0\n", 4, "1\n2\n", "h\n0\n1\n2\n"},      // died with rows waiting
+        {"h\n0\n1\n", 4, "1\n2\n", "h\n0\n1\n2\n"},   // died within a block's write
+        {"h\n0\n1\n2\n", 4, "", "h\n0\n1\n2\n"},      // died between emptying and counting
+        {"h\n0\n1\n2\n", 8, "", "h\n0\n1\n2\n"},      // everything written
+    };
+    for (const Case& c : cases) {
+        test::ScratchFolder folder;
+        const auto path = folder.write("t.csv", c.inFile);
+        auto spool = std::make_unique<TraceSpool>();
+        spool->written = c.written;
+        spool->pending = static_cast<uint32_t>(std::strlen(c.spooled));
+        std::memcpy(spool->bytes, c.spooled, std::strlen(c.spooled));
+        EXPECT_TRUE(completeTrace(path, *spool));
+        EXPECT_EQ(test::readFile(path), c.expected) << c.inFile << " + " << c.spooled;
+    }
+}
+
+TEST(ChildProcess, TellsHowAChildEndedAndEndsOneThatRuns) {
+    using std::chrono::milliseconds;
+    ChildProcess exits("/bin/sh", {"-c", "exit 3"});
+    const auto exited = exits.waitFor(milliseconds(10000));
+    ASSERT_TRUE(exited.has_value());
+    EXPECT_TRUE(exited->exitedWith(3));
+    EXPECT_EQ(exited->describe(), "exited with code 3");
+
+    ChildProcess crashes("/bin/sh", {"-c", "kill -SEGV $$"});
+    const auto crashed = crashes.waitFor(milliseconds(10000));
+    ASSERT_TRUE(crashed.has_value());
+    EXPECT_EQ(crashed->describe(), "killed by signal 11 (SIGSEGV)");
+
+    ChildProcess sleeps("/bin/sleep", {"30"});
+    EXPECT_FALSE(sleeps.waitFor(milliseconds(20)).has_value());
+    EXPECT_EQ(sleeps.kill().describe(), "killed by signal 9 (SIGKILL)");
+    EXPECT_TRUE(sleeps.waitFor(milliseconds(0)).has_value()) << "the status stays once it is known";
+}
+
+}  // namespace
+}  // namespace cabkit::sim
