@@ -52,7 +52,7 @@ prepare_wine() {
     WINEPREFIX=$prefix "$wineserver" -w
   fi
   [[ -f "$prefix/system.reg" ]] || { echo "could not create the wine prefix $prefix" >&2; exit 1; }
-  WINEPREFIX=$prefix "$wineserver" -p
+  WINEPREFIX=$prefix "$wineserver" -p || true  # one may run already: it serves as well
   servers+=("$wineserver=$prefix")
 }
 

@@ -24,7 +24,9 @@ bool completeTrace(const std::filesystem::path& path, const TraceSpool& spool) {
     std::string why;
     const int fd = openOutputFile(path, OutputMode::Append, why);
     if (fd < 0) return false;
-    const bool ok = writeOutputFile(fd, spool.bytes + (size - base), pending - (size - base), why);
+    // Both below the spool's capacity (checked above), so they fit a size_t anywhere.
+    const auto done = static_cast<std::size_t>(size - base);
+    const bool ok = writeOutputFile(fd, spool.bytes + done, static_cast<std::size_t>(pending) - done, why);
     return closeOutputFile(fd) && ok;
 }
 
