@@ -81,6 +81,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     // UTF-8 whatever the system's code page: file names keep their accents.
     const std::vector<std::string> arguments = cabkit::sim::utf8Arguments(argc, argv);
     std::vector<const char*> argumentPointers;
+    argumentPointers.reserve(arguments.size());
     for (const std::string& argument : arguments) argumentPointers.push_back(argument.c_str());
     try {
         app.parse(static_cast<int>(argumentPointers.size()), argumentPointers.data());

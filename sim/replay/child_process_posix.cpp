@@ -74,6 +74,7 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vect
     texts.push_back(program.string());
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
+    argv.reserve(texts.size() + 1);
     for (std::string& text : texts) argv.push_back(text.data());
     argv.push_back(nullptr);
 
