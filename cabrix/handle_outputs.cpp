@@ -6,13 +6,13 @@ HandleCommand commandHandles(const CCabrix& cab, const DriverHandles& driver, co
     HandleCommand command{driver.brake, driver.power, driver.reverser, 0};
     const bool demanding = !cab.speedOk || !cab.runOk;
 
-    // Step 6.1: any brake demand cuts power and the reverser.
+    // Any brake demand cuts power and the reverser.
     if (cab.active && demanding) {
         command.reverser = 0;
         command.power = 0;
     }
 
-    // Step 6.2: the emergency demand wins over the service demand.
+    // The emergency demand wins over the service demand.
     if (cab.active && !cab.speedOk) {
         command.brake = notches.service;
     }
@@ -20,7 +20,8 @@ HandleCommand commandHandles(const CCabrix& cab, const DriverHandles& driver, co
         command.brake = notches.emergency;
     }
 
-    // Step 6.3: inactive frames clear both flags, so they cancel too.
+    // The constant-speed command is cancelled under any demand; inactive
+    // frames clear both flags, so they cancel too.
     command.constantSpeed = demanding ? kCancelConstantSpeed : 0;
     return command;
 }

@@ -4,14 +4,15 @@
 
 #include <cstdint>
 
+#include "cabrix_contract.h"
 #include "ccabrix.h"
 
 namespace cabkit::cabrix {
 
-inline constexpr int32_t kKeyModeDown = 5;
-inline constexpr int32_t kKeyModeUp = 6;
-inline constexpr int32_t kKeyFixedLimit = 12;
-inline constexpr int32_t kKeyCutOut = 13;
+inline constexpr int32_t kKeyModeDown = contract::keyNumber(contract::cabrix::kKeys, "cab-signal mode down");
+inline constexpr int32_t kKeyModeUp = contract::keyNumber(contract::cabrix::kKeys, "cab-signal mode up");
+inline constexpr int32_t kKeyFixedLimit = contract::keyNumber(contract::cabrix::kKeys, "fixed 25 km/h limit");
+inline constexpr int32_t kKeyCutOut = contract::keyNumber(contract::cabrix::kKeys, "cab-signal cut-out");
 
 // KeyDown with the brake handle as last reported; other keys do nothing.
 void pressKey(CCabrix& cab, int32_t key, int32_t brakeHandle);

@@ -17,29 +17,31 @@ struct IndicatorSlot {
 };
 
 constexpr std::array<FieldSlot, 9> kFieldSlots{{
-    {52, &CCabrix::activeLamp},
-    {53, &CCabrix::supervisingLamp},
-    {55, &CCabrix::rollbackLamp},
-    {56, &CCabrix::fixedLimitLamp},
+    {ownSlot("active lamp"), &CCabrix::activeLamp},
+    {ownSlot("supervising lamp"), &CCabrix::supervisingLamp},
+    {ownSlot("rollback lamp"), &CCabrix::rollbackLamp},
+    {ownSlot("fixed-limit lamp"), &CCabrix::fixedLimitLamp},
     {kPanelServiceBrake, &CCabrix::serviceBrakeLamp},
     {kPanelEmergencyBrake, &CCabrix::emergencyBrakeLamp},
     {kPanelCutOut, &CCabrix::cutOutLamp},
-    {66, &CCabrix::mode},
+    {ownSlot("mode"), &CCabrix::mode},
     {kPanelSignalCode, &CCabrix::signalCode},
 }};
 
-// Indicator 1 (code 1) has no lamp.
-constexpr std::array<IndicatorSlot, 9> kIndicatorSlots{{
-    {70, 0},
-    {71, 2},
-    {74, 3},
-    {54, 4},
-    {76, 5},
-    {80, 6},
-    {82, 7},
-    {84, 8},
-    {86, 9},
-}};
+// Each code's indicator lamp, from the code table; code 1 has none.
+constexpr std::size_t kIndicatorCount = 9;
+constexpr std::array<IndicatorSlot, kIndicatorCount> indicatorSlots() {
+    std::array<IndicatorSlot, kIndicatorCount> slots{};
+    std::size_t next = 0;
+    for (const contract::cabrix::CabSignalCode& code : contract::cabrix::kCabSignalCodes) {
+        if (code.indicator != nullptr && next < slots.size()) {
+            slots[next] = IndicatorSlot{contract::cabrix::indicatorSlot(code), static_cast<std::size_t>(code.code)};
+            ++next;
+        }
+    }
+    return slots;
+}
+constexpr std::array<IndicatorSlot, kIndicatorCount> kIndicatorSlots = indicatorSlots();
 
 constexpr bool slotsAreWritable() {
     for (const FieldSlot& entry : kFieldSlots) {
@@ -56,6 +58,38 @@ constexpr bool slotsAreWritable() {
     return true;
 }
 static_assert(slotsAreWritable(), "slots lie on the panel, skip the vehicle's mode, indicators exist");
+
+// writePanel writes exactly the slots the contract gives Cabrix: its own
+// table and the exchanged slots that name it as a writer.
+constexpr bool writes(int32_t slot) {
+    bool found = slot == kPanelModeOff || slot == kPanelTrainStopOff;
+    for (const FieldSlot& entry : kFieldSlots) {
+        found = found || entry.slot == slot;
+    }
+    for (const IndicatorSlot& entry : kIndicatorSlots) {
+        found = found || entry.slot == slot;
+    }
+    return found;
+}
+constexpr bool writesWhatTheTableSays() {
+    std::size_t expected = contract::cabrix::kPanelSlots.size();
+    std::size_t written = 0;
+    for (const contract::PanelSlot& row : contract::cabrix::kPanelSlots) {
+        written += writes(row.slot) ? 1U : 0U;
+    }
+    for (const contract::PanelSlot& row : contract::kSharedPanelSlots) {
+        const bool ours = (row.writers & contract::kCabrix) != 0;
+        if (writes(row.slot) != ours) {
+            return false;
+        }
+        expected += ours ? 1U : 0U;
+        written += ours ? 1U : 0U;
+    }
+    // Two slots are written apart from the tables below: the mode-0 lamp and
+    // the train-stop switch-off.
+    return written == expected && kFieldSlots.size() + kIndicatorSlots.size() + 2 == expected;
+}
+static_assert(writesWhatTheTableSays(), "Cabrix writes every slot its table names and no other");
 
 std::size_t at(int32_t slot) { return static_cast<std::size_t>(slot); }
 

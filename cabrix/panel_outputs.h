@@ -3,26 +3,29 @@
 #define CABKIT_CABRIX_PANEL_OUTPUTS_H
 
 #include <cstdint>
+#include <string_view>
 
+#include "cabrix_contract.h"
 #include "ccabrix.h"
 #include "host_arrays.h"
 
 namespace cabkit::cabrix {
 
+// A slot of Cabrix's own table, or of the exchanged ones, by its label.
+consteval int32_t ownSlot(std::string_view label) { return contract::panelSlot(contract::cabrix::kPanelSlots, label); }
+
 // The vehicle's operating mode; 0 keeps supervision off. Never written here.
-inline constexpr int32_t kPanelVehicleMode = 75;
+inline constexpr int32_t kPanelVehicleMode = contract::sharedSlot("operating mode");
 // 1 while the selector is at 0.
-inline constexpr int32_t kPanelModeOff = 247;
+inline constexpr int32_t kPanelModeOff = ownSlot("mode-0 lamp");
 // Any value but 0 switches the train stop off; written only while the
 // selector is not at 0, and never cleared.
-inline constexpr int32_t kPanelTrainStopOff = 249;
+inline constexpr int32_t kPanelTrainStopOff = contract::sharedSlot("train-stop switch-off");
 
-inline constexpr int32_t kPanelSignalCode = 72;
-inline constexpr int32_t kPanelServiceBrake = 57;
-inline constexpr int32_t kPanelEmergencyBrake = 58;
-inline constexpr int32_t kPanelCutOut = 59;
-
-static_assert(kPanelTrainStopOff <= CABKIT_PANEL_LAST_USED, "every slot lies within the panel in use");
+inline constexpr int32_t kPanelSignalCode = contract::sharedSlot("cab-signal code");
+inline constexpr int32_t kPanelServiceBrake = contract::sharedSlot("service-brake lamp");
+inline constexpr int32_t kPanelEmergencyBrake = contract::sharedSlot("emergency-brake lamp");
+inline constexpr int32_t kPanelCutOut = contract::sharedSlot("cut-out lamp");
 
 // True when the vehicle lets supervision be active.
 bool vehiclePermitsSupervision(const int32_t* panel);

@@ -3,54 +3,46 @@
 #include <array>
 #include <cstddef>
 
+#include "cabrix_contract.h"
 #include "ccabrix.h"
 
 namespace cabkit::cabrix {
 namespace {
 
-constexpr std::size_t kCodeCount = 10;
+using contract::cabrix::CabSignalCode;
+using contract::cabrix::kCabSignalCodes;
 
-constexpr std::array<PermittedSpeed, kCodeCount> kFullModeTable{{
-    {kStopSpeed, 0},
-    {25.0, kNoIndicator},
-    {kStopSpeed, 2},
-    {15.0, 3},
-    {25.0, 4},
-    {25.0, 5},
-    {45.0, 6},
-    {55.0, 7},
-    {65.0, 8},
-    {75.0, 9},
-}};
-static_assert(kFullModeTable.size() == kSpeedIndicatorCount, "one entry per code and indicator");
+constexpr std::size_t kCodeCount = kCabSignalCodes.size();
+static_assert(kCodeCount == kSpeedIndicatorCount, "one entry per code and indicator");
 
-constexpr double kRestrictedCodeSpeed = 25.0;
-constexpr double kCautionSpeed = 15.0;
-constexpr double kModeOffUncodedSpeed = 255.0;
+// A speed of the code table as the supervision compares it.
+constexpr double speedOf(int32_t tableSpeed) {
+    return tableSpeed == contract::cabrix::kStop ? kStopSpeed : static_cast<double>(tableSpeed);
+}
+static_assert(speedOf(contract::cabrix::kStop) == kStopSpeed, "the table's stop is the supervision's stop");
 
 constexpr bool isKnownCode(int32_t code) { return code >= 0 && code < static_cast<int32_t>(kCodeCount); }
+
+// Unknown codes count as code 0.
+constexpr const CabSignalCode& codeRow(int32_t code) {
+    return kCabSignalCodes[static_cast<std::size_t>(isKnownCode(code) ? code : 0)];
+}
 
 }  // namespace
 
 PermittedSpeed fullModeSpeed(int32_t code) {
-    const int32_t known = isKnownCode(code) ? code : 0;
-    return kFullModeTable[static_cast<std::size_t>(known)];
+    const CabSignalCode& row = codeRow(code);
+    // Every code's indicator is its own element, but code 1 has none.
+    return {speedOf(row.permittedModeTwo), row.indicator != nullptr ? row.code : kNoIndicator};
 }
 
 PermittedSpeed restrictedModeSpeed(int32_t mode, int32_t code, double previous) {
-    if (code == 2) {
-        return {kStopSpeed, kNoIndicator};
+    const CabSignalCode& row = codeRow(code);
+    const int32_t speed = mode == kModeOff ? row.permittedModeZero : row.permittedModeOne;
+    if (speed == contract::cabrix::kKeepsPrevious) {
+        return {previous, kNoIndicator};
     }
-    if (code == 3) {
-        return {kCautionSpeed, kNoIndicator};
-    }
-    if (code >= 4 && code <= 9) {
-        return {kRestrictedCodeSpeed, kNoIndicator};
-    }
-    if (mode == kModeOff) {
-        return {kModeOffUncodedSpeed, kNoIndicator};
-    }
-    return {previous, kNoIndicator};
+    return {speedOf(speed), kNoIndicator};
 }
 
 PermittedSpeed permittedSpeedFor(int32_t mode, int32_t code, double previous) {

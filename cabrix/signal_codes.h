@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "cabrix_contract.h"
 #include "ccabrix.h"
 
 namespace cabkit::cabrix {
@@ -18,7 +19,7 @@ struct CabSignal {
 CabSignal cabSignalForAspect(int32_t aspect);
 
 // Aspects from this one up ring the bell when they come or go.
-inline constexpr int32_t kBellAspectFrom = 9;
+inline constexpr int32_t kBellAspectFrom = contract::cabrix::kBellAspectFrom;
 
 // SetSignal: takes the new code and raises the chime and bell triggers.
 void receiveSignal(CCabrix& cab, int32_t aspect);

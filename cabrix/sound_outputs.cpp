@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstddef>
+#include <string_view>
 
+#include "cabrix_contract.h"
 #include "host_arrays.h"
 #include "sound_commands.h"
 
@@ -14,14 +16,18 @@ struct SoundSlot {
     int32_t CCabrix::*field;
 };
 
+consteval int32_t soundSlot(std::string_view label) {
+    return contract::soundSlot(contract::cabrix::kSoundSlots, label);
+}
+
 constexpr std::array<SoundSlot, 7> kSoundSlots{{
-    {4, &CCabrix::bellSound},
-    {5, &CCabrix::bellSound},
-    {110, &CCabrix::chimeSound},
-    {111, &CCabrix::spareSound},
-    {112, &CCabrix::fixedLimitSound},
-    {113, &CCabrix::cutOutSound},
-    {114, &CCabrix::rollbackSound},
+    {soundSlot("bell"), &CCabrix::bellSound},
+    {soundSlot("bell, second slot"), &CCabrix::bellSound},
+    {soundSlot("chime"), &CCabrix::chimeSound},
+    {soundSlot("spare sound"), &CCabrix::spareSound},
+    {soundSlot("fixed-limit sound"), &CCabrix::fixedLimitSound},
+    {soundSlot("cut-out sound"), &CCabrix::cutOutSound},
+    {soundSlot("rollback sound"), &CCabrix::rollbackSound},
 }};
 
 constexpr bool slotsFitTheArray() {
@@ -30,9 +36,9 @@ constexpr bool slotsFitTheArray() {
             return false;
         }
     }
-    return true;
+    return kSoundSlots.size() == contract::cabrix::kSoundSlots.size();
 }
-static_assert(slotsFitTheArray(), "sound slots lie within the host's array");
+static_assert(slotsFitTheArray(), "sound slots lie within the host's array, one per slot of the table");
 
 }  // namespace
 

@@ -20,14 +20,14 @@ int32_t lampValue(bool lit) { return lit ? 1 : 0; }
 
 int32_t loopWhile(bool on) { return on ? CABKIT_SOUND_LOOP : CABKIT_SOUND_STOP; }
 
-// Step 1: running backwards with the reverser forward.
+// Rollback: running backwards with the reverser forward.
 void detectRollback(CCabrix& cab, double speed) {
     if (*cab.reverserRef == kReverserForward && kRollbackSpeed > speed) {
         cab.rollbackTripped = true;
     }
 }
 
-// Step 3: the permitted speed and the code's indicator.
+// The permitted speed and the code's indicator.
 void settlePermittedSpeed(CCabrix& cab) {
     const PermittedSpeed permitted = permittedSpeedFor(cab.mode, cab.signalCode, cab.permittedSpeed);
     cab.permittedSpeed = permitted.speed;
@@ -36,7 +36,7 @@ void settlePermittedSpeed(CCabrix& cab) {
     }
 }
 
-// Step 5. A speed that compares with nothing (NaN) counts as within the
+// Speed check. A speed that compares with nothing (NaN) counts as within the
 // permitted speed; the fixed limit is a plain comparison.
 void checkSpeed(CCabrix& cab, double speed) {
     if (cab.fixedLimitMode) {
@@ -46,7 +46,7 @@ void checkSpeed(CCabrix& cab, double speed) {
     }
 }
 
-// Step 6. Without a code the limited modes may not run at all, unless the
+// Run check. Without a code the limited modes may not run at all, unless the
 // driver took the fixed limit or is backing the train.
 void checkRun(CCabrix& cab) {
     const bool runningUncoded = cab.signalCode == 0 && !cab.fixedLimitMode &&
@@ -54,21 +54,21 @@ void checkRun(CCabrix& cab) {
     cab.runOk = !(cab.rollbackTripped || runningUncoded);
 }
 
-// Step 7: the trip is acknowledged by stopping with the emergency notch.
+// The rollback trip is acknowledged by stopping with the emergency notch.
 void clearRollbackAtStandstill(CCabrix& cab, double speed) {
     if (!(speed > 0.0) && cab.brakeAtEmergency) {
         cab.rollbackTripped = false;
     }
 }
 
-// Step 8: backing the train is never overspeed.
+// Backing the train is never overspeed.
 void releaseSpeedCheckWhenBacking(CCabrix& cab) {
     if (*cab.reverserRef == kReverserBackward) {
         cab.speedOk = true;
     }
 }
 
-// Step 9.
+// The lamps and looping sounds of the checks above.
 void setLampsAndLoopingSounds(CCabrix& cab) {
     cab.fixedLimitLamp = lampValue(cab.fixedLimitMode);
     cab.fixedLimitSound = loopWhile(cab.fixedLimitMode);
@@ -78,7 +78,7 @@ void setLampsAndLoopingSounds(CCabrix& cab) {
     cab.emergencyBrakeLamp = lampValue(!cab.runOk);
 }
 
-// Step 10. Cut out, nothing is demanded and most lamps go dark; the code
+// Cut-out: nothing is demanded and most lamps go dark; the code
 // indicators go blank for the first frame and show the code after that.
 void applyCutOut(CCabrix& cab) {
     if (!cab.cutOut) {
@@ -99,7 +99,7 @@ void applyCutOut(CCabrix& cab) {
     }
 }
 
-// Step 11: any change the driver should notice rings the bell.
+// Any change the driver should notice rings the bell.
 void ringOnChange(CCabrix& cab, const PreviousDemands& previous) {
     if (cab.speedOk != previous.speedOk || cab.runOk != previous.runOk || cab.mode != cab.lastMode ||
         cab.cutOut != cab.wasCutOut) {

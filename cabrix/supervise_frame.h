@@ -3,13 +3,14 @@
 #ifndef CABKIT_CABRIX_SUPERVISE_FRAME_H
 #define CABKIT_CABRIX_SUPERVISE_FRAME_H
 
+#include "cabrix_contract.h"
 #include "ccabrix.h"
 
 namespace cabkit::cabrix {
 
 // Speeds in km/h that the supervision compares against.
 inline constexpr double kRollbackSpeed = -5.0;
-inline constexpr double kFixedLimitSpeed = 25.0;
+inline constexpr double kFixedLimitSpeed = contract::cabrix::kFixedLimit;
 
 // Runs in every active frame. Reads the speed and the reverser through the
 // wired pointers, which must be set.

@@ -1,10 +1,10 @@
-// 32-bit integer and conversion arithmetic with the results of the original
-// 32-bit platform, but without undefined behaviour.
+// 32-bit integer and conversion arithmetic whose results are the same on
+// every compiler and build, without undefined behaviour.
 //
-// Where the original wrapped (products of random draws, time differences,
-// clock formulas) we wrap in two's complement; timers that count down
-// saturate instead of wrapping round to a huge positive value; a double that
-// does not fit an int32 saturates and NaN gives 0.
+// Quantities that are meant to wrap (products of random draws, time
+// differences, clock formulas) wrap in two's complement; timers that count
+// down saturate instead of wrapping round to a huge positive value; a double
+// that does not fit an int32 saturates and NaN gives 0.
 #ifndef CABKIT_PLATFORM_INT32_ARITH_H
 #define CABKIT_PLATFORM_INT32_ARITH_H
 

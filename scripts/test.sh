@@ -7,6 +7,10 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
+if ! command -v chromium >/dev/null 2>&1; then
+  echo "== note: chromium is missing, so the cab replay's browser test is skipped =="
+fi
+
 echo "== build and test: default =="
 cmake --preset default
 cmake --build --preset default

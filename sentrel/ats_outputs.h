@@ -5,29 +5,41 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "ats_zq.h"
 #include "host_arrays.h"
 #include "host_records.h"
+#include "sentrel_contract.h"
 
 namespace cabkit::sentrel {
 
+// The train stop's slots by their labels in the contract table.
+consteval std::size_t panelSlot(std::string_view label) {
+    return static_cast<std::size_t>(contract::panelSlot(contract::sentrel::kPanelSlots, label));
+}
+consteval std::size_t soundSlot(std::string_view label) {
+    return static_cast<std::size_t>(contract::soundSlot(contract::sentrel::kSoundSlots, label));
+}
+
 // Panel slots.
-inline constexpr std::size_t kNormalLampSlot = 0;
-inline constexpr std::size_t kAlarmLampSlot = 1;
-inline constexpr std::size_t kBrakeOverrideSlot = 28;
-inline constexpr std::size_t kSwitchOffSlot = 249;  // read only; written by the other plug-ins
+inline constexpr std::size_t kNormalLampSlot = panelSlot("normal lamp");
+inline constexpr std::size_t kAlarmLampSlot = panelSlot("alarm lamp");
+inline constexpr std::size_t kBrakeOverrideSlot = panelSlot("brake-override lamp");
+// Read only; written by the other plug-ins.
+inline constexpr std::size_t kSwitchOffSlot = static_cast<std::size_t>(contract::sharedSlot("train-stop switch-off"));
 
 // Sound slots.
-inline constexpr std::size_t kAlarmSoundSlot = 0;
-inline constexpr std::size_t kToneSoundSlot = 1;
-inline constexpr std::size_t kAlarmEndSoundSlot = 20;
-inline constexpr std::size_t kStrokeASoundSlot = 21;
-inline constexpr std::size_t kStrokeBSoundSlot = 22;
+inline constexpr std::size_t kAlarmSoundSlot = soundSlot("alarm");
+inline constexpr std::size_t kToneSoundSlot = soundSlot("reminder tone");
+inline constexpr std::size_t kAlarmEndSoundSlot = soundSlot("alarm end");
+inline constexpr std::size_t kStrokeASoundSlot = soundSlot("reminder stroke A");
+inline constexpr std::size_t kStrokeBSoundSlot = soundSlot("reminder stroke B");
 
-static_assert(kBrakeOverrideSlot < CABKIT_PANEL_SLOTS && kSwitchOffSlot <= CABKIT_PANEL_LAST_USED,
-              "panel slots lie inside the host's array");
-static_assert(kStrokeBSoundSlot < CABKIT_SOUND_SLOTS, "sound slots lie inside the host's array");
+// writePanelAndSound writes the three lamps and the five sounds: every slot of
+// the table, and no other.
+static_assert(contract::sentrel::kPanelSlots.size() == 3 && contract::sentrel::kSoundSlots.size() == 5,
+              "the train stop writes every slot of its table");
 
 // The driver's handles as the host last reported them.
 struct DriverHandles {

@@ -53,9 +53,10 @@ Settings readSettings(const SettingsPath& path) {
     if (!path.found) {
         return Settings{static_cast<double>(kDefaultSpeed), static_cast<double>(kDefaultDeceleration)};
     }
-    const uint32_t speed = platform::readProfileInt(path.text.data(), "MaxSpd", "Speed", kDefaultSpeed);
-    const uint32_t deceleration =
-        platform::readProfileInt(path.text.data(), "SetSpec", "Deceleration", kDefaultDeceleration);
+    const uint32_t speed =
+        platform::readProfileInt(path.text.data(), kSpeedEntry.section, kSpeedEntry.key, kDefaultSpeed);
+    const uint32_t deceleration = platform::readProfileInt(path.text.data(), kDecelerationEntry.section,
+                                                           kDecelerationEntry.key, kDefaultDeceleration);
     return Settings{static_cast<double>(speed), static_cast<double>(deceleration)};
 }
 

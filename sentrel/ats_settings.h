@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "sentrel_contract.h"
+
 namespace cabkit::sentrel {
 
-inline constexpr const char* kSettingsFileName = "ZQConfig.ini";
+inline constexpr const char* kSettingsFileName = contract::sentrel::kSettingsFile;
 
 // Path limits of the 32-bit host's file calls.
 inline constexpr std::size_t kPathCapacity = 260;    // characters, terminator included
@@ -39,8 +41,21 @@ struct SettingsPath {
 // Drive and directory of `libraryPath` followed by the settings file name.
 SettingsPath buildSettingsPath(std::string_view libraryPath, PathStyle style = kNativePathStyle);
 
-inline constexpr int32_t kDefaultSpeed = 120;
-inline constexpr int32_t kDefaultDeceleration = 2;
+// The two entries of the contract table, by key.
+consteval const contract::Setting& settingEntry(std::string_view key) {
+    for (const contract::Setting& entry : contract::sentrel::kSettings) {
+        if (key == entry.key) {
+            return entry;
+        }
+    }
+    contract::detail::labelIsNotInTheTable();
+    return contract::sentrel::kSettings[0];
+}
+inline constexpr const contract::Setting& kSpeedEntry = settingEntry("Speed");
+inline constexpr const contract::Setting& kDecelerationEntry = settingEntry("Deceleration");
+
+inline constexpr int32_t kDefaultSpeed = kSpeedEntry.fallback;
+inline constexpr int32_t kDefaultDeceleration = kDecelerationEntry.fallback;
 
 struct Settings {
     double speedSetting;         // "Speed" of [MaxSpd]

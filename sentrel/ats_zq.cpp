@@ -105,19 +105,17 @@ void CAtsZQ::redrawRandomTimes() {
 // ---------------------------------------------------------------- Update
 
 void CAtsZQ::Update() {
-    // Step 1: the alarm command of the previous frame.
+    // The alarm command of the previous frame, to tell when the alarm ends.
     const int32_t previousAlarmSound = alarmSound;
 
-    // Step 2.
     active = enabled;
 
-    // Step 3: switch-on.
+    // Switch-on: a fresh start with the switch-on test.
     if (active && !wasActive) {
         Reset(ResetMode::kSwitchOn);
     }
 
-    // Step 4: the normal lamp still sees the alarm lamp of the previous
-    // frame, so the two overlap for a frame when an alarm starts and are
+    // The normal lamp still sees the alarm lamp of the previous frame, so the two overlap for a frame when an alarm starts and are
     // both dark for a frame when it ends.
     if (active) {
         normalLamp = 1;
@@ -126,10 +124,9 @@ void CAtsZQ::Update() {
         normalLamp = 0;
     }
 
-    // Step 5.
     wasActive = active;
 
-    // Step 6.
+    // Supervise while on; while off, silence the tone and clear the state.
     if (active) {
         Supervise();
     } else {
@@ -139,15 +136,14 @@ void CAtsZQ::Update() {
         Reset(ResetMode::kSwitchedOff);
     }
 
-    // Step 7.
     alarmSound = bellOn ? kSoundLoop : kSoundStop;
 
-    // Step 8: the alarm has just stopped, also by switching off.
+    // The alarm has just stopped, also by switching off: the end sound.
     if (previousAlarmSound == kSoundLoop && !bellOn) {
         alarmEndRequest = kSoundPlayOnce;
     }
 
-    // Step 9: hand this frame's one-shot commands out; the frames after send
+    // Hand this frame's one-shot commands out; the frames after send
     // "unchanged" unless something new is requested.
     alarmEndOut = alarmEndRequest;
     strokeAOut = strokeARequest;
@@ -161,14 +157,14 @@ void CAtsZQ::Update() {
 
 void CAtsZQ::Supervise() {
     const int32_t selfTestBefore = selfTestMs;
-    countDownTimers();                // step 1
-    runSwitchOnTest(selfTestBefore);  // step 2
-    releaseToneOnKey();               // step 3
-    acceptAcknowledgement();          // step 4
-    expireWarning();                  // step 5
-    soundAlarm();                     // step 6
-    strikeReminderTone();             // step 7
-    brakeDemand = emergencyLatch;     // step 8
+    countDownTimers();
+    runSwitchOnTest(selfTestBefore);
+    releaseToneOnKey();
+    acceptAcknowledgement();
+    expireWarning();
+    soundAlarm();
+    strikeReminderTone();
+    brakeDemand = emergencyLatch;
 }
 
 void CAtsZQ::countDownTimers() {

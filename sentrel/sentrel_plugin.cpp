@@ -35,15 +35,17 @@ void SentrelPlugin::initialize(int32_t /*initialHandles*/) {
 }
 
 HandleCommand SentrelPlugin::elapse(const VehicleState& state, int32_t* panel, int32_t* sound) {
-    takeFrameTime(state);         // step 1
-    trainSpeed = state.speed;     // step 2
-    readSwitchOff(panel);         // step 3
-    ats.Update();                 // step 4
-    refreshBrakeFlags();          // step 5
-    buildHandleCommand();         // step 6
-    writePanelAndSound(ats, brakeOverride, panel, sound);  // step 7
-    // Step 8. Saturating: only "first frame or not" matters, and a count
-    // that wrapped back to 0 would skip reading slot 249 once more.
+    takeFrameTime(state);
+    trainSpeed = state.speed;
+    readSwitchOff(panel);
+    ats.Update();
+    // The brake flags refreshed after the supervisor has run, so that it
+    // always sees those of the end of the previous frame.
+    refreshBrakeFlags();
+    buildHandleCommand();
+    writePanelAndSound(ats, brakeOverride, panel, sound);
+    // Count the frame, saturating: only "first frame or not" matters, and a
+    // count that wrapped back to 0 would skip reading the switch-off once more.
     frameCount = platform::saturatingAdd(frameCount, 1);
     return handleOut;
 }

@@ -10,14 +10,15 @@
 #include "ats_settings.h"
 #include "ats_zq.h"
 #include "host_records.h"
+#include "sentrel_contract.h"
 
 namespace cabkit::sentrel {
 
 // Keys the train stop answers; all others are ignored.
 namespace key {
-inline constexpr int32_t kAcknowledge = 0;
-inline constexpr int32_t kToneReset = 1;
-inline constexpr int32_t kEmergencyReset = 3;
+inline constexpr int32_t kAcknowledge = contract::keyNumber(contract::sentrel::kKeys, "train-stop acknowledge");
+inline constexpr int32_t kToneReset = contract::keyNumber(contract::sentrel::kKeys, "reminder-tone reset");
+inline constexpr int32_t kEmergencyReset = contract::keyNumber(contract::sentrel::kKeys, "train-stop reset");
 }  // namespace key
 
 class SentrelPlugin {

@@ -1,7 +1,9 @@
 // Track-side beacons, routed by type to the train operation controller, the
 // timetable display or the core's own settings.
 #include <array>
+#include <string_view>
 
+#include "velorin_contract.h"
 #include "velorin_plugin.h"
 
 namespace cabkit::velorin {
@@ -11,6 +13,20 @@ namespace {
 // A restriction is announced this far ahead of its start point.
 constexpr double kRestrictionNoticeM = 400.0;
 
+consteval int32_t type(std::string_view label) { return contract::beaconType(contract::velorin::kBeacons, label); }
+
+constexpr int32_t kStopPointA = type("ATO stop point A");
+constexpr int32_t kStopPointASecondType = type("ATO stop point A, second type");
+constexpr int32_t kStopPointB = type("ATO stop point B");
+constexpr int32_t kSupervisionOff = type("ATO supervision off");
+constexpr int32_t kSpeedRestriction = type("ATO speed restriction");
+constexpr int32_t kTimetableAdvance = type("timetable advance");
+constexpr int32_t kStopAlert = type("stop alert");
+constexpr int32_t kSideSetting = type("side setting");
+constexpr int32_t kDoorTimerCount = type("door timer count");
+constexpr int32_t kSideDeadline = type("side deadline");
+constexpr int32_t kSideCountdown = type("side countdown");
+
 // Beacons that feed the timetable display unconditionally, with the kind
 // the display knows them by.
 struct TimetableBeacon {
@@ -18,22 +34,22 @@ struct TimetableBeacon {
     int32_t kind;
 };
 constexpr std::array<TimetableBeacon, 13> kTimetableBeacons{{
-    {117, 0},   // stop code
-    {121, 1},   // first time
-    {125, 2},   // second time
-    {139, 3},   // stop mark
-    {143, 4},   // code pair
-    {225, 5},   // route distance
-    {226, 6},   // distance counts down
-    {112, 7},   // extra code
-    {223, 8},   // number field
-    {129, 9},   // header code
-    {130, 10},  // header time
-    {131, 11},  // header value
-    {146, 12},  // duration
+    {type("timetable stop code"), 0},
+    {type("timetable first time"), 1},
+    {type("timetable second time"), 2},
+    {type("timetable stop mark"), 3},
+    {type("timetable code pair"), 4},
+    {type("route distance"), 5},
+    {type("distance direction"), 6},
+    {type("timetable extra code"), 7},
+    {type("number field"), 8},
+    {type("timetable header code"), 9},
+    {type("timetable header time"), 10},
+    {type("timetable header value"), 11},
+    {type("timetable duration"), 12},
 }};
 // Picks the stop shown in row 1; only at a standstill.
-constexpr int32_t kRowIndexBeacon = 148;
+constexpr int32_t kRowIndexBeacon = type("timetable row");
 constexpr int32_t kRowIndexKind = 13;
 
 constexpr bool timetableKindsDistinct() {
@@ -51,6 +67,24 @@ constexpr bool timetableKindsDistinct() {
     return true;
 }
 static_assert(timetableKindsDistinct(), "each timetable beacon type feeds its own kind");
+
+// The dispatch below handles every type of the table, and takes the
+// conditional ones when the table says.
+constexpr contract::Taken taken(int32_t beaconType) {
+    for (const contract::Beacon& row : contract::velorin::kBeacons) {
+        if (row.type == beaconType) {
+            return row.taken;
+        }
+    }
+    return contract::Taken::Always;
+}
+constexpr std::size_t kTypesHandledBySwitch = 12;
+static_assert(kTimetableBeacons.size() + kTypesHandledBySwitch == contract::velorin::kBeacons.size(),
+              "every beacon type of the table is dispatched");
+static_assert(taken(kStopAlert) == contract::Taken::InVelorinModeOne &&
+                  taken(kRowIndexBeacon) == contract::Taken::AtStandstill &&
+                  taken(kSideSetting) == contract::Taken::InModeTwoOrAtStandstill,
+              "the conditional beacons are taken when the table says");
 
 }  // namespace
 
@@ -75,25 +109,25 @@ void VelorinPlugin::announceRestriction(int32_t targetSpeed) {
 void VelorinPlugin::setBeaconData(const BeaconData& beacon) {
     const int32_t value = beacon.optional;
     switch (beacon.type) {
-    case 520:
-    case 521:
+    case kStopPointA:
+    case kStopPointASecondType:
         ato.stopTargetActiveA = true;
         ato.stopDistanceA = static_cast<double>(value);
         break;
-    case 522:
+    case kStopPointB:
         ato.stopTargetActiveB = true;
         ato.stopDistanceB = static_cast<double>(value);
         break;
-    case 523:
+    case kSupervisionOff:
         ato.enabled = false;  // engaged stays as it is
         break;
-    case 524:
+    case kSpeedRestriction:
         announceRestriction(value);
         break;
-    case 147:
+    case kTimetableAdvance:
         display.armAdvance();
         break;
-    case 30:
+    case kStopAlert:
         if (operatingMode == 1) {
             display.startStopAlert();
         }
@@ -103,18 +137,18 @@ void VelorinPlugin::setBeaconData(const BeaconData& beacon) {
             display.receive(kRowIndexKind, value);
         }
         break;
-    case 300:
+    case kSideSetting:
         if (operatingMode == 2 || standing()) {
             applySideSetting(value);
         }
         break;
-    case 304:
+    case kDoorTimerCount:
         randomTimerCount = value;
         break;
-    case 305:
+    case kSideDeadline:
         sideDeadlineClock = value;
         break;
-    case 306:
+    case kSideCountdown:
         sideCountdownStart = value;
         break;
     default:

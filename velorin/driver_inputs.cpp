@@ -1,16 +1,18 @@
 // The driver's handles and keys: stored handle positions, the mode
 // selector, the lamp toggle and engaging the train operation controller.
+#include "velorin_contract.h"
 #include "velorin_plugin.h"
 
 namespace cabkit::velorin {
 
 namespace {
 
-constexpr int32_t kKeyEngageAto = 0;
-constexpr int32_t kKeyModeTwoLamp = 7;
-constexpr int32_t kKeyToggleLamp = 10;
-constexpr int32_t kKeyModeTowardOne = 14;
-constexpr int32_t kKeyModeTowardTwo = 15;
+using contract::velorin::kKeys;
+constexpr int32_t kKeyEngageAto = contract::keyNumber(kKeys, "ATO start");
+constexpr int32_t kKeyModeTwoLamp = contract::keyNumber(kKeys, "mode-2 lamp");
+constexpr int32_t kKeyToggleLamp = contract::keyNumber(kKeys, "toggle lamp");
+constexpr int32_t kKeyModeTowardOne = contract::keyNumber(kKeys, "mode selector toward 1");
+constexpr int32_t kKeyModeTowardTwo = contract::keyNumber(kKeys, "mode selector toward 2");
 
 constexpr int32_t kReverserForward = 1;
 

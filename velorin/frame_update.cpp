@@ -5,6 +5,7 @@
 
 #include "int32_arith.h"
 #include "panel_slots.h"
+#include "velorin_contract.h"
 #include "velorin_plugin.h"
 
 namespace cabkit::velorin {
@@ -12,30 +13,25 @@ namespace cabkit::velorin {
 namespace {
 
 // Cab-signal code on the panel -> the controller's signal code (its speed
-// table column). Codes not listed give 0, the stop code.
-struct CabSignalMapping {
-    int32_t cabSignalCode;
-    int32_t signalCode;
-};
-constexpr std::array<CabSignalMapping, 6> kCabSignalMappings{{
-    {3, 1},
-    {5, 2},
-    {6, 3},
-    {7, 4},
-    {8, 5},
-    {9, 6},
-}};
+// table column), from the contract table. Codes not listed give 0, the stop
+// code.
+constexpr const auto& kCabSignalMappings = contract::velorin::kAtoSignalSpeeds;
 
+// Each mapped code is a column of the speed table, and the row in service
+// allows there the speed the contract states.
 constexpr bool mappingsFitSpeedTable() {
-    for (const CabSignalMapping& mapping : kCabSignalMappings) {
-        if (mapping.signalCode < 0 ||
-            static_cast<std::size_t>(mapping.signalCode) >= AtoController::kSignalCodes) {
+    constexpr AtoController kAtLoad{};
+    for (const contract::velorin::AtoSignalSpeed& mapping : kCabSignalMappings) {
+        if (mapping.controllerCode < 0 ||
+            static_cast<std::size_t>(mapping.controllerCode) >= AtoController::kSignalCodes ||
+            kAtLoad.speedTable[static_cast<std::size_t>(kAtLoad.speedTableRow)]
+                              [static_cast<std::size_t>(mapping.controllerCode)] != mapping.speed) {
             return false;
         }
     }
     return true;
 }
-static_assert(mappingsFitSpeedTable(), "every mapped code is a column of the speed table");
+static_assert(mappingsFitSpeedTable(), "every mapped code is a column of the speed table, at the stated speed");
 
 }  // namespace
 
@@ -84,9 +80,9 @@ void VelorinPlugin::readSlot201(const int32_t* panel) {
 void VelorinPlugin::mapSignalCode(const int32_t* panel) {
     const int32_t cabSignalCode = slot::read<slot::kCabSignalCode>(panel);
     int32_t signalCode = 0;
-    for (const CabSignalMapping& mapping : kCabSignalMappings) {
+    for (const contract::velorin::AtoSignalSpeed& mapping : kCabSignalMappings) {
         if (mapping.cabSignalCode == cabSignalCode) {
-            signalCode = mapping.signalCode;
+            signalCode = mapping.controllerCode;
         }
     }
     if (slot::read<slot::kCabSignalCutOut>(panel) != 0) {

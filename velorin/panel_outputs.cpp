@@ -4,6 +4,7 @@
 // leaves untouched whatever it does not write.
 #include <array>
 #include <cstddef>
+#include <string_view>
 
 #include "int32_arith.h"
 #include "panel_slots.h"
@@ -13,49 +14,75 @@ namespace cabkit::velorin {
 
 namespace {
 
+using slot::own;
+
 // Where each display value goes on the panel in mode 1.
 struct ShownRoute {
     std::size_t panelSlot;
     std::size_t shownSlot;
 };
 constexpr std::array<ShownRoute, TimetableDisplay::kShownSlots> kShownRoutes{{
-    // header: code, clock time, value
-    {221, 0}, {150, 1}, {151, 2}, {152, 3}, {153, 4},
-    // durations of rows 1 and 2
-    {154, 5}, {155, 6}, {156, 7}, {157, 8},
-    // stop codes of rows 1 to 3
-    {170, 9}, {171, 10}, {172, 11},
-    // hours, minutes, seconds of the first and second times of rows 1 to 3
-    {179, 12}, {185, 13}, {192, 14},
-    {180, 15}, {186, 16}, {193, 17},
-    {181, 18}, {187, 19}, {194, 20},
-    {182, 21}, {188, 22}, {195, 23},
-    {183, 24}, {189, 25}, {196, 26},
-    {184, 27}, {190, 28}, {197, 29},
-    // code pairs, then stop marks, of rows 1 to 3
-    {236, 30}, {237, 31}, {238, 32}, {239, 33}, {240, 34}, {241, 35},
-    {242, 36}, {243, 37}, {244, 38},
+    {own("timetable header code"), 0},
+    {own("timetable header hours"), 1},
+    {own("timetable header minutes"), 2},
+    {own("timetable header seconds"), 3},
+    {own("timetable header value"), 4},
+    {own("row 1 duration minutes"), 5},
+    {own("row 1 duration seconds"), 6},
+    {own("row 2 duration minutes"), 7},
+    {own("row 2 duration seconds"), 8},
+    {own("row 1 stop code"), 9},
+    {own("row 2 stop code"), 10},
+    {own("row 3 stop code"), 11},
+    {own("row 1 first time hours"), 12},
+    {own("row 1 first time minutes"), 13},
+    {own("row 1 first time seconds"), 14},
+    {own("row 2 first time hours"), 15},
+    {own("row 2 first time minutes"), 16},
+    {own("row 2 first time seconds"), 17},
+    {own("row 3 first time hours"), 18},
+    {own("row 3 first time minutes"), 19},
+    {own("row 3 first time seconds"), 20},
+    {own("row 1 second time hours"), 21},
+    {own("row 1 second time minutes"), 22},
+    {own("row 1 second time seconds"), 23},
+    {own("row 2 second time hours"), 24},
+    {own("row 2 second time minutes"), 25},
+    {own("row 2 second time seconds"), 26},
+    {own("row 3 second time hours"), 27},
+    {own("row 3 second time minutes"), 28},
+    {own("row 3 second time seconds"), 29},
+    {own("row 1 code pair first"), 30},
+    {own("row 1 code pair second"), 31},
+    {own("row 2 code pair first"), 32},
+    {own("row 2 code pair second"), 33},
+    {own("row 3 code pair first"), 34},
+    {own("row 3 code pair second"), 35},
+    {own("row 1 stop mark"), 36},
+    {own("row 2 stop mark"), 37},
+    {own("row 3 stop mark"), 38},
 }};
 
-// Mode 2 shows a blank timetable: runs of panel slots set to a fixed value.
+// Mode 2 shows a blank timetable: runs of consecutive panel slots set to a
+// fixed value (24 for hours, 60 for minutes and seconds, 0 for codes).
 struct BlankRun {
     std::size_t first;
     std::size_t last;
     int32_t value;
 };
 constexpr std::array<BlankRun, 12> kModeTwoBlanks{{
-    {164, 169, 0},   // number field
-    {154, 157, 60},  // durations
-    {158, 158, 0},   // extra code
-    {170, 172, 0},   // stop codes
-    {179, 184, 24},  // hours
-    {185, 190, 60},  // minutes
-    {192, 197, 60},  // seconds
-    {221, 221, 0},   // header code
-    {150, 150, 24},  // header time
-    {151, 152, 60},
-    {153, 153, 0},   // header value
-    {236, 244, 0},   // code pairs and stop marks
+    {own("number field leading code"), own("number field trailing code"), 0},
+    {own("row 1 duration minutes"), own("row 2 duration seconds"), 60},
+    {own("extra code"), own("extra code"), 0},
+    {own("row 1 stop code"), own("row 3 stop code"), 0},
+    {own("row 1 first time hours"), own("row 3 second time hours"), 24},
+    {own("row 1 first time minutes"), own("row 3 second time minutes"), 60},
+    {own("row 1 first time seconds"), own("row 3 second time seconds"), 60},
+    {own("timetable header code"), own("timetable header code"), 0},
+    {own("timetable header hours"), own("timetable header hours"), 24},
+    {own("timetable header minutes"), own("timetable header seconds"), 60},
+    {own("timetable header value"), own("timetable header value"), 0},
+    {own("row 1 code pair first"), own("row 3 stop mark"), 0},
 }};
 
 constexpr bool shownRoutesValid() {
@@ -80,6 +107,65 @@ constexpr bool blankRunsValid() {
     return true;
 }
 static_assert(blankRunsValid(), "blank runs lie inside the panel slots in use");
+
+// The blank mode 2 shows in a slot as the table states it, or -1 for a slot
+// the table does not blank.
+constexpr int32_t kNotBlanked = -1;
+constexpr int32_t tableBlank(const contract::PanelSlot& row) {
+    const std::string_view written(row.written);
+    if (written == contract::velorin::kTimetableBlank24) {
+        return 24;
+    }
+    if (written == contract::velorin::kTimetableBlank60) {
+        return 60;
+    }
+    if (written == contract::velorin::kTimetableBlank0) {
+        return 0;
+    }
+    return kNotBlanked;
+}
+
+constexpr int32_t runBlank(std::size_t slot) {
+    for (const BlankRun& run : kModeTwoBlanks) {
+        if (slot >= run.first && slot <= run.last) {
+            return run.value;
+        }
+    }
+    return kNotBlanked;
+}
+
+// Every slot of a blank run is a timetable slot of the table with that
+// blank; every timetable slot of the table is blanked, and shown in mode 1
+// either as a display value or as one of the seven named writes (the number
+// field and the extra code).
+constexpr bool timetableAgreesWithTable() {
+    std::size_t timetableSlots = 0;
+    for (const contract::PanelSlot& row : contract::velorin::kPanelSlots) {
+        if (runBlank(static_cast<std::size_t>(row.slot)) != tableBlank(row)) {
+            return false;
+        }
+        timetableSlots += tableBlank(row) != kNotBlanked ? 1U : 0U;
+    }
+    for (const BlankRun& run : kModeTwoBlanks) {
+        for (std::size_t slot = run.first; slot <= run.last; ++slot) {
+            bool named = false;
+            for (const contract::PanelSlot& row : contract::velorin::kPanelSlots) {
+                named = named || static_cast<std::size_t>(row.slot) == slot;
+            }
+            if (!named) {
+                return false;
+            }
+        }
+    }
+    for (const ShownRoute& route : kShownRoutes) {
+        if (runBlank(route.panelSlot) == kNotBlanked) {
+            return false;
+        }
+    }
+    constexpr std::size_t kNamedModeOneWrites = 7;
+    return timetableSlots == kShownRoutes.size() + kNamedModeOneWrites;
+}
+static_assert(timetableAgreesWithTable(), "the timetable block writes what the contract table says");
 
 // A number-field digit, or 10 (blank) where the number has no such digit.
 // The leading position takes all the thousands.

@@ -64,7 +64,8 @@ void VelorinPlugin::runSideCountdown() {
         return;
     }
     // Milliseconds until shortly before the deadline clock time. Any 32-bit
-    // HHMMSS is accepted; the arithmetic wraps as on the original platform.
+    // HHMMSS is accepted; the arithmetic wraps in two's complement, so an
+    // absurd clock time gives a defined countdown.
     using platform::wrappingAdd;
     using platform::wrappingMul;
     using platform::wrappingSub;

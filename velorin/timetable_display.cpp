@@ -185,12 +185,12 @@ void TimetableDisplay::update() {
     const int32_t stepMs = *frameStepMs_;
     const float speedKmh = vehicleState_->speed;
 
-    integrateDistance(stepMs, speedKmh);                 // step 1
-    driveStopAlert(vehicleState_->time, speedKmh);       // step 2
-    revealTimer_ = platform::saturatingAdd(revealTimer_, stepMs);  // step 3
+    integrateDistance(stepMs, speedKmh);
+    driveStopAlert(vehicleState_->time, speedKmh);
+    revealTimer_ = platform::saturatingAdd(revealTimer_, stepMs);
 
-    // Steps 4 to 7: each row from its stop, padded on read, once the timer
-    // has passed its threshold; then the header.
+    // The rows, each from its stop, padded on read, once the timer has
+    // passed its threshold; then the header.
     static constexpr RowSlots kRow1{12, 21, 30, 9, 5, 36};
     static constexpr RowSlots kRow2{15, 24, 32, 10, 7, 37};
     static constexpr RowSlots kRow3{18, 27, 34, 11, kNoSlot, 38};
@@ -206,7 +206,8 @@ void TimetableDisplay::update() {
         fillHeader();
     }
 
-    // Step 8. A NaN speed compares false, so it never counts as departing.
+    // The advance once the train departs. A NaN speed compares false, so it
+    // never counts as departing.
     if (advanceArmed_ && speedKmh > kDepartureSpeedKmh) {
         advance();
     }

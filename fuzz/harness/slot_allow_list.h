@@ -1,6 +1,7 @@
-// The panel and sound slots each plug-in may write in its Elapse: the union
-// over all its modes of the slots its output tables name. A change to any
-// other slot, or to any slot during another export, is a fault.
+// The panel and sound slots each plug-in may write in its Elapse: the slots
+// its cab contract table names, and the exchanged slots that name it as a
+// writer. A change to any other slot, or to any slot during another export,
+// is a fault: the tables then miss a slot the plug-in writes.
 #ifndef CABKIT_FUZZ_SLOT_ALLOW_LIST_H
 #define CABKIT_FUZZ_SLOT_ALLOW_LIST_H
 

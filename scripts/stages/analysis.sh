@@ -17,6 +17,9 @@ mapfile -t sources < <(grep -oE '"file": *"[^"]*"' build/compile_commands.json |
   grep -E "$analysed" | grep -v '/tests/' | sort -u)
 echo "analysing ${#sources[@]} files"
 
+echo "-- contract numbers"
+scripts/check-contract-literals.sh
+
 echo "-- clang-tidy"
 run-clang-tidy -quiet -p build -j 2 "${sources[@]}" 2>&1 | sed 's/\x1b\[[0-9;]*m//g' >build/clang-tidy.log || true
 if grep -qE '(warning|error):' build/clang-tidy.log; then

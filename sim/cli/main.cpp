@@ -3,10 +3,12 @@
 //   simhost                      the bundled demo, with its event log
 //   simhost run SCENARIO         replay one scenario and narrate it
 //   simhost check SCENARIO...    replay and judge the expectations
+//   simhost reference            the cab contract reference, as Markdown
 //
 // Each scenario replays in a child process (simhost again, with the hidden
 // command replay-child) that this one supervises; see replay_command.h for
 // the exit codes.
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -17,6 +19,7 @@
 #include "child_process.h"
 #include "command_line.h"
 #include "options.h"
+#include "reference_markdown.h"
 #include "replay_child.h"
 #include "replay_command.h"
 #include "utf8_path.h"
@@ -78,6 +81,10 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     childCommand->add_flag("--narrate", child.narrate);
     addCommonOptions(*childCommand, child.options);
 
+    std::string referencePlugin;
+    CLI::App* reference = app.add_subcommand("reference", "print the cab contract reference as Markdown");
+    reference->add_option("--plugin", referencePlugin, "only this plug-in: Velorin, Sentrel or Cabrix");
+
     // UTF-8 whatever the system's code page: file names keep their accents.
     const std::vector<std::string> arguments = cabkit::sim::utf8Arguments(argc, argv);
     std::vector<const char*> argumentPointers;
@@ -93,5 +100,14 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     if (*childCommand) return cabkit::sim::replayChild(child);
     if (*run) return cabkit::sim::runReplayCommand({{runFile}, runOptions, false, true});
     if (*check) return cabkit::sim::runReplayCommand({checkFiles, checkOptions, true, checkLog});
+    if (*reference) {
+        const auto text = cabkit::sim::referenceMarkdown(referencePlugin);
+        if (!text) {
+            std::fputs("simhost: --plugin must be Velorin, Sentrel or Cabrix\n", stderr);
+            return cabkit::sim::kExitBadInput;
+        }
+        std::fputs(text->c_str(), stdout);
+        return cabkit::sim::kExitOk;
+    }
     return cabkit::sim::runReplayCommand({{cabkit::sim::utf8Text(demoScenario())}, demoOptions, false, true});
 }

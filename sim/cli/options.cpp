@@ -65,6 +65,7 @@ void addCommonOptions(CLI::App& app, CommonOptions& options) {
     app.add_option("--trace", options.trace, "write one CSV row per frame to this file");
     app.add_option("--summary", options.summary, "write a JSON summary to this file");
     app.add_option("--plot", options.plot, "draw speed against distance to this .svg or .png file (gnuplot)");
+    app.add_option("--html", options.html, "write the cab replay, one page to open in a browser, to this .html file");
     app.add_option("--slots", options.slots,
                    "slots in the trace, e.g. p72,p75,s0,p150-158 (p: panel, s: sound; default: the slots the plug-ins "
                    "exchange and their lamps and sounds)");
@@ -86,6 +87,7 @@ std::vector<std::string> childArguments(const CommonOptions& options) {
     add("--plugins", options.plugins.empty() ? utf8Text(defaultPluginFolder()) : options.plugins);
     add("--trace", options.trace);
     add("--plot", options.plot);
+    add("--html", options.html);
     add("--slots", options.slots);
     add("--order", options.order);
     if (options.stepMs > 0) add("--step", std::to_string(options.stepMs));
@@ -112,6 +114,7 @@ std::optional<RunOptions> makeRunOptions(const CommonOptions& options, std::stri
     run.pluginFolder = options.plugins.empty() ? defaultPluginFolder() : pathFromUtf8(options.plugins);
     if (!options.trace.empty()) run.trace = pathFromUtf8(options.trace);
     if (!options.plot.empty()) run.plot = pathFromUtf8(options.plot);
+    if (!options.html.empty()) run.html = pathFromUtf8(options.html);
     if (!options.slots.empty()) {
         auto slots = parseTraceSlots(options.slots, error);
         if (!slots) return std::nullopt;

@@ -16,7 +16,7 @@ namespace cabkit::sim {
 
 struct CommonOptions {
     std::string plugins;
-    std::string trace, summary, plot, slots, order;
+    std::string trace, summary, plot, html, slots, order;
     int stepMs = 0;
     bool stopOnFailure = false;
     double callTimeoutSeconds = 5.0;

@@ -7,6 +7,8 @@
 #include <fmt/format.h>
 
 #include "child_process.h"
+#include "options.h"
+#include "output_paths.h"
 #include "replay_supervisor.h"
 #include "utf8_path.h"
 
@@ -81,9 +83,19 @@ int runReplayCommand(const ReplayCommand& command) {
         return kExitBadInput;
     }
     const CommonOptions& options = command.options;
-    if (command.files.size() > 1 && (!options.trace.empty() || !options.summary.empty() || !options.plot.empty())) {
-        fmt::print(stderr, "simhost: --trace, --summary and --plot take one scenario at a time\n");
+    if (command.files.size() > 1 &&
+        (!options.trace.empty() || !options.summary.empty() || !options.plot.empty() || !options.html.empty())) {
+        fmt::print(stderr, "simhost: --trace, --summary, --plot and --html take one scenario at a time\n");
         return kExitBadInput;
+    }
+    // The outputs are checked before any replay, so that a mistake costs no run and destroys nothing.
+    if (const auto run = makeRunOptions(options, error)) {
+        const std::optional<std::filesystem::path> summary =
+            options.summary.empty() ? std::nullopt : std::optional<std::filesystem::path>(pathFromUtf8(options.summary));
+        if (const auto problem = checkOutputPaths(*run, summary, command.files)) {
+            fmt::print(stderr, "simhost: {}\n", *problem);
+            return kExitBadInput;
+        }
     }
     // Ctrl-C ends the replay running and the batch, and leaves no temporary files.
     catchInterrupts();
@@ -91,7 +103,7 @@ int runReplayCommand(const ReplayCommand& command) {
     int32_t passed = 0, failed = 0, bad = 0;
     for (const std::string& file : command.files) {
         const SupervisedOutcome outcome = superviseReplay(requestFor(command, file));
-        if (outcome.verdict == Verdict::Interrupted) {
+        if (outcome.verdict == Verdict::Interrupted || interruptRequested()) {
             fmt::print(stderr, "simhost: interrupted\n");
             return kExitInterrupted;
         }

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "event_log.h"
+#include "html_replay.h"
 #include "progress_bar.h"
 #include "speed_chart.h"
 #include "temporary_folder.h"
@@ -32,6 +33,11 @@ RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std:
         trace = std::make_unique<TraceWriter>(*options.trace, options.slots, options.traceSpool);
         replay.addObserver(*trace);
     }
+    std::unique_ptr<HtmlReplay> html;
+    if (options.html) {
+        html = std::make_unique<HtmlReplay>(*options.html);
+        replay.addObserver(*html);
+    }
     SpeedChart chart;
     if (options.plot) replay.addObserver(chart);
     ProgressBar progress;
@@ -44,6 +50,7 @@ RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std:
     if (options.journal != nullptr) options.journal->end(outcome.replay);
     trace.reset();  // the whole trace is in its file before gnuplot starts
     if (options.plot) chart.render(*options.plot);
+    if (html) html->write(events, checker);
     return outcome;
 }
 

@@ -1,7 +1,7 @@
 // One scenario replayed with the outputs the user asked for: the event log,
-// the trace, the chart, the expectations and, for a supervisor, the journal.
-// What the replay's child process does for its scenario; tests and
-// benchmarks call it in their own process.
+// the trace, the chart, the cab replay, the expectations and, for a
+// supervisor, the journal. What the replay's child process does for its
+// scenario; tests and benchmarks call it in their own process.
 #ifndef CABKIT_SIM_SCENARIO_RUN_H
 #define CABKIT_SIM_SCENARIO_RUN_H
 
@@ -28,6 +28,7 @@ struct RunOptions {
     std::filesystem::path copyFolder;
     std::optional<std::filesystem::path> trace;
     std::optional<std::filesystem::path> plot;
+    std::optional<std::filesystem::path> html;
     std::vector<TraceSlot> slots = defaultTraceSlots();
     bool stopOnFailure = false;
     bool progress = true;

@@ -1,5 +1,7 @@
 #include "replay_supervisor.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <new>
 #include <stdexcept>
@@ -36,7 +38,8 @@ ChildEnd watch(ChildProcess& child, const CallRecord& calls, std::chrono::millis
     uint64_t seen = calls.calls.load(std::memory_order_acquire);
     auto seenSince = Clock::now();
     for (;;) {
-        if (auto status = child.waitFor(poll)) return ChildEnd{*status};
+        // Ctrl-C reaches the child too, which may die of it first.
+        if (auto status = child.waitFor(poll)) return ChildEnd{*status, false, interruptRequested()};
         if (interruptRequested()) return ChildEnd{child.kill(), false, true};
         const uint64_t now = calls.calls.load(std::memory_order_acquire);
         if (now != seen) {

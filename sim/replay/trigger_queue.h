@@ -13,8 +13,9 @@ namespace cabkit::sim {
 
 class TriggerQueue {
 public:
-    // `startTimeOfDayMs` turns a time of day into ms after the start; a time
-    // of day before the start is due at once.
+    // `startTimeOfDayMs` turns a time of day into ms after the start. Times
+    // of day come resolved to the start's day or later; one before the start
+    // would be due at once.
     explicit TriggerQueue(int64_t startTimeOfDayMs) : start_(startTimeOfDayMs) {}
 
     void add(const Trigger& trigger, std::size_t id);

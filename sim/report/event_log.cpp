@@ -5,47 +5,63 @@
 
 #include <fmt/format.h>
 
+#include "cab_contract_index.h"
 #include "clock_text.h"
 #include "command_combiner.h"
-#include "slot_names.h"
+#include "refusal_reasons.h"
 #include "sound_commands.h"
 
 namespace cabkit::sim {
 namespace {
 
-const char* keyHint(int32_t key) {
-    switch (key) {
-        case 0: return " (ATO start / train-stop acknowledge)";
-        case 1: return " (reminder-tone reset)";
-        case 3: return " (train-stop reset)";
-        case 5: return " (cab-signal mode down)";
-        case 6: return " (cab-signal mode up)";
-        case 7: return " (mode-2 lamp)";
-        case 10: return " (toggle lamp)";
-        case 12: return " (fixed 25 km/h limit)";
-        case 13: return " (cab-signal cut-out)";
-        case 14: return " (mode selector toward 1)";
-        case 15: return " (mode selector toward 2)";
-        default: return "";
+namespace velorin = contract::velorin;
+namespace sentrel = contract::sentrel;
+namespace cabrix = contract::cabrix;
+
+// The slots the log watches to tell what a key press or the controller did.
+constexpr auto kOperatingMode = static_cast<std::size_t>(contract::sharedSlot("operating mode"));
+constexpr auto kPowerPermitted = static_cast<std::size_t>(contract::sharedSlot("power permitted"));
+constexpr auto kCabSignalCode = static_cast<std::size_t>(contract::sharedSlot("cab-signal code"));
+constexpr auto kCutOutLamp = static_cast<std::size_t>(contract::sharedSlot("cut-out lamp"));
+constexpr auto kTrainStopOff = static_cast<std::size_t>(contract::sharedSlot("train-stop switch-off"));
+constexpr auto kCabrixMode = static_cast<std::size_t>(contract::panelSlot(cabrix::kPanelSlots, "mode"));
+constexpr auto kAlarmLamp = static_cast<std::size_t>(contract::panelSlot(sentrel::kPanelSlots, "alarm lamp"));
+constexpr auto kBrakeOverrideLamp =
+    static_cast<std::size_t>(contract::panelSlot(sentrel::kPanelSlots, "brake-override lamp"));
+
+constexpr int32_t kAtoStartKey = contract::keyNumber(velorin::kKeys, "ATO start");
+constexpr int32_t kTowardOneKey = contract::keyNumber(velorin::kKeys, "mode selector toward 1");
+constexpr int32_t kTowardTwoKey = contract::keyNumber(velorin::kKeys, "mode selector toward 2");
+constexpr int32_t kAcknowledgeKey = contract::keyNumber(sentrel::kKeys, "train-stop acknowledge");
+constexpr int32_t kResetKey = contract::keyNumber(sentrel::kKeys, "train-stop reset");
+constexpr int32_t kModeDownKey = contract::keyNumber(cabrix::kKeys, "cab-signal mode down");
+constexpr int32_t kModeUpKey = contract::keyNumber(cabrix::kKeys, "cab-signal mode up");
+
+// " (ATO start / train-stop acknowledge)": what the plug-ins call a key.
+std::string keyHint(int32_t key) {
+    std::string labels;
+    for (const contract::Key* row : findKeys(key)) {
+        labels += fmt::format("{}{}", labels.empty() ? "" : " / ", row->label);
     }
+    return labels.empty() ? labels : fmt::format(" ({})", labels);
 }
 
-const char* beaconHint(int32_t type) {
-    switch (type) {
-        case 0: return " train-stop warning";
-        case 1: return " train-stop stop";
-        case 50: case 55: return " train-stop pair";
-        case 65: return " train-stop timing window";
-        case 95: return " train-stop signal warning";
-        case 101: return " train-stop direct stop";
-        case 520: case 521: return " ATO stop point A";
-        case 522: return " ATO stop point B";
-        case 523: return " ATO supervision off";
-        case 524: return " ATO speed restriction";
-        case 147: return " timetable advance";
-        case 30: return " stop alert";
-        case 300: return " side setting";
-        default: return (type >= 112 && type <= 148) || type == 223 || type == 225 || type == 226 ? " timetable" : "";
+const contract::Key& keyRow(contract::Party plugin, int32_t key) {
+    for (const contract::Key* row : findKeys(key)) {
+        if (row->plugin == plugin) return *row;
+    }
+    return keysOf(plugin).front();
+}
+
+// The source the log names for a slot: its one writer, or the panel.
+std::string slotSource(const contract::PanelSlot& row) {
+    const auto writer = static_cast<contract::Party>(row.writers);
+    switch (writer) {
+        case contract::kVelorin:
+        case contract::kSentrel:
+        case contract::kCabrix: return std::string(contract::partyName(writer));
+        case contract::kOutside: return "outside";
+        default: return "panel";
     }
 }
 
@@ -100,6 +116,7 @@ void EventLog::onStart(const ReplayContext& context) {
     for (std::size_t i = 0; i < names_.size(); ++i) names_[i] = context.host.nameAt(i);
     vehicle_ = context.vehiclePosition;
     emergencyNotch_ = context.scenario.train.emergencyNotch();
+    checkNotch_ = context.scenario.train.checkNotch;
     const StartSpec& start = context.scenario.start;
     driver_ = DriverHandles{start.reverser, start.power, start.brake.value_or(emergencyNotch_)};
     sound_.fill(CABKIT_SOUND_STOP);
@@ -124,21 +141,18 @@ void EventLog::onInput(const InputEvent& e) {
             break;
         case InputEvent::Kind::Brake:
             driver_.brake = e.value;
+            lastBrakeChangeMs_ = e.elapsedMs;
             log("driver", e.value == 0                ? std::string("brake released")
                           : e.value >= emergencyNotch_ ? fmt::format("brake to emergency (notch {})", e.value)
                                                        : fmt::format("brake notch {}", e.value));
             break;
         case InputEvent::Kind::KeyDown:
             log("driver", fmt::format("key {} down{}", e.value, keyHint(e.value)));
-            // Key 0 engages the controller when the vehicle plug-in would accept it.
-            if (e.value == 0 && panel_[75] == 2 && panel_[201] != 0 && driver_.brake == 0 && driver_.power == 0 &&
-                driver_.reverser == 1 && !atoEngaged_) {
-                atoEngaged_ = true;
-                log(names_[vehicle_].c_str(), "ATO engaged");
-            }
+            watchKeyDown(e);
             break;
         case InputEvent::Kind::KeyUp:
             log("driver", fmt::format("key {} up", e.value));
+            watchKeyUp(e);
             break;
         case InputEvent::Kind::Horn:
             log("driver", fmt::format("horn {}", e.value));
@@ -150,11 +164,11 @@ void EventLog::onInput(const InputEvent& e) {
             log("driver", "doors close");
             break;
         case InputEvent::Kind::Signal:
+            lastAspect_ = e.value;
             log("route", fmt::format("aspect {} ahead", e.value));
             break;
         case InputEvent::Kind::Beacon:
-            log("route", fmt::format("beacon {}{} (signal {}, optional {})", e.beacon.type, beaconHint(e.beacon.type),
-                                     e.beacon.signal, e.beacon.optional));
+            log("route", beaconText(e.beacon));
             break;
         case InputEvent::Kind::StandIn:
             log("outside", fmt::format("panel {} = {}", e.slot, e.value));
@@ -163,15 +177,18 @@ void EventLog::onInput(const InputEvent& e) {
 }
 
 void EventLog::narratePanel(const Frame& frame) {
-    for (const NamedSlot& named : narratedPanelSlots()) {
-        const auto slot = static_cast<std::size_t>(named.slot);
+    // Lamps and states; readings that move by themselves (clock, counters,
+    // timetable entries) and the outside component's inputs are not told.
+    for (const contract::PanelSlot& row : panelSlots()) {
+        if (row.display == contract::Display::Value || row.writers == contract::kOutside) continue;
+        const auto slot = static_cast<std::size_t>(row.slot);
         const int32_t now = frame.panel[slot];
         if (now == panel_[slot]) continue;
         const std::string topic = fmt::format("panel {}", slot);
-        if (named.lamp && (now == 0 || now == 1) && (panel_[slot] == 0 || panel_[slot] == 1)) {
-            change(frame, topic, named.owner, fmt::format("{} {}", named.label, now != 0 ? "on" : "off"));
+        if (row.display == contract::Display::Lamp && (now == 0 || now == 1) && (panel_[slot] == 0 || panel_[slot] == 1)) {
+            change(frame, topic, slotSource(row), fmt::format("{} {}", row.label, now != 0 ? "on" : "off"));
         } else {
-            change(frame, topic, named.owner, fmt::format("{} {} -> {}", named.label, panel_[slot], now));
+            change(frame, topic, slotSource(row), fmt::format("{} {} -> {}", row.label, panel_[slot], now));
         }
     }
 }
@@ -182,9 +199,11 @@ void EventLog::narrateSounds(const Frame& frame) {
         const int32_t now = frame.sound[slot];
         const int32_t before = sound_[slot];
         if (now == before) continue;
-        const NamedSound* named = findSound(static_cast<int32_t>(slot));
-        if (named != nullptr && named->quiet) continue;
-        const std::string owner = named != nullptr ? named->owner : "sound";
+        // Strokes repeat every few hundred ms, and a twin slot repeats its twin.
+        const contract::SoundSlot* named = findSoundSlot(static_cast<int32_t>(slot));
+        if (named != nullptr && (named->play == contract::Play::Strokes || named->twinOf != contract::kNoTwin)) continue;
+        const std::string owner =
+            named != nullptr ? std::string(contract::partyName(static_cast<contract::Party>(named->writer))) : "sound";
         const std::string label = named != nullptr ? std::string(named->label) : fmt::format("sound {}", slot);
         const std::string topic = fmt::format("sound {}", slot);
         if (now == CABKIT_SOUND_PLAY_ONCE) {
@@ -232,15 +251,164 @@ void EventLog::narrateInterventions(const Frame& frame) {
     }
 }
 
+void EventLog::logAt(const Frame& frame, const std::string& source, std::string text) {
+    add(frame.elapsedMs, frame.timeOfDayMs, frame.location, frame.speed, source, std::move(text));
+}
+
 void EventLog::narrateEngagement(const Frame& frame) {
-    if (!atoEngaged_) return;
-    const bool brakeIndicators = frame.panel[57] != 0 || frame.panel[58] != 0;
-    if (frame.driver.power != 0 ||
-        ((frame.driver.reverser != 1 || frame.driver.brake != 0) && !brakeIndicators)) {
+    const HandleCommand& velorinCommand = frame.commands[vehicle_];
+    const int32_t mode = frame.panel[kOperatingMode];
+    if (!atoEngaged_ && showsController(velorinCommand, frame.driver, mode)) {
+        atoEngaged_ = true;
+        controllerCode_ = -1;
+        logAt(frame, names_[vehicle_], "ATO engaged");
+    } else if (atoEngaged_ && followsDriverAwayFromRest(velorinCommand, frame.driver, mode)) {
         atoEngaged_ = false;
-        add(frame.elapsedMs, frame.timeOfDayMs, frame.location, frame.speed, names_[vehicle_],
-            "ATO released by the driver's handles");
+        logAt(frame, names_[vehicle_], "ATO released by the driver's handles");
     }
+    if (atoStart_) {
+        if (!atoEngaged_ && !atoStart_->unmet.empty()) {
+            logAt(frame, names_[vehicle_], fmt::format("does not start the ATO: {}", joinReasons(atoStart_->unmet)));
+        }
+        atoStart_.reset();
+    }
+}
+
+void EventLog::narrateControllerCode(const Frame& frame) {
+    if (!atoEngaged_) return;
+    // The cut-out counts as its own code, so that cutting out is told too.
+    const bool cutOut = frame.panel[kCutOutLamp] != 0;
+    const int32_t code = frame.panel[kCabSignalCode];
+    const int32_t key = cutOut ? -2 : code;
+    if (key == controllerCode_) return;
+    controllerCode_ = key;
+    const int32_t speed = cutOut ? atoSignalSpeed(0).speed : atoSignalSpeed(code).speed;
+    const std::string codeName(panelLabel(static_cast<int32_t>(kCabSignalCode)));
+    if (speed > 0) {
+        change(frame, "ATO code", names_[vehicle_], fmt::format("ATO follows {} {}: up to {} km/h", codeName, code, speed));
+        return;
+    }
+    std::string why;
+    if (cutOut) {
+        why = fmt::format("Cabrix is cut out ({} lit)", panelLabel(static_cast<int32_t>(kCutOutLamp)));
+    } else if (lastAspect_) {
+        why = fmt::format("{} is {}, with aspect {} ahead", codeName, code, *lastAspect_);
+    } else {
+        why = fmt::format("{} is {}, and no aspect was signalled", codeName, code);
+    }
+    change(frame, "ATO code", names_[vehicle_],
+           fmt::format("ATO holds the brake: no cab-signal code it can drive on reaches it ({}); it drives on codes {}",
+                       why, drivableCodes()));
+}
+
+void EventLog::watchKeyDown(const InputEvent& e) {
+    if (e.value >= 0 && e.value < static_cast<int32_t>(keysHeld_.size())) keysHeld_[static_cast<std::size_t>(e.value)] = true;
+    // Key 0 is also the train stop's acknowledgement: a refused start is news
+    // in mode 2, or when no alarm asks for an acknowledgement.
+    if (e.value == kAtoStartKey && !atoEngaged_ && (panel_[kOperatingMode] == 2 || panel_[kAlarmLamp] == 0)) {
+        atoStart_ = AtoStart{atoStartUnmet(panel_[kOperatingMode], panel_[kPowerPermitted], driver_)};
+    }
+    if (e.value == kTowardOneKey || e.value == kTowardTwoKey) {
+        velorinModeKey_ = ModeKey{e.value, panel_[kOperatingMode], driver_.brake};
+    }
+    if (e.value == kModeDownKey || e.value == kModeUpKey) {
+        cabrixModeKey_ = ModeKey{e.value, panel_[kCabrixMode], driver_.brake};
+    }
+    // Only an alarm that is sounding asks for an acknowledgement, only a
+    // latched emergency brake for a reset.
+    if (e.value == kAcknowledgeKey && panel_[kAlarmLamp] != 0) {
+        acknowledge_ = TrainStopKey{e.elapsedMs, driver_.brake, 0, false, false};
+    }
+    if (e.value == kResetKey && panel_[kBrakeOverrideLamp] != 0) {
+        reset_ = TrainStopKey{e.elapsedMs, driver_.brake, 0, false, false};
+    }
+}
+
+void EventLog::watchKeyUp(const InputEvent& e) {
+    if (e.value >= 0 && e.value < static_cast<int32_t>(keysHeld_.size())) keysHeld_[static_cast<std::size_t>(e.value)] = false;
+    if (e.value == kResetKey && reset_) reset_->released = true;
+    if (e.value != kAcknowledgeKey || !acknowledge_) return;
+    const TrainStopKey ack = *acknowledge_;
+    acknowledge_.reset();
+    if (ack.done || panel_[kAlarmLamp] == 0) return;
+    const contract::Key& row = keyRow(contract::kSentrel, kAcknowledgeKey);
+    std::string why;
+    if (ack.framesHeld == 0) {
+        why = fmt::format("key {} came up before any frame saw it held", e.value);
+    } else if (panel_[kBrakeOverrideLamp] != 0) {
+        why = fmt::format("the emergency brake is latched, and key {} does not release it: brake handle to the "
+                          "emergency notch, then key {} ({})",
+                          e.value, kResetKey, keyRow(contract::kSentrel, kResetKey).label);
+    } else if (ack.brake < checkNotch_ || driver_.brake < checkNotch_) {
+        why = fmt::format("the brake handle is at notch {}, below the check notch {}", std::min(ack.brake, driver_.brake),
+                          checkNotch_);
+    } else if (lastBrakeChangeMs_ >= ack.pressedMs && ack.framesHeld <= 1) {
+        why = "the brake reached the check notch together with the key; Sentrel counts the brake from the frame "
+              "after, so hold the key longer";
+    } else {
+        why = "the alarm is the switch-on test, which takes no acknowledgement";
+    }
+    add(e.elapsedMs, e.timeOfDayMs, e.location, e.speed, "Sentrel", fmt::format("takes no acknowledgement (key {}, {}): {}", row.key, row.label, why));
+}
+
+void EventLog::narrateKeyResults(const Frame& frame) {
+    if (velorinModeKey_) {
+        const ModeKey key = *velorinModeKey_;
+        velorinModeKey_.reset();
+        const int32_t target = key.key == kTowardOneKey ? 1 : 2;
+        if (frame.panel[kOperatingMode] == key.modeBefore && key.modeBefore != target) {
+            const contract::Key& row = keyRow(contract::kVelorin, key.key);
+            logAt(frame, names_[vehicle_],
+                  fmt::format("refuses key {} ({}): it needs the {}; the brake handle is at notch {}", key.key, row.label,
+                              row.condition, key.brake));
+        }
+    }
+    if (cabrixModeKey_) {
+        const ModeKey key = *cabrixModeKey_;
+        cabrixModeKey_.reset();
+        const int32_t now = frame.panel[kCabrixMode];
+        const bool wanted = key.key == kModeUpKey ? key.modeBefore < 2 : key.modeBefore > 0;
+        if (wanted && now == key.modeBefore) {
+            const contract::Key& row = keyRow(contract::kCabrix, key.key);
+            std::string why;
+            if (frame.panel[kOperatingMode] == 0) {
+                why = fmt::format("Cabrix is inactive while {} (slot {}) is 0, and its mode falls back to 0",
+                                  panelLabel(static_cast<int32_t>(kOperatingMode)), kOperatingMode);
+            } else {
+                why = fmt::format("it works {}; the brake handle is at notch {}", row.condition, key.brake);
+            }
+            logAt(frame, "Cabrix", fmt::format("refuses key {} ({}): {}", key.key, row.label, why));
+        }
+    }
+    if (acknowledge_) {
+        if (keysHeld_[static_cast<std::size_t>(kAcknowledgeKey)]) ++acknowledge_->framesHeld;
+        if (frame.panel[kAlarmLamp] == 0) acknowledge_->done = true;
+    }
+    if (reset_ && reset_->released) {
+        const TrainStopKey key = *reset_;
+        reset_.reset();
+        if (frame.panel[kBrakeOverrideLamp] != 0) {
+            const contract::Key& row = keyRow(contract::kSentrel, kResetKey);
+            const std::string why =
+                key.brake >= emergencyNotch_
+                    ? std::string("the brake reached the emergency notch together with the key; Sentrel counts the "
+                                  "brake from the frame after, so keep the key down a frame longer")
+                    : fmt::format("the brake handle is at notch {}", key.brake);
+            logAt(frame, "Sentrel",
+                  fmt::format("keeps the emergency brake: key {} ({}) needs the {}; {}", kResetKey, row.label,
+                              row.condition, why));
+        }
+    }
+}
+
+std::string EventLog::beaconText(const BeaconData& beacon) const {
+    std::string label;
+    for (const contract::Beacon* row : findBeacons(beacon.type)) label += fmt::format(" {}", row->label);
+    const BeaconMoment moment{pluginSpeed_, panel_[kOperatingMode], panel_[kTrainStopOff],
+                              keysHeld_[static_cast<std::size_t>(kAcknowledgeKey)], driver_.reverser};
+    const std::string notTaken = beaconNotTaken(beacon, moment);
+    return fmt::format("beacon {}{} (signal {}, optional {}){}", beacon.type, label, beacon.signal, beacon.optional,
+                       notTaken.empty() ? std::string{} : fmt::format(": {}", notTaken));
 }
 
 void EventLog::narrateMotion(const Frame& frame) {
@@ -275,7 +443,10 @@ void EventLog::onFrame(const Frame& frame) {
     narrateSounds(frame);
     narrateInterventions(frame);
     narrateEngagement(frame);
+    narrateControllerCode(frame);
+    narrateKeyResults(frame);
     reportFolded(frame, false);
+    pluginSpeed_ = frame.speed;
     std::copy(frame.panel, frame.panel + CABKIT_PANEL_SLOTS, panel_.begin());
     std::copy(frame.sound, frame.sound + CABKIT_SOUND_SLOTS, sound_.begin());
 }

@@ -7,16 +7,23 @@
 // of a permitted speed, a train creeping at a stop) is told twice; its
 // further changes are folded into one line once it has settled.
 //
-// Engagement of the train-operation controller is not visible in any panel
-// slot; the log infers it from key 0 being accepted (mode 2 shown in slot 75,
-// slot 201 set, handles released and reverser forward) and its release from
-// the driver's handles, as the vehicle plug-in does.
+// Engagement of the train-operation controller is not shown in any panel
+// slot; the log reads it from Velorin's command, which departs from the
+// driver's handles only while the controller drives (refusal_reasons.h), and
+// tells which cab-signal code the controller follows once it drives.
+//
+// Where the plug-ins do not do what the driver or the route asked, the log
+// says why, in the names of the cab contract tables: a key a plug-in refuses
+// (the controller's start, the mode selectors, the train stop's
+// acknowledgement and reset), a beacon no plug-in reads or takes at that
+// moment, the controller holding the brake for want of a cab-signal code.
 #ifndef CABKIT_SIM_EVENT_LOG_H
 #define CABKIT_SIM_EVENT_LOG_H
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,7 +78,13 @@ private:
     void narrateSounds(const Frame& frame);
     void narrateInterventions(const Frame& frame);
     void narrateEngagement(const Frame& frame);
+    void narrateControllerCode(const Frame& frame);
+    void narrateKeyResults(const Frame& frame);
     void narrateMotion(const Frame& frame);
+    void logAt(const Frame& frame, const std::string& source, std::string text);
+    void watchKeyDown(const InputEvent& event);
+    void watchKeyUp(const InputEvent& event);
+    std::string beaconText(const BeaconData& beacon) const;
 
     std::FILE* out_;
     const Scenario* scenario_ = nullptr;
@@ -85,8 +98,36 @@ private:
     std::array<int32_t, 3> highestBrake_{};
     std::array<int64_t, 3> brakeSinceMs_{};
     std::array<bool, 3> cutting_{};
+    int32_t checkNotch_ = 0;
     bool atoEngaged_ = false;
+    int32_t controllerCode_ = -1;  // the code (and cut-out) the controller was last told to follow
     double lastSpeed_ = 0.0;
+    double pluginSpeed_ = 0.0;     // the speed the plug-ins saw in the last frame
+    std::optional<int32_t> lastAspect_;
+    std::array<bool, 16> keysHeld_{};
+    int64_t lastBrakeChangeMs_ = -1;
+
+    // Key presses whose effect the next frames show.
+    struct AtoStart {
+        std::vector<std::string> unmet;
+    };
+    struct ModeKey {
+        int32_t key = 0;
+        int32_t modeBefore = 0;
+        int32_t brake = 0;
+    };
+    struct TrainStopKey {
+        int64_t pressedMs = 0;
+        int32_t brake = 0;
+        int32_t framesHeld = 0;
+        bool released = false;
+        bool done = false;
+    };
+    std::optional<AtoStart> atoStart_;
+    std::optional<ModeKey> velorinModeKey_;
+    std::optional<ModeKey> cabrixModeKey_;
+    std::optional<TrainStopKey> acknowledge_;
+    std::optional<TrainStopKey> reset_;
     std::vector<LogEntry> entries_;
     std::vector<StopRecord> stops_;
 

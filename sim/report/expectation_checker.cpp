@@ -9,10 +9,17 @@
 namespace cabkit::sim {
 namespace {
 
-std::string where(const Frame& frame) {
-    return fmt::format("at {} (+{:.3f} s, {:.1f} m)", formatClock(frame.timeOfDayMs),
-                       static_cast<double>(frame.elapsedMs) / 1000.0, frame.location);
+std::string where(int64_t timeOfDayMs, int64_t elapsedMs, double location) {
+    return fmt::format("at {} (+{:.3f} s, {:.1f} m)", formatClock(timeOfDayMs), static_cast<double>(elapsedMs) / 1000.0,
+                       location);
 }
+
+std::string where(const Frame& frame) { return where(frame.timeOfDayMs, frame.elapsedMs, frame.location); }
+
+std::string where(const FrameSample& sample) { return where(sample.timeOfDayMs, sample.elapsedMs, sample.location); }
+
+// Values in full: a message must never show two different numbers alike.
+std::string was(const Expectation& x, double value) { return fmt::format("{} was {}", x.quantity.text, value); }
 
 }  // namespace
 
@@ -73,13 +80,15 @@ bool ExpectationChecker::beyond(const Trigger& trigger, const Frame& frame) cons
     return frame.elapsedMs > dueMs(trigger);
 }
 
-void ExpectationChecker::pass(ExpectationResult& result, std::string detail) {
+void ExpectationChecker::pass(ExpectationResult& result, int64_t frame, std::string detail) {
     result.state = ExpectationResult::State::Passed;
+    result.judgedFrame = frame;
     result.detail = std::move(detail);
 }
 
-void ExpectationChecker::fail(ExpectationResult& result, std::string detail) {
+void ExpectationChecker::fail(ExpectationResult& result, int64_t frame, std::string detail) {
     result.state = ExpectationResult::State::Failed;
+    result.judgedFrame = frame;
     result.detail = std::move(detail);
     ++failed_;
 }
@@ -91,10 +100,66 @@ void ExpectationChecker::checkStationStop(ExpectationResult& result, const Frame
         if (station.name != x.station) continue;
         const double offset = frame.location - station.location;
         if (std::fabs(offset) <= x.within) {
-            pass(result, fmt::format("stopped {:+.2f} m from the mark {}", offset, where(frame)));
+            pass(result, frame.index, fmt::format("stopped {:+} m from the mark {}", offset, where(frame)));
         } else if (result.detail.empty() || std::fabs(offset) < 100.0) {
-            result.detail = fmt::format("nearest stop {:+.2f} m from the mark {}", offset, where(frame));
+            result.detail = fmt::format("nearest stop {:+} m from the mark {}", offset, where(frame));
         }
+    }
+}
+
+double ExpectationChecker::distanceToSpan(const Expectation& x, const FrameSample& sample) const {
+    const bool byLocation = x.from.kind == Trigger::Kind::Location;
+    const double at = byLocation ? sample.location : static_cast<double>(sample.elapsedMs);
+    const double low = byLocation ? x.from.location : static_cast<double>(dueMs(x.from));
+    const double high = byLocation ? x.to.location : static_cast<double>(dueMs(x.to));
+    return at < low ? low - at : (at > high ? at - high : 0.0);
+}
+
+void ExpectationChecker::judgeEmptySpan(ExpectationResult& result, const FrameSample& now) {
+    const Expectation& x = *result.expectation;
+    const FrameSample& nearest =
+        result.before && distanceToSpan(x, *result.before) < distanceToSpan(x, now) ? *result.before : now;
+    const std::string detail = fmt::format("{} {}, the frame nearest to the span (none falls within it)",
+                                           was(x, nearest.value), where(nearest));
+    result.enteredFrame = nearest.index;
+    if (holds(x, nearest.value)) {
+        pass(result, nearest.index, detail);
+    } else {
+        fail(result, nearest.index, detail);
+    }
+}
+
+void ExpectationChecker::judgeSpan(ExpectationResult& result, const Frame& frame) {
+    const Expectation& x = *result.expectation;
+    const bool throughout = x.timing == Expectation::Timing::Throughout;
+    if (beyond(x.to, frame)) {
+        result.closed = true;
+        if (!result.entered) {
+            judgeEmptySpan(result, FrameSample{read(x.quantity, frame, *host_), frame.index, frame.elapsedMs,
+                                          frame.timeOfDayMs, frame.location});
+            return;
+        }
+        if (throughout) {
+            pass(result, frame.index, "held throughout the span");
+            return;
+        }
+    }
+    const bool inside = reached(x.from, frame) && !beyond(x.to, frame);
+    if (!inside) {
+        if (!result.entered) {
+            result.before = FrameSample{read(x.quantity, frame, *host_), frame.index, frame.elapsedMs, frame.timeOfDayMs,
+                                        frame.location};
+        }
+        return;
+    }
+    if (!result.entered) result.enteredFrame = frame.index;
+    result.entered = true;
+    result.before.reset();
+    const double value = read(x.quantity, frame, *host_);
+    if (throughout && !holds(x, value)) {
+        fail(result, frame.index, fmt::format("{} {}", was(x, value), where(frame)));
+    } else if (!throughout && holds(x, value)) {
+        pass(result, frame.index, fmt::format("{} {}", was(x, value), where(frame)));
     }
 }
 
@@ -110,34 +175,19 @@ void ExpectationChecker::onFrame(const Frame& frame) {
                 break;
             case Expectation::Timing::Instant: {
                 if (!reached(x.from, frame)) break;
+                result.enteredFrame = frame.index;
                 const double value = read(x.quantity, frame, *host_);
                 if (holds(x, value)) {
-                    pass(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
+                    pass(result, frame.index, fmt::format("{} {}", was(x, value), where(frame)));
                 } else {
-                    fail(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
+                    fail(result, frame.index, fmt::format("{} {}", was(x, value), where(frame)));
                 }
                 break;
             }
             case Expectation::Timing::Throughout:
-            case Expectation::Timing::Sometime: {
-                if (beyond(x.to, frame)) {
-                    result.closed = true;
-                    if (x.timing == Expectation::Timing::Throughout && result.entered) {
-                        pass(result, "held throughout the span");
-                        break;
-                    }
-                }
-                const bool inside = reached(x.from, frame) && !beyond(x.to, frame);
-                if (!inside) break;
-                result.entered = true;
-                const double value = read(x.quantity, frame, *host_);
-                if (x.timing == Expectation::Timing::Throughout && !holds(x, value)) {
-                    fail(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
-                } else if (x.timing == Expectation::Timing::Sometime && holds(x, value)) {
-                    pass(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(frame)));
-                }
+            case Expectation::Timing::Sometime:
+                judgeSpan(result, frame);
                 break;
-            }
         }
     }
     lastSpeed_ = frame.speed;
@@ -151,29 +201,29 @@ void ExpectationChecker::onEnd(const Frame& last) {
             case Expectation::Timing::AtEnd: {
                 const double value = read(x.quantity, last, *host_);
                 if (holds(x, value)) {
-                    pass(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(last)));
+                    pass(result, last.index, fmt::format("{} {}", was(x, value), where(last)));
                 } else {
-                    fail(result, fmt::format("{} was {:g} {}", x.quantity.text, value, where(last)));
+                    fail(result, last.index, fmt::format("{} {}", was(x, value), where(last)));
                 }
                 break;
             }
             case Expectation::Timing::StationStop:
-                fail(result, result.detail.empty() ? std::string("the train never stopped there") : result.detail);
+                fail(result, last.index, result.detail.empty() ? std::string("the train never stopped there") : result.detail);
                 break;
             case Expectation::Timing::Instant:
-                fail(result, fmt::format("the run ended {} before that point", where(last)));
+                fail(result, last.index, fmt::format("the run ended {} before that point", where(last)));
                 break;
             case Expectation::Timing::Throughout:
                 if (result.entered && reached(x.to, last)) {
-                    pass(result, "held throughout the span");
+                    pass(result, last.index, "held throughout the span");
                 } else if (!result.entered) {
-                    fail(result, fmt::format("the run ended {} before the span began", where(last)));
+                    fail(result, last.index, fmt::format("the run ended {} before the span began", where(last)));
                 } else {
-                    fail(result, fmt::format("the run ended {} before the span closed", where(last)));
+                    fail(result, last.index, fmt::format("the run ended {} before the span closed", where(last)));
                 }
                 break;
             case Expectation::Timing::Sometime:
-                fail(result, result.entered ? std::string("never held within the span")
+                fail(result, last.index, result.entered ? std::string("never held within the span")
                                             : fmt::format("the run ended {} before the span began", where(last)));
                 break;
         }

@@ -1,15 +1,28 @@
 // Evaluates a scenario's expectations frame by frame, so that a failure is
-// known at the frame it happens (and can end the run there).
+// known at the frame it happens (and can end the run there). A span is
+// judged on the frames that fall within it; one that holds no frame (shorter
+// than a step, or passed over in one) is judged at the frame nearest to it,
+// the later of two equally near.
 #ifndef CABKIT_SIM_EXPECTATION_CHECKER_H
 #define CABKIT_SIM_EXPECTATION_CHECKER_H
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "replay.h"
 
 namespace cabkit::sim {
+
+// A value read after a frame, and where that frame was.
+struct FrameSample {
+    double value = 0.0;
+    int64_t index = 0;
+    int64_t elapsedMs = 0;
+    int64_t timeOfDayMs = 0;
+    double location = 0.0;
+};
 
 struct ExpectationResult {
     const Expectation* expectation = nullptr;
@@ -18,6 +31,11 @@ struct ExpectationResult {
     // Span bookkeeping.
     bool entered = false;
     bool closed = false;
+    std::optional<FrameSample> before;  // the last frame before the span, until one falls inside it
+    // Frames for a timeline: where the span (or the instant) was entered,
+    // and where the verdict was reached; -1 while not yet.
+    int64_t enteredFrame = -1;
+    int64_t judgedFrame = -1;
 };
 
 class ExpectationChecker : public ReplayObserver {
@@ -41,8 +59,11 @@ private:
     int64_t dueMs(const Trigger& trigger) const;
     bool reached(const Trigger& trigger, const Frame& frame) const;
     bool beyond(const Trigger& trigger, const Frame& frame) const;
-    void pass(ExpectationResult& result, std::string detail);
-    void fail(ExpectationResult& result, std::string detail);
+    double distanceToSpan(const Expectation& x, const FrameSample& sample) const;
+    void judgeSpan(ExpectationResult& result, const Frame& frame);
+    void judgeEmptySpan(ExpectationResult& result, const FrameSample& now);
+    static void pass(ExpectationResult& result, int64_t frame, std::string detail);
+    void fail(ExpectationResult& result, int64_t frame, std::string detail);
     void checkStationStop(ExpectationResult& result, const Frame& frame);
 
     const Scenario& scenario_;

@@ -1,6 +1,7 @@
 // Hands a chart script to gnuplot. gnuplot is looked for on PATH first, so
 // that a missing gnuplot is reported as such rather than as a failed chart.
-// Whatever gnuplot prints goes to standard error, never into the event log.
+// gnuplot's messages go to standard error, never into the event log; what it
+// would draw on its standard output (a file it cannot open) goes nowhere.
 #ifndef CABKIT_SIM_GNUPLOT_RUNNER_H
 #define CABKIT_SIM_GNUPLOT_RUNNER_H
 

@@ -32,7 +32,9 @@ void runGnuplot(const std::string& script) {
         throw std::runtime_error("gnuplot is not on PATH: install it (Debian: gnuplot-nox) or leave out --plot");
     }
     // A fixed command; the script goes through the pipe, never the shell.
-    std::FILE* pipe = popen("gnuplot 1>&2", "w");  // NOLINT(cert-env33-c)
+    // gnuplot draws on its standard output when it cannot open the file:
+    // that goes nowhere, its messages still reach stderr.
+    std::FILE* pipe = popen("gnuplot >/dev/null", "w");  // NOLINT(cert-env33-c)
     if (pipe == nullptr) throw std::runtime_error("cannot start gnuplot");
     const bool written = std::fwrite(script.data(), 1, script.size(), pipe) == script.size();
     const int status = pclose(pipe);

@@ -66,14 +66,17 @@ void runGnuplot(const std::string& script) {
         SetHandleInformation(writeEnd.get(), HANDLE_FLAG_INHERIT, 0) == 0) {
         throw std::runtime_error("cannot start gnuplot: " + systemErrorText(GetLastError()));
     }
-    // gnuplot's own output goes where ours goes to standard error.
+    // gnuplot's messages go where ours go, to standard error; what it would
+    // draw on its standard output (a file it cannot open) goes nowhere.
     OwnedHandle errors(inheritable(GetStdHandle(STD_ERROR_HANDLE)));
+    OwnedHandle nowhere(CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
 
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = readEnd.get();
-    startup.hStdOutput = errors.get();
+    startup.hStdOutput = nowhere.get() == INVALID_HANDLE_VALUE ? nullptr : nowhere.get();
     startup.hStdError = errors.get();
     std::wstring commandLine = L"\"" + gnuplot + L"\"";
     PROCESS_INFORMATION process{};

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "output_file.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -46,7 +47,8 @@ void readScenario(const json& s, JournalContents& contents) {
 
 void readLine(const json& line, JournalContents& contents) {
     if (!line.is_object() || line.size() != 1) return;
-    const auto& [kind, value] = *line.items().begin();
+    const std::string& kind = line.begin().key();
+    const json& value = line.begin().value();
     if (kind == "scenario" && value.is_object()) {
         readScenario(value, contents);
     } else if (kind == "event" && value.is_object()) {
@@ -78,7 +80,7 @@ void readLine(const json& line, JournalContents& contents) {
 
 RunJournal::RunJournal(const std::filesystem::path& path) {
     file_ = openOutputStream(path);
-    if (file_ == nullptr) throw std::runtime_error(fmt::format("cannot write the journal {}", path.string()));
+    if (file_ == nullptr) throw std::runtime_error(fmt::format("cannot write the journal {}", utf8Text(path)));
     // Every line reaches the file as it is written: nothing waits in memory for a death to lose.
     static_cast<void>(std::setvbuf(file_, nullptr, _IONBF, 0));
 }

@@ -1,5 +1,6 @@
 #include "trace_writer.h"
 
+#include <array>
 #include <cstring>
 #include <iterator>
 #include <stdexcept>
@@ -8,7 +9,9 @@
 #include <fmt/compile.h>
 #include <fmt/format.h>
 
+#include "cab_contract_index.h"
 #include "output_file.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 
@@ -30,10 +33,40 @@ bool completeTrace(const std::filesystem::path& path, const TraceSpool& spool) {
     return closeOutputFile(fd) && ok;
 }
 
+namespace {
+
+namespace contract = cabkit::contract;
+
+// The slots the plug-ins exchange, then the lamps and sounds that tell what
+// each plug-in is doing about them.
+constexpr std::array kDefaultPanelSlots{
+    contract::sharedSlot("power permitted"),
+    contract::sharedSlot("operating mode"),
+    contract::sharedSlot("cab-signal code"),
+    contract::panelSlot(contract::cabrix::kPanelSlots, "mode"),
+    contract::sharedSlot("service-brake lamp"),
+    contract::sharedSlot("emergency-brake lamp"),
+    contract::sharedSlot("cut-out lamp"),
+    contract::panelSlot(contract::cabrix::kPanelSlots, "rollback lamp"),
+    contract::sharedSlot("train-stop switch-off"),
+    contract::panelSlot(contract::sentrel::kPanelSlots, "normal lamp"),
+    contract::panelSlot(contract::sentrel::kPanelSlots, "alarm lamp"),
+    contract::panelSlot(contract::sentrel::kPanelSlots, "brake-override lamp"),
+};
+constexpr std::array kDefaultSoundSlots{
+    contract::soundSlot(contract::sentrel::kSoundSlots, "alarm"),
+    contract::soundSlot(contract::sentrel::kSoundSlots, "reminder tone"),
+    contract::soundSlot(contract::cabrix::kSoundSlots, "bell"),
+    contract::soundSlot(contract::velorin::kSoundSlots, "stop alert"),
+};
+
+}  // namespace
+
 std::vector<TraceSlot> defaultTraceSlots() {
     std::vector<TraceSlot> slots;
-    for (int32_t panel : {201, 75, 72, 66, 57, 58, 59, 55, 249, 0, 1, 28}) slots.push_back({false, panel});
-    for (int32_t sound : {0, 1, 4, 10}) slots.push_back({true, sound});
+    slots.reserve(kDefaultPanelSlots.size() + kDefaultSoundSlots.size());
+    for (int32_t panel : kDefaultPanelSlots) slots.push_back({false, panel});
+    for (int32_t sound : kDefaultSoundSlots) slots.push_back({true, sound});
     return slots;
 }
 
@@ -86,7 +119,7 @@ TraceWriter::TraceWriter(const std::filesystem::path& path, std::vector<TraceSlo
     spool_->written.store(0, std::memory_order_release);
     std::string why;
     fd_ = openOutputFile(path, OutputMode::Replace, why);
-    if (fd_ < 0) throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path.string(), why));
+    if (fd_ < 0) throw std::runtime_error(fmt::format("cannot write the trace {}: {}", utf8Text(path), why));
 }
 
 TraceWriter::~TraceWriter() {
@@ -105,7 +138,7 @@ void TraceWriter::flush() {
     if (pending == 0) return;
     std::string why;
     if (!writeOutputFile(fd_, spool_->bytes, pending, why)) {
-        throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path_.string(), why));
+        throw std::runtime_error(fmt::format("cannot write the trace {}: {}", utf8Text(path_), why));
     }
     // Emptied first, counted second (see TraceSpool::written).
     spool_->pending.store(0, std::memory_order_release);
@@ -120,7 +153,7 @@ void TraceWriter::spoolRow() {
         // slots; were it to, it goes straight to the file.
         std::string why;
         if (!writeOutputFile(fd_, row_.data(), row_.size(), why)) {
-            throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path_.string(), why));
+            throw std::runtime_error(fmt::format("cannot write the trace {}: {}", utf8Text(path_), why));
         }
         spool_->written.store(spool_->written.load(std::memory_order_relaxed) + row_.size(), std::memory_order_release);
     } else {

@@ -39,11 +39,10 @@ std::optional<int64_t> parseClock(std::string_view text) {
 }
 
 std::string formatClock(int64_t ms) {
-    const char* sign = ms < 0 ? "-" : "";
-    const int64_t magnitude = ms < 0 ? -ms : ms;
-    const int64_t seconds = magnitude / 1000;
-    return fmt::format("{}{:02}:{:02}:{:02}.{:03}", sign, seconds / 3600, (seconds / 60) % 60, seconds % 60,
-                       magnitude % 1000);
+    constexpr int64_t kDay = 86'400'000;
+    const int64_t ofDay = ((ms % kDay) + kDay) % kDay;
+    const int64_t seconds = ofDay / 1000;
+    return fmt::format("{:02}:{:02}:{:02}.{:03}", seconds / 3600, (seconds / 60) % 60, seconds % 60, ofDay % 1000);
 }
 
 std::optional<CalendarDate> parseDate(std::string_view text) {

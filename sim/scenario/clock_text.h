@@ -10,11 +10,13 @@
 namespace cabkit::sim {
 
 // "HH:MM:SS" or "HH:MM:SS.mmm" (1 to 3 fraction digits) to ms since
-// midnight. Hours may run past 23 (a run that crosses midnight); minutes and
-// seconds must be below 60.
+// midnight. Hours may run past 23 (a later day); minutes and seconds must be
+// below 60.
 std::optional<int64_t> parseClock(std::string_view text);
 
-// ms since midnight as "HH:MM:SS.mmm"; hours are not wrapped at 24.
+// ms since a midnight as the clock of that moment shows it, "HH:MM:SS.mmm":
+// a run that crosses midnight shows the next day's time (00:00:10.000, not
+// 24:00:10.000).
 std::string formatClock(int64_t ms);
 
 // "YYYY-MM-DD" with a real calendar date.

@@ -10,20 +10,20 @@ namespace {
 std::string describeTrigger(const Trigger& trigger) {
     switch (trigger.kind) {
         case Trigger::Kind::AfterStart:
-            return fmt::format("{:g} s", static_cast<double>(trigger.ms) / 1000.0);
+            return fmt::format("{} s", static_cast<double>(trigger.ms) / 1000.0);
         case Trigger::Kind::TimeOfDay:
             return formatClock(trigger.ms);
         case Trigger::Kind::Location:
-            return fmt::format("{:g} m", trigger.location);
+            return fmt::format("{} m", trigger.location);
     }
     return {};
 }
 
 std::string describeBounds(const std::optional<double>& low, const std::optional<double>& high) {
-    if (low && high && *low == *high) return fmt::format("= {:g}", *low);
-    if (low && high) return fmt::format("in [{:g}, {:g}]", *low, *high);
-    if (low) return fmt::format(">= {:g}", *low);
-    if (high) return fmt::format("<= {:g}", *high);
+    if (low && high && *low == *high) return fmt::format("= {}", *low);
+    if (low && high) return fmt::format("in [{}, {}]", *low, *high);
+    if (low) return fmt::format(">= {}", *low);
+    if (high) return fmt::format("<= {}", *high);
     return "(any value)";
 }
 
@@ -47,7 +47,7 @@ std::string Expectation::describe() const {
     std::string text;
     switch (timing) {
         case Timing::StationStop:
-            text = fmt::format("stops at {} within {:g} m", station, within);
+            text = fmt::format("stops at {} within {} m", station, within);
             break;
         case Timing::Instant:
             text = fmt::format("{} {} at {}", quantity.text, describeBounds(low, high), describeTrigger(from));

@@ -1,7 +1,8 @@
 // A scenario as simhost replays it: the train, where and when the run starts,
 // the route, what the driver does, what the outside component writes into the
 // panel, and what the author expects to see. Filled by scenario_parser from a
-// TOML file; every value here has already been checked.
+// TOML file; every value here has already been checked, and every text from
+// the file (names, notes) is kept with its control characters escaped.
 #ifndef CABKIT_SIM_SCENARIO_H
 #define CABKIT_SIM_SCENARIO_H
 
@@ -17,6 +18,9 @@ namespace cabkit::sim {
 
 inline constexpr int32_t kMsPerDay = 86'400'000;
 
+// Every location a scenario gives lies within this many metres of 0.
+inline constexpr double kMaxLocation = 1.0e9;
+
 // The three plug-ins, named as their library files are.
 inline constexpr std::array<const char*, 3> kPluginNames = {"Cabrix", "Velorin", "Sentrel"};
 
@@ -25,7 +29,8 @@ inline constexpr std::array<const char*, 3> kPluginNames = {"Cabrix", "Velorin",
 struct Trigger {
     enum class Kind { AfterStart, TimeOfDay, Location };
     Kind kind = Kind::AfterStart;
-    int64_t ms = 0;        // AfterStart: ms after the start; TimeOfDay: ms since midnight
+    int64_t ms = 0;        // AfterStart: ms after the start; TimeOfDay: ms since the start day's midnight, at
+                           // or after the start (its first such moment, see trigger_reading.h)
     double location = 0.0; // Location: m
     int32_t line = 0;      // where it was written, for messages
 };

@@ -5,27 +5,22 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "scenario.h"
+#include "scenario_error.h"
 
 namespace cabkit::sim {
 
-class ScenarioError : public std::runtime_error {
-public:
-    ScenarioError(std::string file, int32_t line, const std::string& message);
-    const std::string& file() const { return file_; }
-    int32_t line() const { return line_; }
+// The largest scenario file simhost reads; the longest real ones are a few
+// hundred kilobytes.
+inline constexpr std::uintmax_t kMaxScenarioBytes = std::uintmax_t{64} << 20;
 
-private:
-    std::string file_;
-    int32_t line_;
-};
-
+// The file must be a regular file of at most kMaxScenarioBytes that sets at
+// least one key: a folder, a device, a pipe or an empty file is refused.
 Scenario parseScenarioFile(const std::filesystem::path& path);
-// `path` only names the source in messages.
+// `path` only names the source in messages. Empty text is the default run.
 Scenario parseScenarioText(std::string_view text, const std::string& path);
 
 }  // namespace cabkit::sim

@@ -7,7 +7,9 @@
 
 #include "clock_text.h"
 #include "event_log.h"
+#include "output_paths.h"
 #include "plugin_host.h"
+#include "printable_text.h"
 #include "scenario_parser.h"
 #include "sim_test_support.h"
 #include "speed_chart.h"
@@ -47,7 +49,7 @@ TEST(TextFormats, ClockTimesReadAndPrintAsAuthorsWriteThem) {
     for (const char* bad : {"8:00:00", "08:60:00", "08:00:00.", "08:00:00.1234", "08-00-00", "ab:cd:ef"}) {
         EXPECT_FALSE(parseClock(bad).has_value()) << bad;
     }
-    EXPECT_EQ(formatClock(90'061'001), "25:01:01.001");
+    EXPECT_EQ(formatClock(90'061'001), "01:01:01.001");  // the next day's clock
     EXPECT_TRUE(parseDate("2024-02-29").has_value());
     EXPECT_FALSE(parseDate("2023-02-29").has_value());
     EXPECT_FALSE(parseDate("2023-13-01").has_value());
@@ -66,6 +68,51 @@ TEST(TextFormats, TraceSlotListsTakeSingleSlotsAndRanges) {
         EXPECT_FALSE(parseTraceSlots(bad, error).has_value()) << bad;
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(TextFormats, ControlCharactersArePrintedAsEscapes) {
+    struct Case {
+        std::string text, printed;
+    };
+    for (const Case& c : {Case{"Elm Street", "Elm Street"}, Case{"a\nb\tc\rd", "a\\nb\\tc\\rd"},
+                          Case{"\x1b[31mred\x7f", "\\x1b[31mred\\x7f"}, Case{"\xc2\x9b" "2J", "\\u009b2J"},
+                          Case{"caf\xc3\xa9 \\n", "caf\xc3\xa9 \\n"}}) {
+        EXPECT_EQ(printable(c.text), c.printed) << c.text;
+    }
+}
+
+// An output that is an input under another name (a link, a relative path)
+// is refused; a fresh path passes and is left as it was.
+TEST(OutputPaths, RefuseAnInputUnderAnyNameAndLeaveNoTestFileBehind) {
+    test::ScratchFolder folder;
+    const auto scenario = folder.write("s.toml", kShortRun);
+    std::filesystem::create_symlink(scenario, folder.file("link.csv"));
+    std::filesystem::create_hard_link(scenario, folder.file("hard.csv"));
+    std::filesystem::create_directory(folder.file("sub"));
+    struct Case {
+        std::filesystem::path trace;
+        const char* problem;  // empty: none
+    };
+    const Case cases[] = {
+        {folder.file("link.csv"), "is the scenario"},
+        {folder.file("hard.csv"), "is the scenario"},
+        {folder.file(".") / "sub" / ".." / "s.toml", "is the scenario"},
+        {std::filesystem::path(SIM_STUB_DIR) / "Cabrix.so", "is the plug-in Cabrix"},
+        {folder.file("."), "is a folder"},
+        {folder.file("fresh.csv"), ""},
+    };
+    RunOptions options;
+    options.pluginFolder = SIM_STUB_DIR;
+    for (const Case& c : cases) {
+        options.trace = c.trace;
+        const auto problem = checkOutputPaths(options, std::nullopt, {scenario.string()});
+        if (c.problem[0] == '\0') {
+            EXPECT_FALSE(problem.has_value()) << problem.value_or("");
+        } else {
+            EXPECT_TRUE(contains(problem.value_or(""), c.problem)) << c.trace << ": " << problem.value_or("(none)");
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.file("fresh.csv")));
 }
 
 TEST(CommandLine, ExitCodesTellOkFailedCheckAndBadInputApart) {
@@ -100,6 +147,13 @@ TEST(CommandLine, ExitCodesTellOkFailedCheckAndBadInputApart) {
     const auto help = test::runSimhost(folder, "--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(contains(help.out, "check")) << help.out;
+
+    // One plug-in's reference: its section and the exchanged slots it uses.
+    const auto cabrix = test::runSimhost(folder, "reference --plugin Cabrix");
+    EXPECT_EQ(cabrix.exitCode, 0);
+    EXPECT_TRUE(contains(cabrix.out, "## Cabrix") && contains(cabrix.out, "| 75 | operating mode |")) << cabrix.out;
+    EXPECT_FALSE(contains(cabrix.out, "## Velorin") || contains(cabrix.out, "| 201 |")) << cabrix.out;
+    EXPECT_EQ(test::runSimhost(folder, "reference --plugin Foo").exitCode, 2);
 }
 
 TEST(CommandLine, RunNarratesWritesTheSummaryAndTheChart) {

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <string>
 
+#include <fmt/format.h>
+
 #include "event_log.h"
 #include "expectation_checker.h"
 #include "plugin_clock.h"
@@ -317,6 +319,46 @@ after = 40
     EXPECT_TRUE(contains(outcome.expectations[6].detail, "the run ended")) << outcome.expectations[6].detail;
     EXPECT_EQ(outcome.failed, 3);
 }
+
+// A span that holds no frame is judged at the frame nearest to it (the later
+// of two equally near); times of day over midnight are where they first come.
+struct EmptySpan {
+    const char* what;
+    const char* span;
+    const char* judgedAt;
+};
+
+class SpanWithoutAFrame : public ::testing::TestWithParam<EmptySpan> {};
+
+TEST_P(SpanWithoutAFrame, IsJudgedAtTheFrameNearestToIt) {
+    const Scenario s = parseScenarioText(fmt::format(R"(
+[start]
+time = "23:59:59"
+speed = 36
+brake = 0
+[run]
+duration = 2
+[[expect]]
+value = "location"
+at_least = 0
+{}
+)",
+                                                     GetParam().span),
+                                         "span.toml");
+    const ExpectationResult result = replayStubs(s).expectations.at(0);
+    EXPECT_EQ(result.state, ExpectationResult::State::Passed) << result.detail;
+    EXPECT_TRUE(contains(result.detail, GetParam().judgedAt)) << result.detail;
+    EXPECT_TRUE(contains(result.detail, "the frame nearest to the span")) << result.detail;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spans, SpanWithoutAFrame,
+    ::testing::Values(EmptySpan{"nearer_the_frame_after", "during = [1, 1.005]", "00:00:00.008 (+1.008 s"},
+                      EmptySpan{"nearer_the_frame_before", "during = [0.993, 0.999]\nsometime = true", "(+0.992 s"},
+                      EmptySpan{"equally_near", "during = [1, 1]", "(+1.008 s"},
+                      EmptySpan{"over_midnight", "during_time = [\"00:00:00.001\", \"00:00:00.002\"]", "(+1.008 s"},
+                      EmptySpan{"by_location", "during_location = [1.0, 1.01]", "(+0.096 s"}),
+    [](const ::testing::TestParamInfo<EmptySpan>& param) { return std::string(param.param.what); });
 
 TEST(Expectations, StopOnFailureEndsTheReplayAtTheFailingFrame) {
     const Scenario s = parseScenarioText(R"(

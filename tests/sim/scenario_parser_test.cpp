@@ -2,9 +2,15 @@
 // of mistake is reported with its line and what was expected there.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
 #include <string>
 
+#include <fmt/format.h>
+
 #include "scenario_parser.h"
+#include "sim_test_support.h"
+#include "toml_depth.h"
 
 namespace cabkit::sim {
 namespace {
@@ -200,6 +206,59 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ScenarioParser, AMissingFileIsAnErrorNotACrash) {
     EXPECT_THROW(parseScenarioFile("/nonexistent/scenario.toml"), ScenarioError);
+}
+
+// A time of day is its first moment at or after the start; hours from 24 on
+// count from the start day's midnight.
+TEST(ScenarioParser, TimesOfDayComeAtOrAfterTheStart) {
+    struct Case {
+        const char* start;
+        const char* time;
+        int64_t afterStartMs;
+    };
+    for (const Case& c : {Case{"23:59:50", "00:00:10", 20'000}, Case{"08:00:00", "08:00:00", 0},
+                          Case{"08:00:00", "07:59:59.999", 86'399'999}, Case{"23:00:00", "25:00:00", 7'200'000},
+                          Case{"00:30:00", "25:00:00", 88'200'000}}) {
+        const Scenario s = parseScenarioText(
+            fmt::format("[start]\ntime = \"{}\"\n[run]\nduration = 604800\n[[driver]]\ntime = \"{}\"\npower = 1\n"
+                        "[[expect]]\nvalue = \"brake\"\nequals = 0\nduring_time = [\"{}\", \"{}\"]\n",
+                        c.start, c.time, c.start, c.time),
+            "clock.toml");
+        EXPECT_EQ(s.driver[0].when.ms - s.start.timeOfDayMs, c.afterStartMs) << c.start << " " << c.time;
+        EXPECT_EQ(s.expectations[0].to.ms - s.start.timeOfDayMs, c.afterStartMs) << c.start << " " << c.time;
+    }
+}
+
+// The nesting guard in front of the TOML reader: what nests too deep, on
+// which line, and that strings, comments and real scenarios never count.
+TEST(TomlDepth, FindsTheFirstLineThatNestsTooDeep) {
+    const auto repeat = [](const std::string& part, int32_t times) {
+        std::string text;
+        for (int32_t i = 0; i < times; ++i) text += part;
+        return text;
+    };
+    struct Case {
+        std::string text;
+        std::optional<int32_t> line;
+    };
+    const Case cases[] = {
+        {repeat("a.", 31) + "a = 1\n", std::nullopt},
+        {repeat("a.", 32) + "a = 1\n", 1},
+        {"x = 1\n\n[" + repeat("b.", 40) + "b]\n", 3},
+        {"[" + repeat("a.", 20) + "a]\n" + repeat("b.", 12) + "b = 1\n", 2},
+        {"x = " + repeat("[", 33) + repeat("]", 33) + "\n", 1},
+        {"x = { " + repeat("a.", 15) + "a = { " + repeat("b.", 15) + "b = 1 } }\n", 1},
+        {"x = { " + repeat("a.", 10) + "a = { " + repeat("b.", 10) + "b = 1 } }\n", std::nullopt},
+        {"x = \"" + repeat("a.", 100) + "[{\\\"\"\ny = 'a.b.c[[['\n# " + repeat("a.", 100) + "\n", std::nullopt},
+        {"z = \"\"\"\n" + repeat("a.[", 100) + "\n\"\"\"\nw = '''" + repeat("{", 50) + "'''\n" + repeat("q.", 40) +
+             "q = 1\n",
+         5},
+        {"v = [" + repeat("1.5, ", 40) + "2.5]\nt = 08:00:00.5\n", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(findTooDeepNesting(c.text), c.line) << c.text.substr(0, 120);
+    for (const auto& entry : std::filesystem::directory_iterator(SCENARIO_DIR)) {
+        EXPECT_EQ(findTooDeepNesting(test::readFile(entry.path())), std::nullopt) << entry.path();
+    }
 }
 
 }  // namespace
