@@ -1,5 +1,7 @@
-# Runs the programs of a 64-bit Windows cross build under wine64, so that
-# gtest_discover_tests and ctest work as in a native build.
+# Runs the programs of a Windows cross build under wine, so that
+# gtest_discover_tests and ctest work as in a native build: 64-bit programs
+# under wine64, 32-bit ones under the 32-bit wine loader, where this machine
+# executes 32-bit x86 code at all (scripts/can-run-i386.sh tries it).
 #
 # The wine prefix lives in the build folder: a fresh clone never touches the
 # user's own prefix, and deleting the build folder removes it. Its first start
@@ -13,25 +15,43 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
   return()  # the user brought their own
 endif()
 
-if(NOT WIN32 OR NOT CMAKE_SIZEOF_VOID_P EQUAL 8)
-  # This machine's kernel cannot run 32-bit programs: 32-bit builds are
-  # checked through their export and import tables only.
-  set(CABKIT_TESTS_RUNNABLE FALSE)
+set(CABKIT_TESTS_RUNNABLE FALSE)
+if(NOT WIN32)
   return()
 endif()
 
-find_program(CABKIT_WINE64 NAMES wine64 HINTS /usr/lib/wine /usr/lib64/wine /opt/wine-stable/bin
-             DOC "wine64 loader that runs the test programs")
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  find_program(CABKIT_WINE NAMES wine64 HINTS /usr/lib/wine /usr/lib64/wine /opt/wine-stable/bin
+               DOC "wine loader that runs the test programs")
+  set(wine_arch win64)
+else()
+  execute_process(COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/can-run-i386.sh
+                  RESULT_VARIABLE i386_status OUTPUT_VARIABLE i386_why OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT i386_status EQUAL 0)
+    set(CABKIT_WINE_MISSING "this machine cannot run 32-bit programs: ${i386_why}" CACHE INTERNAL "")
+    message(STATUS "32-bit test programs are built but not run: ${CABKIT_WINE_MISSING}")
+    return()
+  endif()
+  # Debian's wine32 puts its 32-bit loader here; /usr/bin/wine may be a
+  # wrapper that picks wine64.
+  find_program(CABKIT_WINE NAMES wine HINTS /usr/lib/wine /usr/lib/i386-linux-gnu/wine /opt/wine-stable/bin
+               NO_DEFAULT_PATH DOC "wine loader that runs the test programs")
+  set(wine_arch win32)
+endif()
 find_program(CABKIT_ENV env)
-if(NOT CABKIT_WINE64 OR NOT CABKIT_ENV)
-  message(WARNING "wine64 not found: the Windows test programs are built but not run")
-  set(CABKIT_TESTS_RUNNABLE FALSE)
+if(NOT CABKIT_WINE OR NOT CABKIT_ENV)
+  set(CABKIT_WINE_MISSING "no ${wine_arch} wine loader (scripts/install-deps.sh installs it)" CACHE INTERNAL "")
+  message(WARNING "test programs are built but not run: ${CABKIT_WINE_MISSING}")
   return()
 endif()
+set(CABKIT_WINE_MISSING "" CACHE INTERNAL "")
+set(CABKIT_TESTS_RUNNABLE TRUE)
 
 set(CABKIT_WINEPREFIX ${CMAKE_BINARY_DIR}/wine-prefix CACHE PATH "wine prefix the tests run in")
-# mscoree and mshtml off: the prefix then never offers to download runtimes.
-# wine-run.sh keeps wine's background services off the caller's output.
+# WINEARCH only matters when the prefix is made: a 32-bit build gets a
+# 32-bit prefix. mscoree and mshtml off: the prefix then never offers to
+# download runtimes. wine-run.sh keeps wine's background services off the
+# caller's output.
 set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CABKIT_ENV} WINEPREFIX=${CABKIT_WINEPREFIX} WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml="
-    ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${CABKIT_WINE64})
+    ${CABKIT_ENV} WINEPREFIX=${CABKIT_WINEPREFIX} WINEARCH=${wine_arch} WINEDEBUG=-all
+    "WINEDLLOVERRIDES=mscoree,mshtml=" ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${CABKIT_WINE})

@@ -1,5 +1,5 @@
 #!/bin/sh
-# wine-run.sh <wine64> <program.exe> [arguments...]
+# wine-run.sh <wine> <program.exe> [arguments...]
 #
 # Runs a Windows program under wine, passing on its output and exit status.
 # The output goes through files rather than straight to the caller: wine

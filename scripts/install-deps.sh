@@ -12,9 +12,19 @@ packages=(
 # The Windows stage needs the cross compilers (the posix thread variants, see
 # cmake/toolchain-mingw-common.cmake), their binutils for the table checks,
 # and wine64.
+# The 32-bit suite runs under wine32 where this machine executes 32-bit x86
+# programs, which only trying tells (scripts/can-run-i386.sh); elsewhere the
+# i386 packages would be of no use, and are not installed.
+add_i386=0
 if [[ "${CABKIT_WINDOWS:-1}" != 0 ]]; then
   packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
              binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine64)
+  if why=$("$(dirname "$0")/can-run-i386.sh"); then
+    packages+=(wine32:i386)
+    dpkg --print-foreign-architectures | grep -qx i386 || add_i386=1
+  else
+    echo "32-bit Windows tests will not run here: $why"
+  fi
 fi
 # Static analysis.
 packages+=(clang-tidy cppcheck valgrind)
@@ -31,6 +41,7 @@ if [[ $(id -u) != 0 ]]; then sudo_cmd=(sudo); fi
 updated=0
 if ((${#missing[@]})); then
   echo "installing: ${missing[*]}"
+  if ((add_i386)); then "${sudo_cmd[@]}" dpkg --add-architecture i386; fi
   "${sudo_cmd[@]}" apt-get update -qq
   updated=1
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -17,11 +17,13 @@
 #include <CLI/CLI.hpp>
 
 #include "child_process.h"
+#include "command_line.h"
 #include "options.h"
 #include "parallel_replays.h"
 #include "reference_markdown.h"
 #include "replay_child.h"
 #include "replay_command.h"
+#include "utf8_path.h"
 
 namespace {
 
@@ -35,9 +37,13 @@ std::filesystem::path demoScenario() {
     } catch (const std::runtime_error&) {
         // Fall back on the source tree this build was configured from.
     }
-    const auto inSource = folder / ".." / ".." / "scenarios" / "demo.toml";
-    if (!folder.empty() && std::filesystem::is_regular_file(inSource, error)) return inSource.lexically_normal();
-    return std::filesystem::path(CABKIT_SOURCE_DIR) / "scenarios" / "demo.toml";
+    // Beside the executable in an unpacked package, else in the source tree
+    // of a build tree, also one that was moved; last where this build was
+    // configured.
+    for (const auto& candidate : {folder / "scenarios" / "demo.toml", folder / ".." / ".." / "scenarios" / "demo.toml"}) {
+        if (!folder.empty() && std::filesystem::is_regular_file(candidate, error)) return candidate.lexically_normal();
+    }
+    return cabkit::sim::pathFromUtf8(CABKIT_SOURCE_DIR) / "scenarios" / "demo.toml";
 }
 
 }  // namespace
@@ -48,6 +54,8 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     CLI::App app{"simhost: replays scenarios through the Velorin, Sentrel and Cabrix plug-ins.\n"
                  "Without a command it replays the bundled demo scenario."};
     app.require_subcommand(0, 1);
+    // Options are --name everywhere: "/data/x.toml" is a file, not the option /data.
+    app.allow_windows_style_options(false);
     CommonOptions demoOptions;
     addCommonOptions(app, demoOptions);
 
@@ -83,8 +91,13 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     CLI::App* reference = app.add_subcommand("reference", "print the cab contract reference as Markdown");
     reference->add_option("--plugin", referencePlugin, "only this plug-in: Velorin, Sentrel or Cabrix");
 
+    // UTF-8 whatever the system's code page: file names keep their accents.
+    const std::vector<std::string> arguments = cabkit::sim::utf8Arguments(argc, argv);
+    std::vector<const char*> argumentPointers;
+    argumentPointers.reserve(arguments.size());
+    for (const std::string& argument : arguments) argumentPointers.push_back(argument.c_str());
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(argumentPointers.size()), argumentPointers.data());
     } catch (const CLI::ParseError& e) {
         const int code = app.exit(e);
         return code == 0 ? cabkit::sim::kExitOk : cabkit::sim::kExitBadInput;
@@ -102,5 +115,5 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
         (void)std::fputs(text->c_str(), stdout);
         return cabkit::sim::kExitOk;
     }
-    return cabkit::sim::runReplayCommand({{demoScenario().string()}, demoOptions, false, true, {}});
+    return cabkit::sim::runReplayCommand({{cabkit::sim::utf8Text(demoScenario())}, demoOptions, false, true, {}});
 }

@@ -8,6 +8,8 @@
 #include <fmt/format.h>
 
 #include "child_process.h"
+#include "library_loader.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -20,13 +22,16 @@ std::filesystem::path executableFolder() {
     }
 }
 
-// Next to the executable first (a build tree that was moved keeps working),
-// then where this build was configured.
+// Beside the executable first: an unpacked package (plugins/ next to
+// simhost), then a build tree, also one that was moved (sim/../plugins);
+// last where this build was configured.
 std::filesystem::path defaultPluginFolder() {
-    const auto besideBuild = executableFolder() / ".." / "plugins";
-    std::error_code error;
-    if (std::filesystem::is_directory(besideBuild, error)) return besideBuild.lexically_normal();
-    return CABKIT_DEFAULT_PLUGIN_DIR;
+    const std::filesystem::path self = executableFolder();
+    for (const auto& candidate : {self / "plugins", self / ".." / "plugins"}) {
+        std::error_code error;
+        if (!self.empty() && std::filesystem::is_directory(candidate, error)) return candidate.lexically_normal();
+    }
+    return pathFromUtf8(CABKIT_DEFAULT_PLUGIN_DIR);
 }
 
 std::optional<std::array<int32_t, 3>> parseOrder(const std::string& text, std::string& error) {
@@ -53,7 +58,10 @@ std::optional<std::array<int32_t, 3>> parseOrder(const std::string& text, std::s
 }  // namespace
 
 void addCommonOptions(CLI::App& app, CommonOptions& options) {
-    app.add_option("--plugins", options.plugins, "folder of Velorin.so, Sentrel.so, Cabrix.so (default: build/plugins)");
+    app.add_option("--plugins", options.plugins,
+                   fmt::format("folder of Velorin{0}, Sentrel{0}, Cabrix{0} (default: the plugins folder beside "
+                               "simhost's own)",
+                               SharedLibrary::kExtension));
     app.add_option("--trace", options.trace, "write one CSV row per frame to this file");
     app.add_option("--summary", options.summary, "write a JSON summary to this file");
     app.add_option("--plot", options.plot, "draw speed against location to this .svg or .png file (gnuplot)");
@@ -77,7 +85,7 @@ std::vector<std::string> childArguments(const CommonOptions& options) {
         arguments.emplace_back(name);
         arguments.push_back(value);
     };
-    add("--plugins", options.plugins.empty() ? defaultPluginFolder().string() : options.plugins);
+    add("--plugins", options.plugins.empty() ? utf8Text(defaultPluginFolder()) : options.plugins);
     add("--trace", options.trace);
     add("--plot", options.plot);
     add("--plot-time", options.plotTime);
@@ -105,11 +113,11 @@ bool applyOverrides(const CommonOptions& options, Scenario& scenario, std::strin
 
 std::optional<RunOptions> makeRunOptions(const CommonOptions& options, std::string& error) {
     RunOptions run;
-    run.pluginFolder = options.plugins.empty() ? defaultPluginFolder() : std::filesystem::path(options.plugins);
-    if (!options.trace.empty()) run.trace = options.trace;
-    if (!options.plot.empty()) run.plot = options.plot;
-    if (!options.plotTime.empty()) run.plotTime = options.plotTime;
-    if (!options.html.empty()) run.html = options.html;
+    run.pluginFolder = options.plugins.empty() ? defaultPluginFolder() : pathFromUtf8(options.plugins);
+    if (!options.trace.empty()) run.trace = pathFromUtf8(options.trace);
+    if (!options.plot.empty()) run.plot = pathFromUtf8(options.plot);
+    if (!options.plotTime.empty()) run.plotTime = pathFromUtf8(options.plotTime);
+    if (!options.html.empty()) run.html = pathFromUtf8(options.html);
     if (!options.slots.empty()) {
         auto slots = parseTraceSlots(options.slots, error);
         if (!slots) return std::nullopt;

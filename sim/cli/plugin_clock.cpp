@@ -1,11 +1,11 @@
 #include "plugin_clock.h"
 
-#include <cstdlib>
+#include "environment_variable.h"
 
 namespace cabkit::sim {
 
 void pinPluginClock(const Scenario& scenario) {
-    setenv("CABKIT_LOCAL_TIME", scenario.start.localTimeText().c_str(), 1);
+    setEnvironmentVariable("CABKIT_LOCAL_TIME", scenario.start.localTimeText());
 }
 
 }  // namespace cabkit::sim

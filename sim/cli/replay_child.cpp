@@ -14,6 +14,8 @@
 #include "replay_supervisor.h"
 #include "scenario_parser.h"
 #include "shared_mapping.h"
+#include "standard_output.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -27,7 +29,7 @@ constexpr int kNoRecord = 71;
 // error line instead when it cannot be read.
 std::optional<Scenario> readScenario(const ChildRequest& request, RunJournal& journal) {
     try {
-        Scenario scenario = parseScenarioFile(request.scenarioFile);
+        Scenario scenario = parseScenarioFile(pathFromUtf8(request.scenarioFile));
         std::string error;
         if (!applyOverrides(request.options, scenario, error)) {
             journal.error(error);
@@ -70,11 +72,12 @@ int replay(const ChildRequest& request, const Scenario& scenario, ReplayRecord& 
 
 int replayChild(const ChildRequest& request) {
     if (!endWithParent(request.parent)) return kParentGone;
+    endAtOnceOnFault();
     // Each line of the event log reaches its file as it is told, so a
     // plug-in that ends the process takes none of it along.
-    static_cast<void>(std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ));
+    writeStandardOutputByLine();
 
-    const std::filesystem::path folder = request.runFolder;
+    const std::filesystem::path folder = pathFromUtf8(request.runFolder);
     std::unique_ptr<SharedMapping> mapping;
     try {
         mapping = std::make_unique<SharedMapping>(folder / kRecordFile, sizeof(ReplayRecord), SharedMapping::Mode::Open);

@@ -16,6 +16,7 @@
 #include "output_paths.h"
 #include "parallel_replays.h"
 #include "replay_supervisor.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -65,25 +66,25 @@ void printRunEnd(const SupervisedOutcome& outcome, const std::string& file) {
 
 // The trace of one scenario of a batch: the folder's file named after it.
 std::filesystem::path traceInFolder(const std::string& folder, const std::string& file) {
-    return std::filesystem::path(folder) / (std::filesystem::path(file).stem().string() + ".csv");
+    return pathFromUtf8(folder) / pathFromUtf8(utf8Text(pathFromUtf8(file).stem()) + ".csv");
 }
 
 SupervisedReplay requestFor(const ReplayCommand& command, const std::string& file) {
     SupervisedReplay request;
-    request.scenarioFile = file;
+    request.scenarioFile = pathFromUtf8(file);
     request.childCommand = kChildCommand;
     request.childArguments = childArguments(command.options);
     if (command.narrate) request.childArguments.emplace_back("--narrate");
-    if (!command.options.trace.empty()) request.trace = command.options.trace;
+    if (!command.options.trace.empty()) request.trace = pathFromUtf8(command.options.trace);
     if (!command.batch.traceDir.empty()) {
         request.trace = traceInFolder(command.batch.traceDir, file);
         request.childArguments.emplace_back("--trace");
-        request.childArguments.push_back(request.trace->string());
+        request.childArguments.push_back(utf8Text(*request.trace));
     }
     // The file last, after "--": a name that begins with a dash stays a name.
     request.childArguments.emplace_back("--");
     request.childArguments.push_back(file);
-    if (!command.options.summary.empty()) request.summary = command.options.summary;
+    if (!command.options.summary.empty()) request.summary = pathFromUtf8(command.options.summary);
     request.callTimeout =
         std::chrono::milliseconds(static_cast<int64_t>(std::llround(command.options.callTimeoutSeconds * 1000.0)));
     return request;
@@ -103,14 +104,14 @@ std::optional<std::string> outputProblem(const ReplayCommand& command) {
     auto run = makeRunOptions(options, error);
     if (!run) return error;
     const std::optional<std::filesystem::path> summary =
-        options.summary.empty() ? std::nullopt : std::optional<std::filesystem::path>(options.summary);
+        options.summary.empty() ? std::nullopt : std::optional<std::filesystem::path>(pathFromUtf8(options.summary));
     const std::optional<std::filesystem::path> junit =
-        command.batch.junit.empty() ? std::nullopt : std::optional<std::filesystem::path>(command.batch.junit);
+        command.batch.junit.empty() ? std::nullopt : std::optional<std::filesystem::path>(pathFromUtf8(command.batch.junit));
     if (command.batch.traceDir.empty()) return checkOutputPaths(*run, summary, command.files, junit);
 
     std::error_code failed;
-    std::filesystem::create_directories(command.batch.traceDir, failed);
-    if (!std::filesystem::is_directory(command.batch.traceDir, failed)) {
+    std::filesystem::create_directories(pathFromUtf8(command.batch.traceDir), failed);
+    if (!std::filesystem::is_directory(pathFromUtf8(command.batch.traceDir), failed)) {
         return fmt::format("--trace-dir {}: not a folder simhost can make", command.batch.traceDir);
     }
     std::set<std::filesystem::path> traces;
@@ -118,7 +119,7 @@ std::optional<std::string> outputProblem(const ReplayCommand& command) {
         run->trace = traceInFolder(command.batch.traceDir, file);
         if (!traces.insert(run->trace->lexically_normal()).second) {
             return fmt::format("--trace-dir: two scenarios named {} would write the same trace {}",
-                               std::filesystem::path(file).filename().string(), run->trace->string());
+                               utf8Text(pathFromUtf8(file).filename()), utf8Text(*run->trace));
         }
         if (auto problem = checkOutputPaths(*run, summary, command.files, junit)) return problem;
     }
@@ -191,7 +192,7 @@ int runReplayCommand(const ReplayCommand& command) {
     }
     if (!command.batch.junit.empty()) {
         try {
-            writeJUnit(command.batch.junit, suites, "simhost check");
+            writeJUnit(pathFromUtf8(command.batch.junit), suites, "simhost check");
         } catch (const std::runtime_error& e) {
             fmt::print(stderr, "simhost: {}\n", e.what());
             return kExitBadInput;

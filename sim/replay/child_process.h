@@ -1,7 +1,8 @@
 // The operating system's side of a supervised replay: starting simhost again
 // as a child process, waiting for it with a deadline, ending it, and how it
 // ended. Every call into the system for this lives behind this header, one
-// implementation file per system (child_process_posix.cpp).
+// implementation file per system (child_process_posix.cpp,
+// child_process_windows.cpp).
 #ifndef CABKIT_SIM_CHILD_PROCESS_H
 #define CABKIT_SIM_CHILD_PROCESS_H
 
@@ -21,7 +22,9 @@ struct ExitStatus {
     int32_t code = 0;  // the exit code, or the number of the signal that ended it
 
     bool exitedWith(int32_t expected) const { return how == How::Exited && code == expected; }
-    // "exited with code 3", "killed by signal 11 (SIGSEGV)".
+    // "exited with code 3", "killed by signal 11 (SIGSEGV)"; on Windows,
+    // where an exception's code is the exit code, "ended by exception
+    // 0xc0000005 (access violation)".
     std::string describe() const;
 };
 
@@ -53,7 +56,8 @@ public:
     ExitStatus kill();
 
 private:
-    int64_t id_ = -1;
+    int64_t id_ = -1;   // the process id; on Windows the process handle
+    int64_t job_ = 0;   // Windows: the job object the child runs in
     std::chrono::steady_clock::time_point started_;
     std::optional<ExitStatus> status_;
 };
@@ -71,6 +75,10 @@ bool interruptRequested();
 // The child's side: this process ends when `parent` ends, so that a killed
 // supervisor leaves no replay behind. Returns false when `parent` is gone already.
 bool endWithParent(int64_t parent);
+// The child's side: a fault in a plug-in ends this process at once, the
+// way the supervisor can read from its exit status, with no debugger or
+// error report started for it.
+void endAtOnceOnFault();
 
 }  // namespace cabkit::sim
 

@@ -1,13 +1,12 @@
 #include "plugin_module.h"
 
-#include <dlfcn.h>
-
 #include <cstring>
 #include <system_error>
 
 #include <fmt/format.h>
 
 #include "plugin_exports.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -22,7 +21,7 @@ void removeFolder(const std::filesystem::path& folder) {
 PluginModule::PluginModule(const std::filesystem::path& folder, const std::filesystem::path& copyFolder,
                            const std::string& name)
     : name_(name), copyFolder_(copyFolder / name) {
-    const std::filesystem::path file = folder / (name + ".so");
+    const std::filesystem::path file = folder / (name + SharedLibrary::kExtension);
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
         throw PluginLoadError(fmt::format("plug-in {} not found: {} (use --plugins DIR)", name, file.string()));
@@ -42,24 +41,24 @@ PluginModule::PluginModule(const std::filesystem::path& folder, const std::files
     }
 
     const std::filesystem::path copy = copyFolder_ / file.filename();
-    handle_ = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr) {
-        const char* why = dlerror();
+    std::string reason;
+    if (!library_.open(copy, reason)) {
         removeFolder(copyFolder_);
         // The loader names the private copy; the user knows the file it came from.
-        std::string reason = why != nullptr ? why : "unknown error";
-        for (std::size_t at = reason.find(copy.string()); at != std::string::npos;
-             at = reason.find(copy.string(), at + file.string().size())) {
-            reason.replace(at, copy.string().size(), file.string());
+        const std::string copyText = utf8Text(copy);
+        const std::string fileText = utf8Text(file);
+        for (std::size_t at = reason.find(copyText); at != std::string::npos;
+             at = reason.find(copyText, at + fileText.size())) {
+            reason.replace(at, copyText.size(), fileText);
         }
         throw PluginLoadError(fmt::format("cannot load plug-in {}: {}", name, reason));
     }
     // The table's members are the exports in the order of kCabkitExportNames.
     auto* bytes = reinterpret_cast<unsigned char*>(&table_);
     for (std::size_t i = 0; i < CABKIT_EXPORT_COUNT; ++i) {
-        void* symbol = dlsym(handle_, kCabkitExportNames[i]);
+        void* symbol = library_.symbol(kCabkitExportNames[i]);
         if (symbol == nullptr) {
-            dlclose(handle_);
+            library_.close();
             removeFolder(copyFolder_);
             throw PluginLoadError(
                 fmt::format("cannot load plug-in {}: it does not export {} ({})", name, kCabkitExportNames[i], file.string()));
@@ -68,7 +67,7 @@ PluginModule::PluginModule(const std::filesystem::path& folder, const std::files
     }
     const int32_t version = table_.GetPluginVersion();
     if (version != CABKIT_PLUGIN_VERSION) {
-        dlclose(handle_);
+        library_.close();
         removeFolder(copyFolder_);
         throw PluginLoadError(fmt::format("cannot load plug-in {}: it reports interface version {:#x}, expected {:#x} ({})",
                                           name, version, CABKIT_PLUGIN_VERSION, file.string()));
@@ -76,7 +75,7 @@ PluginModule::PluginModule(const std::filesystem::path& folder, const std::files
 }
 
 PluginModule::~PluginModule() {
-    dlclose(handle_);
+    library_.close();
     removeFolder(copyFolder_);
 }
 

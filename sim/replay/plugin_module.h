@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "library_loader.h"
 #include "plugin_table.h"
 
 namespace cabkit::sim {
@@ -24,7 +25,8 @@ public:
 
 class PluginModule {
 public:
-    // Loads a copy of `<folder>/<name>.so` made in `<copyFolder>/<name>/`.
+    // Loads a copy of `<folder>/<name>.so` (.dll on Windows) made in
+    // `<copyFolder>/<name>/`.
     // Throws PluginLoadError when the file is missing, cannot be copied,
     // does not load, lacks an export or reports another interface version.
     PluginModule(const std::filesystem::path& folder, const std::filesystem::path& copyFolder, const std::string& name);
@@ -38,7 +40,7 @@ public:
 private:
     std::string name_;
     std::filesystem::path copyFolder_;
-    void* handle_ = nullptr;
+    SharedLibrary library_;
     CabkitPluginTable table_{};
 };
 

@@ -16,6 +16,7 @@
 #include "scenario.h"
 #include "shared_mapping.h"
 #include "temporary_folder.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -159,7 +160,7 @@ SupervisedOutcome superviseReplay(const SupervisedReplay& request) {
         SharedMapping mapping(folder.path() / kRecordFile, sizeof(ReplayRecord), SharedMapping::Mode::Create);
         auto* record = new (mapping.data()) ReplayRecord;
 
-        std::vector<std::string> arguments = {request.childCommand, "--run-folder", folder.path().string(), "--parent",
+        std::vector<std::string> arguments = {request.childCommand, "--run-folder", utf8Text(folder.path()), "--parent",
                                               std::to_string(currentProcessId())};
         arguments.insert(arguments.end(), request.childArguments.begin(), request.childArguments.end());
         // What this process printed goes out before the child's output.

@@ -10,6 +10,7 @@
 #include "cab_contract_index.h"
 #include "label_layout.h"
 #include "speed_chart.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -135,7 +136,7 @@ private:
             fmt::format_to(out(), "set terminal pngcairo size {},{} font 'sans,10' background '#ffffff'\n", kWidthPx,
                            kHeightPx);
         }
-        fmt::format_to(out(), "set output {}\n", gnuplotString(output.string()));
+        fmt::format_to(out(), "set output {}\n", gnuplotString(utf8Text(output)));
     }
 
     // Segments as one line with steps between neighbours and breaks at gaps.

@@ -11,6 +11,7 @@
 #include "cab_layout.h"
 #include "cab_replay_assets.h"
 #include "clock_text.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -145,7 +146,7 @@ std::string assemble(std::string_view page, std::initializer_list<Insert> insert
 }  // namespace
 
 HtmlReplay::HtmlReplay(const std::filesystem::path& path) : path_(path), out_(path, std::ios::binary | std::ios::trunc) {
-    if (!out_) throw std::runtime_error(fmt::format("cannot write the cab replay {}", path.string()));
+    if (!out_) throw std::runtime_error(fmt::format("cannot write the cab replay {}", utf8Text(path)));
 }
 
 void HtmlReplay::onStart(const ReplayContext& context) {
@@ -238,7 +239,7 @@ void HtmlReplay::write(const EventLog& log, const ExpectationChecker& checker) {
     const std::string page = htmlReplayPage(scenario_ != nullptr ? scenario_->name : std::string{}, data(log, checker));
     out_.write(page.data(), static_cast<std::streamsize>(page.size()));
     out_.close();
-    if (!out_) throw std::runtime_error(fmt::format("cannot write the cab replay {}", path_.string()));
+    if (!out_) throw std::runtime_error(fmt::format("cannot write the cab replay {}", utf8Text(path_)));
 }
 
 }  // namespace cabkit::sim

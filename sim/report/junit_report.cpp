@@ -6,6 +6,8 @@
 
 #include <fmt/format.h>
 
+#include "utf8_path.h"
+
 namespace cabkit::sim {
 namespace {
 
@@ -136,7 +138,7 @@ std::string junitXml(const std::vector<JUnitSuite>& suites, std::string_view tit
 void writeJUnit(const std::filesystem::path& path, const std::vector<JUnitSuite>& suites, std::string_view title) {
     std::ofstream file(path, std::ios::binary);
     file << junitXml(suites, title);
-    if (!file) throw std::runtime_error(fmt::format("cannot write the JUnit report {}", path.string()));
+    if (!file) throw std::runtime_error(fmt::format("cannot write the JUnit report {}", utf8Text(path)));
 }
 
 }  // namespace cabkit::sim

@@ -1,7 +1,5 @@
 #include "progress_bar.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -9,12 +7,13 @@
 #include <fmt/format.h>
 
 #include "clock_text.h"
+#include "terminal.h"
 
 namespace cabkit::sim {
 
 void ProgressBar::onStart(const ReplayContext& context) {
     frames_ = context.scenario.run.durationMs / context.scenario.run.stepMs + 1;
-    shown_ = frames_ >= kMinFrames && isatty(STDERR_FILENO) != 0;
+    shown_ = frames_ >= kMinFrames && standardErrorIsTerminal();
     every_ = std::max<int64_t>(1, frames_ / 200);
 }
 

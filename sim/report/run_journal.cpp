@@ -9,6 +9,9 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include "output_file.h"
+#include "utf8_path.h"
+
 namespace cabkit::sim {
 namespace {
 
@@ -112,8 +115,8 @@ void readLine(const json& line, JournalContents& contents) {
 }  // namespace
 
 RunJournal::RunJournal(const std::filesystem::path& path) {
-    file_ = std::fopen(path.c_str(), "wb");
-    if (file_ == nullptr) throw std::runtime_error(fmt::format("cannot write the journal {}", path.string()));
+    file_ = openOutputStream(path);
+    if (file_ == nullptr) throw std::runtime_error(fmt::format("cannot write the journal {}", utf8Text(path)));
     // Every line reaches the file as it is written: nothing waits in memory for a death to lose.
     static_cast<void>(std::setvbuf(file_, nullptr, _IONBF, 0));
 }

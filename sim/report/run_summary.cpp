@@ -10,6 +10,7 @@
 
 #include "clock_text.h"
 #include "command_combiner.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 
@@ -176,10 +177,11 @@ void writeSummary(const std::filesystem::path& path, const JournalContents& jour
     }
     root["events"] = events;
 
-    std::ofstream out(path);
-    if (!out) throw std::runtime_error(fmt::format("cannot write the summary {}", path.string()));
+    // Binary: the same bytes on every system.
+    std::ofstream out(path, std::ios::binary);
+    if (!out) throw std::runtime_error(fmt::format("cannot write the summary {}", utf8Text(path)));
     out << root.dump(2) << '\n';
-    if (!out) throw std::runtime_error(fmt::format("cannot write the summary {}", path.string()));
+    if (!out) throw std::runtime_error(fmt::format("cannot write the summary {}", utf8Text(path)));
 }
 
 }  // namespace cabkit::sim

@@ -1,7 +1,5 @@
 #include "speed_chart.h"
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -14,6 +12,8 @@
 #include "chart_script.h"
 #include "event_log.h"
 #include "refusal_reasons.h"
+#include "gnuplot_runner.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -203,21 +203,14 @@ std::string SpeedChart::script(const std::filesystem::path& output, const std::s
 }
 
 void SpeedChart::render(const std::filesystem::path& output, ChartAxis axis) const {
-    const std::string extension = output.extension().string();
+    const std::string extension = utf8Text(output.extension());
     if (extension != ".svg" && extension != ".png") {
-        throw std::runtime_error(fmt::format("the chart {} must end in .svg or .png", output.string()));
+        throw std::runtime_error(fmt::format("the chart {} must end in .svg or .png", utf8Text(output)));
     }
-    const std::string text = script(output, extension.substr(1), axis);
-    // A fixed command; the script goes through the pipe, never the shell.
-    // gnuplot draws on its standard output when it cannot open the file:
-    // that goes nowhere, its messages still reach stderr.
-    std::FILE* pipe = popen("gnuplot >/dev/null", "w");  // NOLINT(cert-env33-c)
-    if (pipe == nullptr) throw std::runtime_error("cannot run gnuplot (install gnuplot-nox)");
-    const bool written = std::fwrite(text.data(), 1, text.size(), pipe) == text.size();
-    const int status = pclose(pipe);
-    if (!written || status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        throw std::runtime_error(
-            fmt::format("gnuplot could not draw {} (is gnuplot-nox installed?)", output.string()));
+    try {
+        runGnuplot(script(output, extension.substr(1), axis));
+    } catch (const std::runtime_error& error) {
+        throw std::runtime_error(fmt::format("cannot draw {}: {}", utf8Text(output), error.what()));
     }
 }
 

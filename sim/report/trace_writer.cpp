@@ -1,10 +1,6 @@
 #include "trace_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <iterator>
 #include <stdexcept>
@@ -14,25 +10,10 @@
 #include <fmt/format.h>
 
 #include "cab_contract_index.h"
+#include "output_file.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
-namespace {
-
-// Writes all of [data, data + size) to fd; false on an error.
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-}  // namespace
 
 bool completeTrace(const std::filesystem::path& path, const TraceSpool& spool) {
     const uint64_t base = spool.written.load(std::memory_order_acquire);
@@ -43,10 +24,13 @@ bool completeTrace(const std::filesystem::path& path, const TraceSpool& spool) {
     // The file holds a prefix of the trace; the spool holds [base, base + pending).
     if (error) return false;
     if (size < base || size >= base + pending || pending > TraceSpool::kCapacity) return true;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    std::string why;
+    const int fd = openOutputFile(path, OutputMode::Append, why);
     if (fd < 0) return false;
-    const bool ok = writeAll(fd, spool.bytes + (size - base), pending - (size - base));
-    return ::close(fd) == 0 && ok;
+    // Both below the spool's capacity (checked above), so they fit a size_t anywhere.
+    const auto done = static_cast<std::size_t>(size - base);
+    const bool ok = writeOutputFile(fd, spool.bytes + done, static_cast<std::size_t>(pending) - done, why);
+    return closeOutputFile(fd) && ok;
 }
 
 namespace {
@@ -133,8 +117,9 @@ TraceWriter::TraceWriter(const std::filesystem::path& path, std::vector<TraceSlo
     }
     spool_->pending.store(0, std::memory_order_release);
     spool_->written.store(0, std::memory_order_release);
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path.string(), std::strerror(errno)));
+    std::string why;
+    fd_ = openOutputFile(path, OutputMode::Replace, why);
+    if (fd_ < 0) throw std::runtime_error(fmt::format("cannot write the trace {}: {}", utf8Text(path), why));
 }
 
 TraceWriter::~TraceWriter() {
@@ -144,15 +129,16 @@ TraceWriter::~TraceWriter() {
         } catch (const std::runtime_error&) {
             // Nothing left to tell: the run is over and the disk refused the last rows.
         }
-        ::close(fd_);
+        static_cast<void>(closeOutputFile(fd_));
     }
 }
 
 void TraceWriter::flush() {
     const uint32_t pending = spool_->pending.load(std::memory_order_relaxed);
     if (pending == 0) return;
-    if (!writeAll(fd_, spool_->bytes, pending)) {
-        throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path_.string(), std::strerror(errno)));
+    std::string why;
+    if (!writeOutputFile(fd_, spool_->bytes, pending, why)) {
+        throw std::runtime_error(fmt::format("cannot write the trace {}: {}", utf8Text(path_), why));
     }
     // Emptied first, counted second (see TraceSpool::written).
     spool_->pending.store(0, std::memory_order_release);
@@ -165,8 +151,9 @@ void TraceWriter::spoolRow() {
     if (row_.size() > TraceSpool::kCapacity) {
         // A row longer than the whole spool cannot occur with 256 + 256
         // slots; were it to, it goes straight to the file.
-        if (!writeAll(fd_, row_.data(), row_.size())) {
-            throw std::runtime_error(fmt::format("cannot write the trace {}: {}", path_.string(), std::strerror(errno)));
+        std::string why;
+        if (!writeOutputFile(fd_, row_.data(), row_.size(), why)) {
+            throw std::runtime_error(fmt::format("cannot write the trace {}: {}", utf8Text(path_), why));
         }
         spool_->written.store(spool_->written.load(std::memory_order_relaxed) + row_.size(), std::memory_order_release);
     } else {

@@ -8,6 +8,7 @@
 
 #include "scenario_schema.h"
 #include "toml_reading.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -17,7 +18,7 @@ std::string sizeText(std::uintmax_t bytes) { return fmt::format("{} MiB", bytes 
 // The bytes of a scenario file, refusing what cannot be one before reading
 // more than the limit.
 std::string readScenarioBytes(const std::filesystem::path& path) {
-    const std::string name = path.string();
+    const std::string name = utf8Text(path);
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
     if (error) throw ScenarioError(name, 0, fmt::format("cannot read the file: {}", error.message()));
@@ -56,10 +57,11 @@ Scenario parseScenarioText(std::string_view text, const std::string& path) {
 
 Scenario parseScenarioFile(const std::filesystem::path& path) {
     const std::string text = readScenarioBytes(path);
-    const toml::table root = parseToml(text, path.string());
+    const std::string name = utf8Text(path);
+    const toml::table root = parseToml(text, name);
     // Nearly always the wrong file: a run of the default train would pass unnoticed.
-    if (root.empty()) throw ScenarioError(path.string(), 0, "sets nothing (the file is empty or holds only comments)");
-    return readScenario(root, path.string());
+    if (root.empty()) throw ScenarioError(name, 0, "sets nothing (the file is empty or holds only comments)");
+    return readScenario(root, name);
 }
 
 }  // namespace cabkit::sim

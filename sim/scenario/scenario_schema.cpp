@@ -10,6 +10,7 @@
 #include "expectation_language.h"
 #include "printable_text.h"
 #include "trigger_reading.h"
+#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -298,7 +299,7 @@ Scenario readScenario(const toml::table& root, const std::string& file) {
     Scenario scenario;
     scenario.path = printable(file);
     TableReader top(root, "the scenario", file, 1);
-    scenario.name = printable(top.string("name").value_or(std::filesystem::path(file).stem().string()));
+    scenario.name = printable(top.string("name").value_or(utf8Text(pathFromUtf8(file).stem())));
     scenario.description = printable(top.string("description").value_or(""));
 
     const auto section = [&](const char* key) -> const toml::table* {

@@ -1,0 +1,21 @@
+# simhost's libraries in a Windows cross build. CLI11, toml++ and
+# nlohmann-json are header-only and fmt can be; the cross compiler gets
+# their Debian headers, and only those: the folders are linked into one of
+# the build's own, since /usr/include as a whole holds the build machine's C
+# library. The targets have the names the packages' own CMake files give,
+# so sim/ reads the same on every system.
+set(header_root ${CMAKE_BINARY_DIR}/header-only-deps)
+file(MAKE_DIRECTORY ${header_root})
+foreach(folder fmt CLI toml++ nlohmann)
+  if(NOT EXISTS /usr/include/${folder})
+    message(FATAL_ERROR "/usr/include/${folder} is missing: run scripts/install-deps.sh")
+  endif()
+  file(CREATE_LINK /usr/include/${folder} ${header_root}/${folder} SYMBOLIC)
+endforeach()
+
+foreach(target fmt::fmt CLI11::CLI11 tomlplusplus::tomlplusplus nlohmann_json::nlohmann_json)
+  add_library(${target} INTERFACE IMPORTED)
+  target_include_directories(${target} SYSTEM INTERFACE ${header_root})
+endforeach()
+target_compile_definitions(fmt::fmt INTERFACE FMT_HEADER_ONLY=1)
+target_compile_definitions(tomlplusplus::tomlplusplus INTERFACE TOML_HEADER_ONLY=1)
