@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <mutex>
 #include <stdexcept>
 
 #include <fmt/format.h>
@@ -96,6 +97,27 @@ void shareStandardHandles(STARTUPINFOW& startup) {
     }
 }
 
+// A file a child writes as its standard output or error, made or emptied;
+// inheritable, so that the child receives it.
+HANDLE openCaptureFile(const std::filesystem::path& path) {
+    SECURITY_ATTRIBUTES inherit{};
+    inherit.nLength = sizeof(inherit);
+    inherit.bInheritHandle = TRUE;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        throw std::runtime_error(
+            fmt::format("cannot make {}: {}", utf8FromWide(path.wstring()), systemErrorText(GetLastError())));
+    }
+    return file;
+}
+
+// Children are started one at a time: an inheritable capture file must
+// reach only the child it was made for, and is closed here before the next
+// child starts and could inherit it too (check -j starts them from several
+// threads).
+std::mutex startingChild;
+
 volatile LONG interrupted = 0;
 
 BOOL WINAPI onConsoleEvent(DWORD /*event*/) {
@@ -125,7 +147,8 @@ std::string ExitStatus::describe() const {
                            : fmt::format("ended by exception {:#010x}", value);
 }
 
-ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments)
+ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                           const std::optional<Capture>& capture)
     : started_(std::chrono::steady_clock::now()) {
     std::wstring commandLine = quotedArgument(program.wstring());
     for (const std::string& argument : arguments) commandLine += L" " + quotedArgument(wideFromUtf8(argument));
@@ -136,11 +159,35 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vect
     startup.cb = sizeof(startup);
     shareStandardHandles(startup);
     PROCESS_INFORMATION process{};
-    // Suspended until it is in its job, so nothing it starts escapes.
-    if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
-                       &startup, &process) == 0) {
-        throw std::runtime_error(fmt::format("cannot start the replay process {}: {}", program.string(),
-                                             systemErrorText(GetLastError())));
+    {
+        const std::lock_guard<std::mutex> oneAtATime(startingChild);
+        HANDLE captured[2] = {nullptr, nullptr};
+        const auto closeCaptured = [&captured] {
+            for (HANDLE& file : captured) {
+                if (file != nullptr) CloseHandle(file);
+                file = nullptr;
+            }
+        };
+        if (capture) {
+            captured[0] = openCaptureFile(capture->output);
+            try {
+                captured[1] = openCaptureFile(capture->errors);
+            } catch (...) {
+                closeCaptured();
+                throw;
+            }
+            startup.hStdOutput = captured[0];
+            startup.hStdError = captured[1];
+        }
+        // Suspended until it is in its job, so nothing it starts escapes.
+        const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                           CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
+        const DWORD why = GetLastError();
+        closeCaptured();  // the child holds its own copies
+        if (started == 0) {
+            throw std::runtime_error(fmt::format("cannot start the replay process {}: {}",
+                                                 utf8FromWide(program.wstring()), systemErrorText(why)));
+        }
     }
     // A simhost that itself runs in a job that allows no nested one (before
     // Windows 8) still supervises: the watchdog and kill() work without it.

@@ -20,8 +20,8 @@ using nlohmann::ordered_json;
 namespace cabrix = contract::cabrix;
 namespace velorin = contract::velorin;
 
-std::string panelId(int32_t slot) { return "p" + std::to_string(slot); }
-std::string soundId(int32_t slot) { return "s" + std::to_string(slot); }
+std::string panelId(int32_t slot) { return fmt::format("p{}", slot); }
+std::string soundId(int32_t slot) { return fmt::format("s{}", slot); }
 
 // The slot of one plug-in's table (or of the exchanged ones) with this label.
 const contract::PanelSlot& labelled(std::span<const contract::PanelSlot> rows, std::string_view label) {
