@@ -30,10 +30,10 @@ void replayHour(benchmark::State& state, bool withTrace) {
     RunOptions options;
     options.pluginFolder = CABKIT_PLUGIN_DIR;
     options.progress = false;
-    const auto trace = std::filesystem::temp_directory_path() /
-                       ("sim_replay_bench-" + std::to_string(getpid()) + ".csv");
-    const auto journalFile = std::filesystem::temp_directory_path() /
-                             ("sim_replay_bench-" + std::to_string(getpid()) + ".jsonl");
+    const auto trace =
+        std::filesystem::temp_directory_path() / ("sim_replay_bench-" + std::to_string(getpid()) + ".csv");
+    const auto journalFile =
+        std::filesystem::temp_directory_path() / ("sim_replay_bench-" + std::to_string(getpid()) + ".jsonl");
     if (withTrace) options.trace = trace;
     int64_t frames = 0;
     for (auto _ : state) {

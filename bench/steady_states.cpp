@@ -72,33 +72,31 @@ Rig::Rig(SteadyState which) {
     state_.time = kStartMs;
     state_.current = 150.0F;
     switch (which) {
-    case SteadyState::Null:
-        load(CABKIT_NULL_PLUGIN);
-        warmUp(16);
-        break;
-    case SteadyState::VelorinAto:
-        load(test::builtPlugin("Velorin"));
-        setUpVelorinAto();
-        break;
-    case SteadyState::VelorinTimetable:
-        load(test::builtPlugin("Velorin"));
-        setUpVelorinTimetable();
-        break;
-    case SteadyState::SentrelTone:
-        load(test::builtPlugin("Sentrel"));
-        setUpSentrelTone();
-        break;
-    case SteadyState::CabrixMode2:
-        load(test::builtPlugin("Cabrix"));
-        setUpCabrixMode2();
-        break;
-    case SteadyState::SharedPanel:
-        setUpSharedPanel();
-        break;
-    case SteadyState::VelorinWorstRoute:
-        load(test::builtPlugin("Velorin"));
-        setUpVelorinWorstRoute();
-        break;
+        case SteadyState::Null:
+            load(CABKIT_NULL_PLUGIN);
+            warmUp(16);
+            break;
+        case SteadyState::VelorinAto:
+            load(test::builtPlugin("Velorin"));
+            setUpVelorinAto();
+            break;
+        case SteadyState::VelorinTimetable:
+            load(test::builtPlugin("Velorin"));
+            setUpVelorinTimetable();
+            break;
+        case SteadyState::SentrelTone:
+            load(test::builtPlugin("Sentrel"));
+            setUpSentrelTone();
+            break;
+        case SteadyState::CabrixMode2:
+            load(test::builtPlugin("Cabrix"));
+            setUpCabrixMode2();
+            break;
+        case SteadyState::SharedPanel: setUpSharedPanel(); break;
+        case SteadyState::VelorinWorstRoute:
+            load(test::builtPlugin("Velorin"));
+            setUpVelorinWorstRoute();
+            break;
     }
 }
 

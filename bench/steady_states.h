@@ -23,19 +23,18 @@
 namespace cabkit::bench {
 
 enum class SteadyState {
-    Null,              // the do-nothing plug-in: the cost of the call itself
-    VelorinAto,        // mode 2, controller engaged, both stop points and both restrictions armed
-    VelorinTimetable,  // mode 1, every row of the timetable revealed, stop alert raised
-    SentrelTone,       // supervisor active and quiet, reminder tone sounding with its strokes
-    CabrixMode2,       // mode 2 supervising a received code below the permitted speed
-    SharedPanel,       // Cabrix, Velorin, Sentrel in that order on one panel (Velorin as VelorinAto)
-    VelorinWorstRoute, // mode 1 with every list full, rows at the lists' end, thousands of door timers running
+    Null,               // the do-nothing plug-in: the cost of the call itself
+    VelorinAto,         // mode 2, controller engaged, both stop points and both restrictions armed
+    VelorinTimetable,   // mode 1, every row of the timetable revealed, stop alert raised
+    SentrelTone,        // supervisor active and quiet, reminder tone sounding with its strokes
+    CabrixMode2,        // mode 2 supervising a received code below the permitted speed
+    SharedPanel,        // Cabrix, Velorin, Sentrel in that order on one panel (Velorin as VelorinAto)
+    VelorinWorstRoute,  // mode 1 with every list full, rows at the lists' end, thousands of door timers running
 };
 
 inline constexpr std::array<SteadyState, 7> kSteadyStates = {
-    SteadyState::Null,        SteadyState::VelorinAto,  SteadyState::VelorinTimetable,
-    SteadyState::SentrelTone, SteadyState::CabrixMode2, SteadyState::SharedPanel,
-    SteadyState::VelorinWorstRoute,
+    SteadyState::Null,        SteadyState::VelorinAto,  SteadyState::VelorinTimetable,  SteadyState::SentrelTone,
+    SteadyState::CabrixMode2, SteadyState::SharedPanel, SteadyState::VelorinWorstRoute,
 };
 
 std::string_view steadyStateName(SteadyState which);

@@ -34,8 +34,7 @@ void allTimersRunOutInOneFrame(benchmark::State& state) {
         static_cast<void>(velorin->Elapse(test::stateAt(timeMs), arrays.panel.data(), arrays.sound.data()));
         timeMs += kLongFrameMs;
         state.ResumeTiming();
-        benchmark::DoNotOptimize(
-            velorin->Elapse(test::stateAt(timeMs), arrays.panel.data(), arrays.sound.data()));
+        benchmark::DoNotOptimize(velorin->Elapse(test::stateAt(timeMs), arrays.panel.data(), arrays.sound.data()));
         if (timeMs > 20 * 3600 * 1000) {
             timeMs = kStartMs;  // stay within the day; the frame that goes back is not timed
         }

@@ -54,7 +54,7 @@ public:
     bool wasCutOut;
     int32_t lastMode;
     int32_t lastAspect;
-    int32_t bellTrigger;   // sound commands; 1 marks a pending one-shot
+    int32_t bellTrigger;  // sound commands; 1 marks a pending one-shot
     int32_t chimeTrigger;
     int32_t spareTrigger;
     bool active;

@@ -25,20 +25,11 @@ void modeUp(CCabrix& cab) {
 
 void pressKey(CCabrix& cab, int32_t key, int32_t brakeHandle) {
     switch (key) {
-        case kKeyModeDown:
-            modeDown(cab, brakeHandle);
-            break;
-        case kKeyModeUp:
-            modeUp(cab);
-            break;
-        case kKeyFixedLimit:
-            cab.fixedLimitMode = !cab.fixedLimitMode;
-            break;
-        case kKeyCutOut:
-            cab.cutOut = !cab.cutOut;
-            break;
-        default:
-            break;
+        case kKeyModeDown: modeDown(cab, brakeHandle); break;
+        case kKeyModeUp: modeUp(cab); break;
+        case kKeyFixedLimit: cab.fixedLimitMode = !cab.fixedLimitMode; break;
+        case kKeyCutOut: cab.cutOut = !cab.cutOut; break;
+        default: break;
     }
 }
 

@@ -49,8 +49,8 @@ void checkSpeed(CCabrix& cab, double speed) {
 // Run check. Without a code the limited modes may not run at all, unless the
 // driver took the fixed limit or is backing the train.
 void checkRun(CCabrix& cab) {
-    const bool runningUncoded = cab.signalCode == 0 && !cab.fixedLimitMode &&
-                                *cab.reverserRef != kReverserBackward && cab.mode != kModeFull;
+    const bool runningUncoded =
+        cab.signalCode == 0 && !cab.fixedLimitMode && *cab.reverserRef != kReverserBackward && cab.mode != kModeFull;
     cab.runOk = !(cab.rollbackTripped || runningUncoded);
 }
 

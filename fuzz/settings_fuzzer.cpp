@@ -32,8 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // The time parser takes a C string; give it the input up to its first NUL.
     const std::string text(input.substr(0, input.find('\0')));
     if (const auto parsed = cabkit::platform::parseLocalTime(text.c_str())) {
-        if (parsed->month < 1 || parsed->month > 12 || parsed->day < 1 || parsed->day > 31 ||
-            parsed->dayOfWeek > 6 || parsed->millisecond > 999) {
+        if (parsed->month < 1 || parsed->month > 12 || parsed->day < 1 || parsed->day > 31 || parsed->dayOfWeek > 6 ||
+            parsed->millisecond > 999) {
             std::fprintf(stderr, "parseLocalTime accepted an impossible time\n");
             std::abort();
         }

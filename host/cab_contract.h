@@ -57,7 +57,7 @@ enum class Display : uint8_t { Lamp, State, Value };
 struct PanelSlot {
     int32_t slot;
     Parties writers;
-    Parties readers;      // the plug-ins that act on it; kNobody for a display slot
+    Parties readers;  // the plug-ins that act on it; kNobody for a display slot
     Display display;
     const char* label;    // short name, unique within its table
     const char* group;    // the part of the cab it belongs to
@@ -107,12 +107,12 @@ using BeaconFields = uint8_t;
 // (0 between Initialize and the first frame).
 enum class Taken : uint8_t {
     Always,
-    AtStandstill,           // speed exactly 0
-    InVelorinModeOne,       // Velorin's operating mode 1
+    AtStandstill,      // speed exactly 0
+    InVelorinModeOne,  // Velorin's operating mode 1
     InModeTwoOrAtStandstill,
-    WhileMoving,            // any speed but 0, backwards included
-    WhileMovingKeyZeroUp,   // moving, and key 0 not held
-    WhileMovingNotBackward, // moving, and the reverser not backward
+    WhileMoving,             // any speed but 0, backwards included
+    WhileMovingKeyZeroUp,    // moving, and key 0 not held
+    WhileMovingNotBackward,  // moving, and the reverser not backward
 };
 
 constexpr std::string_view describe(Taken taken) {
@@ -133,8 +133,8 @@ struct Beacon {
     Parties plugin;
     BeaconFields fields;
     Taken taken;
-    const char* label;   // short name, unique within its table
-    const char* units;   // what the fields it reads carry; "" when it reads none
+    const char* label;  // short name, unique within its table
+    const char* units;  // what the fields it reads carry; "" when it reads none
     const char* effect;
 };
 
@@ -143,7 +143,7 @@ struct Setting {
     const char* file;
     const char* section;
     const char* key;
-    int32_t fallback;     // when the file, the section or the key is missing
+    int32_t fallback;  // when the file, the section or the key is missing
     const char* meaning;
 };
 
@@ -170,16 +170,14 @@ inline constexpr const char* kSharedPanelSlotsNote =
     "outside these plug-ins; without a writer of slot 201 Velorin's power output is 0.";
 
 inline constexpr auto kSharedPanelSlots = std::to_array<PanelSlot>({
-    {57, kCabrix, kVelorin, Display::Lamp, "service-brake lamp", "Exchanged between plug-ins", "0 or 1",
-     "every frame",
+    {57, kCabrix, kVelorin, Display::Lamp, "service-brake lamp", "Exchanged between plug-ins", "0 or 1", "every frame",
      "Cabrix demands the service brake: the speed is not below the permitted speed. While this slot or "
      "slot 58 is set, the driver's reverser and brake do not release Velorin's train operation controller"},
     {58, kCabrix, kVelorin, Display::Lamp, "emergency-brake lamp", "Exchanged between plug-ins", "0 or 1",
      "every frame",
      "Cabrix demands the emergency brake: rollback, or running without a code in its modes 0 and 1. Acts on "
      "the controller as slot 57 does"},
-    {59, kCabrix, kVelorin, Display::Lamp, "cut-out lamp", "Exchanged between plug-ins", "0 or 1",
-     "every frame",
+    {59, kCabrix, kVelorin, Display::Lamp, "cut-out lamp", "Exchanged between plug-ins", "0 or 1", "every frame",
      "Cabrix's supervision is cut out (its key 13). Velorin's controller then reads no cab-signal code and "
      "holds the brake"},
     {72, kCabrix, kVelorin, Display::State, "cab-signal code", "Exchanged between plug-ins",
@@ -188,19 +186,18 @@ inline constexpr auto kSharedPanelSlots = std::to_array<PanelSlot>({
      "from it"},
     {75, kVelorin, kCabrix, Display::State, "operating mode", "Exchanged between plug-ins", "0, 1 or 2", "every frame",
      "Velorin's operating mode; 0 keeps Cabrix inactive"},
-    {201, kOutside, kVelorin, Display::State, "power permitted", "Exchanged between plug-ins",
-     "any; 0 or not 0 counts", "by the outside component",
+    {201, kOutside, kVelorin, Display::State, "power permitted", "Exchanged between plug-ins", "any; 0 or not 0 counts",
+     "by the outside component",
      "non-zero permits Velorin's power output and key 0 (the controller's start), and stops its door "
      "timers; while it is 0 Velorin's power output is 0"},
-    {231, kOutside, kVelorin, Display::State, "selector A", "Exchanged between plug-ins",
-     "any; above 2 counts", "by the outside component", "with slot 232, selects the value of slot 233 in mode 2"},
-    {232, kOutside, kVelorin, Display::State, "selector B", "Exchanged between plug-ins",
-     "any; above 2 counts", "by the outside component", "with slot 231, selects the value of slot 233 in mode 2"},
+    {231, kOutside, kVelorin, Display::State, "selector A", "Exchanged between plug-ins", "any; above 2 counts",
+     "by the outside component", "with slot 232, selects the value of slot 233 in mode 2"},
+    {232, kOutside, kVelorin, Display::State, "selector B", "Exchanged between plug-ins", "any; above 2 counts",
+     "by the outside component", "with slot 231, selects the value of slot 233 in mode 2"},
     {233, kVelorin, kNobody, Display::State, "selector indicator", "Exchanged between plug-ins", "0, 1 or 2",
      "every frame", "0 in modes 0 and 1; in mode 2, 1 when slot 231 or 232 is above 2, else 2"},
-    {249, Parties{kVelorin | kCabrix}, kSentrel, Display::State, "train-stop switch-off",
-     "Exchanged between plug-ins", "0, 1 or 4",
-     "by Velorin in its mode 0 (4), by Cabrix while its mode is not 0 (1)",
+    {249, Parties{kVelorin | kCabrix}, kSentrel, Display::State, "train-stop switch-off", "Exchanged between plug-ins",
+     "0, 1 or 4", "by Velorin in its mode 0 (4), by Cabrix while its mode is not 0 (1)",
      "any value but 0 switches Sentrel off. No plug-in writes 0 here: the host decides what a slot nobody "
      "wrote in a frame reads"},
 });

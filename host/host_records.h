@@ -20,22 +20,22 @@ extern "C" {
 typedef struct VehicleSpec {
     int32_t brakeNotches; /* number of service brake notches */
     int32_t powerNotches;
-    int32_t checkNotch;   /* brake notch at or beyond which a warning may be acknowledged */
+    int32_t checkNotch; /* brake notch at or beyond which a warning may be acknowledged */
     int32_t b67Notch;
     int32_t cars;
 } VehicleSpec;
 
 /* Handed by value to every Elapse: the state of the train in this frame. */
 typedef struct VehicleState {
-    double location;     /* m along the route */
-    float speed;         /* km/h, negative when running backwards */
-    int32_t time;        /* ms since midnight of the simulated day */
-    float bcPressure;    /* the six measured values, in host order */
+    double location;  /* m along the route */
+    float speed;      /* km/h, negative when running backwards */
+    int32_t time;     /* ms since midnight of the simulated day */
+    float bcPressure; /* the six measured values, in host order */
     float mrPressure;
     float erPressure;
     float bpPressure;
     float sapPressure;
-    float current;       /* traction current, A */
+    float current; /* traction current, A */
 } VehicleState;
 
 /* Handed by value to SetBeaconData when the train passes a track-side beacon. */

@@ -39,9 +39,9 @@ typedef struct CabkitPluginTable {
 
 /* The export names in the order of the table's members. */
 inline constexpr const char* kCabkitExportNames[CABKIT_EXPORT_COUNT] = {
-    "Load",     "Dispose", "GetPluginVersion", "SetVehicleSpec", "Initialize", "Elapse",
-    "SetPower", "SetBrake", "SetReverser",     "KeyDown",        "KeyUp",      "HornBlow",
-    "DoorOpen", "DoorClose", "SetSignal",      "SetBeaconData",
+    "Load",     "Dispose",   "GetPluginVersion", "SetVehicleSpec", "Initialize", "Elapse",
+    "SetPower", "SetBrake",  "SetReverser",      "KeyDown",        "KeyUp",      "HornBlow",
+    "DoorOpen", "DoorClose", "SetSignal",        "SetBeaconData",
 };
 static_assert(sizeof(CabkitPluginTable) == CABKIT_EXPORT_COUNT * sizeof(void (*)(void)),
               "one table member per export name");

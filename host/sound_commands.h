@@ -11,10 +11,10 @@
 extern "C" {
 #endif
 
-#define CABKIT_SOUND_STOP (-10000)  /* silence the sound */
-#define CABKIT_SOUND_LOOP 0         /* play it looping */
-#define CABKIT_SOUND_PLAY_ONCE 1    /* play it once from the start */
-#define CABKIT_SOUND_UNCHANGED 2    /* leave it as it is */
+#define CABKIT_SOUND_STOP (-10000) /* silence the sound */
+#define CABKIT_SOUND_LOOP 0        /* play it looping */
+#define CABKIT_SOUND_PLAY_ONCE 1   /* play it once from the start */
+#define CABKIT_SOUND_UNCHANGED 2   /* leave it as it is */
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -21,9 +21,7 @@ bool readDigits(const char* text, std::size_t at, std::size_t count, int& value)
     return true;
 }
 
-bool isLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int daysInMonth(int year, int month) {
     constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -71,8 +69,8 @@ std::optional<LocalDateTime> parseLocalTime(const char* text) {
     int second = 0;
     int millisecond = 0;
     if (!readDigits(text, 0, 4, year) || !readDigits(text, 5, 2, month) || !readDigits(text, 8, 2, day) ||
-        !readDigits(text, 11, 2, hour) || !readDigits(text, 14, 2, minute) ||
-        !readDigits(text, 17, 2, second) || !readDigits(text, 20, 3, millisecond)) {
+        !readDigits(text, 11, 2, hour) || !readDigits(text, 14, 2, minute) || !readDigits(text, 17, 2, second) ||
+        !readDigits(text, 20, 3, millisecond)) {
         return std::nullopt;
     }
     if (year < 1601 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 ||

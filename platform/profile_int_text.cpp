@@ -21,9 +21,7 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
-char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
@@ -115,8 +113,8 @@ std::string decodeUtf16(std::string_view bytes, bool bigEndian) {
     for (std::size_t i = 0; i + 1U < bytes.size(); i += 2U) {
         const auto first = static_cast<unsigned char>(bytes[i]);
         const auto second = static_cast<unsigned char>(bytes[i + 1U]);
-        const uint32_t unit = bigEndian ? (static_cast<uint32_t>(first) << 8U) | second
-                                        : (static_cast<uint32_t>(second) << 8U) | first;
+        const uint32_t unit =
+            bigEndian ? (static_cast<uint32_t>(first) << 8U) | second : (static_cast<uint32_t>(second) << 8U) | first;
         appendUtf8(text, unit);
     }
     return text;

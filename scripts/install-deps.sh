@@ -27,7 +27,7 @@ if [[ "${CABKIT_WINDOWS:-1}" != 0 ]]; then
   fi
 fi
 # Static analysis.
-packages+=(clang-tidy cppcheck valgrind)
+packages+=(clang-format clang-tidy cppcheck valgrind)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -29,9 +29,7 @@ void dispatchBeacon(CAtsZQ& ats, const BeaconData& data, const BeaconContext& co
                 ats.OnPairBeacon();
             }
             return;
-        case beacon::kWindow:
-            ats.OnWindowBeacon(data.optional);
-            return;
+        case beacon::kWindow: ats.OnWindowBeacon(data.optional); return;
         case beacon::kSignalWarning:
             if (moving(context) && !ats.ackHeld) {
                 ats.OnSignalWarningBeacon(data.signal);
@@ -42,8 +40,7 @@ void dispatchBeacon(CAtsZQ& ats, const BeaconData& data, const BeaconContext& co
                 ats.OnDirectStopBeacon(data.signal);
             }
             return;
-        default:
-            return;
+        default: return;
     }
 }
 

@@ -21,15 +21,9 @@ int32_t countDown(int32_t remainingMs, int32_t stepMs) {
 
 void CAtsZQ::Reset(ResetMode mode) {
     switch (mode) {
-        case ResetMode::kInitialize:
-            resetForInitialize();
-            return;
-        case ResetMode::kSwitchOn:
-            resetForSwitchOn();
-            return;
-        case ResetMode::kSwitchedOff:
-            resetForSwitchedOff();
-            return;
+        case ResetMode::kInitialize: resetForInitialize(); return;
+        case ResetMode::kSwitchOn: resetForSwitchOn(); return;
+        case ResetMode::kSwitchedOff: resetForSwitchedOff(); return;
     }
 }
 
@@ -115,8 +109,8 @@ void CAtsZQ::Update() {
         Reset(ResetMode::kSwitchOn);
     }
 
-    // The normal lamp still sees the alarm lamp of the previous frame, so the two overlap for a frame when an alarm starts and are
-    // both dark for a frame when it ends.
+    // The normal lamp still sees the alarm lamp of the previous frame, so the two overlap for a frame when an alarm
+    // starts and are both dark for a frame when it ends.
     if (active) {
         normalLamp = 1;
     }

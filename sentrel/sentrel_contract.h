@@ -39,21 +39,18 @@ inline constexpr auto kSoundSlots = std::to_array<SoundSlot>({
      "starts with any alarm and keeps playing after it until key 1 is held in a frame without alarm"},
     {20, kSentrel, Play::OneShot, kNoTwin, "alarm end",
      "1 in the frame the alarm stops, 2 after; -10000 while off and after Initialize", "the alarm has ended"},
-    {21, kSentrel, Play::Strokes, kNoTwin, "reminder stroke A",
-     "1 when stroke A is due, 2 after; -10000 while off",
+    {21, kSentrel, Play::Strokes, kNoTwin, "reminder stroke A", "1 when stroke A is due, 2 after; -10000 while off",
      "strokes A and B alternate every 235 to 334 ms (drawn at Initialize) while the reminder tone plays"},
-    {22, kSentrel, Play::Strokes, kNoTwin, "reminder stroke B",
-     "1 when stroke B is due, 2 after; -10000 while off", "as slot 21; the first stroke after loading is B"},
+    {22, kSentrel, Play::Strokes, kNoTwin, "reminder stroke B", "1 when stroke B is due, 2 after; -10000 while off",
+     "as slot 21; the first stroke after loading is B"},
 });
 
 inline constexpr auto kKeys = std::to_array<Key>({
     {0, kSentrel, "train-stop acknowledge",
      "acknowledges only with the brake handle at or beyond the check notch since the end of the last frame, "
      "after the switch-on test",
-     "held: acknowledges a pending warning; a warning beacon passed while it is held is not taken",
-     "no longer held"},
-    {1, kSentrel, "reminder-tone reset", "", "held: silences the reminder tone once no alarm holds",
-     "no longer held"},
+     "held: acknowledges a pending warning; a warning beacon passed while it is held is not taken", "no longer held"},
+    {1, kSentrel, "reminder-tone reset", "", "held: silences the reminder tone once no alarm holds", "no longer held"},
     {3, kSentrel, "train-stop reset", "brake handle at the emergency notch since the end of the last frame",
      "releases the emergency brake latch (a pending warning stays pending)", "the same as pressing"},
 });
@@ -72,10 +69,10 @@ inline constexpr auto kBeacons = std::to_array<Beacon>({
     {55, kSentrel, kNoField, Taken::WhileMoving, "train-stop pair, second type", "", "as type 50"},
     {65, kSentrel, kOptionalField, Taken::Always, "train-stop timing window", "optional: window length, ms",
      "opens a timing window: inside it type 1 trips and type 0 with optional not 0 warns"},
-    {95, kSentrel, kSignalField, Taken::WhileMovingKeyZeroUp, "train-stop signal warning",
-     "signal: aspect, 0 at stop", "a warning when the signal is 0"},
-    {101, kSentrel, kSignalField, Taken::WhileMovingNotBackward, "train-stop direct stop",
-     "signal: aspect, 0 at stop", "trips the emergency brake when the signal is 0"},
+    {95, kSentrel, kSignalField, Taken::WhileMovingKeyZeroUp, "train-stop signal warning", "signal: aspect, 0 at stop",
+     "a warning when the signal is 0"},
+    {101, kSentrel, kSignalField, Taken::WhileMovingNotBackward, "train-stop direct stop", "signal: aspect, 0 at stop",
+     "trips the emergency brake when the signal is 0"},
 });
 
 inline constexpr const char* kSettingsFile = "ZQConfig.ini";

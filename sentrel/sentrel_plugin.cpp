@@ -86,34 +86,20 @@ void SentrelPlugin::setReverser(int32_t position) { reverserHandle = position; }
 
 void SentrelPlugin::keyDown(int32_t key) {
     switch (key) {
-        case key::kAcknowledge:
-            ats.ackHeld = true;
-            return;
-        case key::kToneReset:
-            ats.toneResetHeld = true;
-            return;
-        case key::kEmergencyReset:
-            ats.OnResetKey();
-            return;
-        default:
-            return;
+        case key::kAcknowledge: ats.ackHeld = true; return;
+        case key::kToneReset: ats.toneResetHeld = true; return;
+        case key::kEmergencyReset: ats.OnResetKey(); return;
+        default: return;
     }
 }
 
 // Releasing key 3 resets as pressing it does.
 void SentrelPlugin::keyUp(int32_t key) {
     switch (key) {
-        case key::kAcknowledge:
-            ats.ackHeld = false;
-            return;
-        case key::kToneReset:
-            ats.toneResetHeld = false;
-            return;
-        case key::kEmergencyReset:
-            ats.OnResetKey();
-            return;
-        default:
-            return;
+        case key::kAcknowledge: ats.ackHeld = false; return;
+        case key::kToneReset: ats.toneResetHeld = false; return;
+        case key::kEmergencyReset: ats.OnResetKey(); return;
+        default: return;
     }
 }
 

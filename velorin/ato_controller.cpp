@@ -44,8 +44,7 @@ double capAtCeiling(double value) {
 }
 
 std::size_t stopKeyColumn(int32_t base) {
-    return (base >= 0 && base < static_cast<int32_t>(kStopKeys) - 1) ? static_cast<std::size_t>(base)
-                                                                      : kStopKeys - 1;
+    return (base >= 0 && base < static_cast<int32_t>(kStopKeys) - 1) ? static_cast<std::size_t>(base) : kStopKeys - 1;
 }
 
 }  // namespace
@@ -119,8 +118,9 @@ void AtoController::lookUpSignalSpeedLimit() {
     // gets what the stop code allows, which is the same in every row.
     const bool inTable = speedTableRow >= 0 && static_cast<std::size_t>(speedTableRow) < kSpeedTableRows &&
                          signalCode >= 0 && static_cast<std::size_t>(signalCode) < kSignalCodes;
-    const int32_t limit = inTable ? speedTable[static_cast<std::size_t>(speedTableRow)][static_cast<std::size_t>(signalCode)]
-                                  : speedTable[0][0];
+    const int32_t limit =
+        inTable ? speedTable[static_cast<std::size_t>(speedTableRow)][static_cast<std::size_t>(signalCode)]
+                : speedTable[0][0];
     signalSpeedLimit = static_cast<double>(limit);
 }
 

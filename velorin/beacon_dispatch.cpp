@@ -109,55 +109,45 @@ void VelorinPlugin::announceRestriction(int32_t targetSpeed) {
 void VelorinPlugin::setBeaconData(const BeaconData& beacon) {
     const int32_t value = beacon.optional;
     switch (beacon.type) {
-    case kStopPointA:
-    case kStopPointASecondType:
-        ato.stopTargetActiveA = true;
-        ato.stopDistanceA = static_cast<double>(value);
-        break;
-    case kStopPointB:
-        ato.stopTargetActiveB = true;
-        ato.stopDistanceB = static_cast<double>(value);
-        break;
-    case kSupervisionOff:
-        ato.enabled = false;  // engaged stays as it is
-        break;
-    case kSpeedRestriction:
-        announceRestriction(value);
-        break;
-    case kTimetableAdvance:
-        display.armAdvance();
-        break;
-    case kStopAlert:
-        if (operatingMode == 1) {
-            display.startStopAlert();
-        }
-        break;
-    case kRowIndexBeacon:
-        if (standing()) {
-            display.receive(kRowIndexKind, value);
-        }
-        break;
-    case kSideSetting:
-        if (operatingMode == 2 || standing()) {
-            applySideSetting(value);
-        }
-        break;
-    case kDoorTimerCount:
-        randomTimerCount = value;
-        break;
-    case kSideDeadline:
-        sideDeadlineClock = value;
-        break;
-    case kSideCountdown:
-        sideCountdownStart = value;
-        break;
-    default:
-        for (const TimetableBeacon& route : kTimetableBeacons) {
-            if (route.type == beacon.type) {
-                display.receive(route.kind, value);
+        case kStopPointA:
+        case kStopPointASecondType:
+            ato.stopTargetActiveA = true;
+            ato.stopDistanceA = static_cast<double>(value);
+            break;
+        case kStopPointB:
+            ato.stopTargetActiveB = true;
+            ato.stopDistanceB = static_cast<double>(value);
+            break;
+        case kSupervisionOff:
+            ato.enabled = false;  // engaged stays as it is
+            break;
+        case kSpeedRestriction: announceRestriction(value); break;
+        case kTimetableAdvance: display.armAdvance(); break;
+        case kStopAlert:
+            if (operatingMode == 1) {
+                display.startStopAlert();
             }
-        }
-        break;
+            break;
+        case kRowIndexBeacon:
+            if (standing()) {
+                display.receive(kRowIndexKind, value);
+            }
+            break;
+        case kSideSetting:
+            if (operatingMode == 2 || standing()) {
+                applySideSetting(value);
+            }
+            break;
+        case kDoorTimerCount: randomTimerCount = value; break;
+        case kSideDeadline: sideDeadlineClock = value; break;
+        case kSideCountdown: sideCountdownStart = value; break;
+        default:
+            for (const TimetableBeacon& route : kTimetableBeacons) {
+                if (route.type == beacon.type) {
+                    display.receive(route.kind, value);
+                }
+            }
+            break;
     }
 }
 

@@ -37,36 +37,31 @@ void VelorinPlugin::setReverser(int32_t position) { reverserHandle = position; }
 
 void VelorinPlugin::keyDown(int32_t key) {
     switch (key) {
-    case kKeyEngageAto:
-        // Only from a train held by nothing but the controller: mode 2,
-        // power permitted, handles at rest and the reverser forward.
-        if (operatingMode == 2 && slot201Active && brakeHandle == 0 && powerHandle == 0 &&
-            reverserHandle == kReverserForward) {
-            ato.enabled = true;
-            ato.stopTargetActiveA = false;
-            ato.stopTargetActiveB = false;
-            ato.patternBrake = 0;
-            ato.engaged = true;
-        }
-        break;
-    case kKeyModeTwoLamp:
-        ato.panel73Suppressed = !ato.panel73Suppressed;
-        break;
-    case kKeyToggleLamp:
-        toggleLamp = !toggleLamp;
-        break;
-    case kKeyModeTowardOne:
-        if (brakeHandle == emergencyNotch) {
-            operatingMode = stepToward(operatingMode, 1);
-        }
-        break;
-    case kKeyModeTowardTwo:
-        if (brakeHandle == emergencyNotch) {
-            operatingMode = stepToward(operatingMode, 2);
-        }
-        break;
-    default:
-        break;
+        case kKeyEngageAto:
+            // Only from a train held by nothing but the controller: mode 2,
+            // power permitted, handles at rest and the reverser forward.
+            if (operatingMode == 2 && slot201Active && brakeHandle == 0 && powerHandle == 0 &&
+                reverserHandle == kReverserForward) {
+                ato.enabled = true;
+                ato.stopTargetActiveA = false;
+                ato.stopTargetActiveB = false;
+                ato.patternBrake = 0;
+                ato.engaged = true;
+            }
+            break;
+        case kKeyModeTwoLamp: ato.panel73Suppressed = !ato.panel73Suppressed; break;
+        case kKeyToggleLamp: toggleLamp = !toggleLamp; break;
+        case kKeyModeTowardOne:
+            if (brakeHandle == emergencyNotch) {
+                operatingMode = stepToward(operatingMode, 1);
+            }
+            break;
+        case kKeyModeTowardTwo:
+            if (brakeHandle == emergencyNotch) {
+                operatingMode = stepToward(operatingMode, 2);
+            }
+            break;
+        default: break;
     }
 }
 

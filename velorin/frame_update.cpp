@@ -73,9 +73,7 @@ void VelorinPlugin::takeFrame(const VehicleState& state) {
     lastTimeMs = state.time;
 }
 
-void VelorinPlugin::readSlot201(const int32_t* panel) {
-    slot201Active = slot::read<slot::kPowerPermitted>(panel) != 0;
-}
+void VelorinPlugin::readSlot201(const int32_t* panel) { slot201Active = slot::read<slot::kPowerPermitted>(panel) != 0; }
 
 void VelorinPlugin::mapSignalCode(const int32_t* panel) {
     const int32_t cabSignalCode = slot::read<slot::kCabSignalCode>(panel);
@@ -95,8 +93,8 @@ void VelorinPlugin::disengageOnDriverHandles(const int32_t* panel) {
     // While the cab signal is braking, the driver's reverser and brake
     // (which the driver may be moving in answer to it) do not take the train
     // back from the controller; power always does.
-    const bool cabSignalBraking = slot::read<slot::kServiceBrakeIndicator>(panel) != 0 ||
-                                  slot::read<slot::kEmergencyBrakeIndicator>(panel) != 0;
+    const bool cabSignalBraking =
+        slot::read<slot::kServiceBrakeIndicator>(panel) != 0 || slot::read<slot::kEmergencyBrakeIndicator>(panel) != 0;
     if (powerHandle != 0 || (!cabSignalBraking && (reverserHandle != 1 || brakeHandle != 0))) {
         ato.engaged = false;
     }

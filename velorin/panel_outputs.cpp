@@ -22,44 +22,25 @@ struct ShownRoute {
     std::size_t shownSlot;
 };
 constexpr std::array<ShownRoute, TimetableDisplay::kShownSlots> kShownRoutes{{
-    {own("timetable header code"), 0},
-    {own("timetable header hours"), 1},
-    {own("timetable header minutes"), 2},
-    {own("timetable header seconds"), 3},
-    {own("timetable header value"), 4},
-    {own("row 1 duration minutes"), 5},
-    {own("row 1 duration seconds"), 6},
-    {own("row 2 duration minutes"), 7},
-    {own("row 2 duration seconds"), 8},
-    {own("row 1 stop code"), 9},
-    {own("row 2 stop code"), 10},
-    {own("row 3 stop code"), 11},
-    {own("row 1 first time hours"), 12},
-    {own("row 1 first time minutes"), 13},
-    {own("row 1 first time seconds"), 14},
-    {own("row 2 first time hours"), 15},
-    {own("row 2 first time minutes"), 16},
-    {own("row 2 first time seconds"), 17},
-    {own("row 3 first time hours"), 18},
-    {own("row 3 first time minutes"), 19},
-    {own("row 3 first time seconds"), 20},
-    {own("row 1 second time hours"), 21},
-    {own("row 1 second time minutes"), 22},
-    {own("row 1 second time seconds"), 23},
-    {own("row 2 second time hours"), 24},
-    {own("row 2 second time minutes"), 25},
-    {own("row 2 second time seconds"), 26},
-    {own("row 3 second time hours"), 27},
-    {own("row 3 second time minutes"), 28},
-    {own("row 3 second time seconds"), 29},
-    {own("row 1 code pair first"), 30},
-    {own("row 1 code pair second"), 31},
-    {own("row 2 code pair first"), 32},
-    {own("row 2 code pair second"), 33},
-    {own("row 3 code pair first"), 34},
-    {own("row 3 code pair second"), 35},
-    {own("row 1 stop mark"), 36},
-    {own("row 2 stop mark"), 37},
+    {own("timetable header code"), 0},      {own("timetable header hours"), 1},
+    {own("timetable header minutes"), 2},   {own("timetable header seconds"), 3},
+    {own("timetable header value"), 4},     {own("row 1 duration minutes"), 5},
+    {own("row 1 duration seconds"), 6},     {own("row 2 duration minutes"), 7},
+    {own("row 2 duration seconds"), 8},     {own("row 1 stop code"), 9},
+    {own("row 2 stop code"), 10},           {own("row 3 stop code"), 11},
+    {own("row 1 first time hours"), 12},    {own("row 1 first time minutes"), 13},
+    {own("row 1 first time seconds"), 14},  {own("row 2 first time hours"), 15},
+    {own("row 2 first time minutes"), 16},  {own("row 2 first time seconds"), 17},
+    {own("row 3 first time hours"), 18},    {own("row 3 first time minutes"), 19},
+    {own("row 3 first time seconds"), 20},  {own("row 1 second time hours"), 21},
+    {own("row 1 second time minutes"), 22}, {own("row 1 second time seconds"), 23},
+    {own("row 2 second time hours"), 24},   {own("row 2 second time minutes"), 25},
+    {own("row 2 second time seconds"), 26}, {own("row 3 second time hours"), 27},
+    {own("row 3 second time minutes"), 28}, {own("row 3 second time seconds"), 29},
+    {own("row 1 code pair first"), 30},     {own("row 1 code pair second"), 31},
+    {own("row 2 code pair first"), 32},     {own("row 2 code pair second"), 33},
+    {own("row 3 code pair first"), 34},     {own("row 3 code pair second"), 35},
+    {own("row 1 stop mark"), 36},           {own("row 2 stop mark"), 37},
     {own("row 3 stop mark"), 38},
 }};
 
@@ -88,8 +69,7 @@ constexpr std::array<BlankRun, 12> kModeTwoBlanks{{
 constexpr bool shownRoutesValid() {
     std::array<bool, TimetableDisplay::kShownSlots> routed{};
     for (const ShownRoute& route : kShownRoutes) {
-        if (route.panelSlot > CABKIT_PANEL_LAST_USED || route.shownSlot >= routed.size() ||
-            routed[route.shownSlot]) {
+        if (route.panelSlot > CABKIT_PANEL_LAST_USED || route.shownSlot >= routed.size() || routed[route.shownSlot]) {
             return false;
         }
         routed[route.shownSlot] = true;
@@ -182,19 +162,16 @@ constexpr float kCurrentThreshold = 20.0F;
 
 void VelorinPlugin::writePanelAndSound(int32_t* panel, int32_t* sound) const {
     switch (operatingMode) {
-    case 1:
-        writeModeOne(panel);
-        slot::write<slot::kBrakeNotch>(panel, handleOut.brake);
-        break;
-    case 2:
-        writeModeTwo(panel);
-        slot::write<slot::kBrakeNotch>(panel, handleOut.brake);
-        break;
-    case 0:
-        writeModeZero(panel);
-        break;
-    default:
-        break;
+        case 1:
+            writeModeOne(panel);
+            slot::write<slot::kBrakeNotch>(panel, handleOut.brake);
+            break;
+        case 2:
+            writeModeTwo(panel);
+            slot::write<slot::kBrakeNotch>(panel, handleOut.brake);
+            break;
+        case 0: writeModeZero(panel); break;
+        default: break;
     }
     writeCommon(panel, sound);
 }
@@ -228,8 +205,7 @@ void VelorinPlugin::writeModeOne(int32_t* panel) const {
 }
 
 void VelorinPlugin::writeModeTwo(int32_t* panel) const {
-    const bool selected =
-        slot::read<slot::kSelectorB>(panel) > 2 || slot::read<slot::kSelectorA>(panel) > 2;
+    const bool selected = slot::read<slot::kSelectorB>(panel) > 2 || slot::read<slot::kSelectorA>(panel) > 2;
     slot::write<slot::kSelectorIndicator>(panel, selected ? 1 : 2);
     slot::write<slot::kToggleLamp>(panel, 1);
     writeDistance(panel);

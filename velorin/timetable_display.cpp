@@ -59,11 +59,8 @@ struct ClockParts {
 
 // HHMMSS with truncating division: a negative time gives negative or zero
 // parts, an invalid one is shown as it comes out.
-constexpr ClockParts splitClock(int32_t hhmmss) {
-    return {hhmmss / 10000, (hhmmss / 100) % 100, hhmmss % 100};
-}
-static_assert(splitClock(-93015).hours == -9 && splitClock(-93015).minutes == -30 &&
-              splitClock(-93015).seconds == -15);
+constexpr ClockParts splitClock(int32_t hhmmss) { return {hhmmss / 10000, (hhmmss / 100) % 100, hhmmss % 100}; }
+static_assert(splitClock(-93015).hours == -9 && splitClock(-93015).minutes == -30 && splitClock(-93015).seconds == -15);
 
 // A duration in seconds as (minutes, seconds); a whole minute shows its
 // seconds as 60 and a negative duration is blank.
@@ -113,59 +110,34 @@ void TimetableDisplay::reset() {
 
 void TimetableDisplay::receive(int32_t kind, int32_t value) {
     switch (kind) {
-    case 0:
-        stopCodes_.append(value);
-        break;
-    case 1:
-        firstTimes_.append(value);
-        break;
-    case 2:
-        secondTimes_.append(value);
-        break;
-    case 3:
-        stopMarks_.append(value);
-        break;
-    case 4:
-        codePairs_.append(IntPair{value / 100, value % 100});
-        break;
-    case 5:
-        distance_ = static_cast<double>(value);
-        break;
-    case 6:
-        countDown_ = value != 0;
-        break;
-    case 7:
-        extraCode_ = value;
-        break;
-    case 8:
-        // Digit groups: millions and above, the four digits from the
-        // hundreds up, the last two digits.
-        numberField_.resize(kNumberFieldEntries, 0);
-        numberField_[0] = value / 1000000;
-        numberField_[1] = (value / 100) % 10000;
-        numberField_[2] = value % 100;
-        break;
-    case 9:
-        headerCode_ = value;
-        break;
-    case 10: {
-        const ClockParts clock = splitClock(value);
-        headerHours_ = clock.hours;
-        headerMinutes_ = clock.minutes;
-        headerSeconds_ = clock.seconds;
-        break;
-    }
-    case 11:
-        headerValue_ = value;
-        break;
-    case 12:
-        durations_.append(durationOf(value));
-        break;
-    case 13:
-        rowIndex_ = static_cast<uint32_t>(value);
-        break;
-    default:
-        break;
+        case 0: stopCodes_.append(value); break;
+        case 1: firstTimes_.append(value); break;
+        case 2: secondTimes_.append(value); break;
+        case 3: stopMarks_.append(value); break;
+        case 4: codePairs_.append(IntPair{value / 100, value % 100}); break;
+        case 5: distance_ = static_cast<double>(value); break;
+        case 6: countDown_ = value != 0; break;
+        case 7: extraCode_ = value; break;
+        case 8:
+            // Digit groups: millions and above, the four digits from the
+            // hundreds up, the last two digits.
+            numberField_.resize(kNumberFieldEntries, 0);
+            numberField_[0] = value / 1000000;
+            numberField_[1] = (value / 100) % 10000;
+            numberField_[2] = value % 100;
+            break;
+        case 9: headerCode_ = value; break;
+        case 10: {
+            const ClockParts clock = splitClock(value);
+            headerHours_ = clock.hours;
+            headerMinutes_ = clock.minutes;
+            headerSeconds_ = clock.seconds;
+            break;
+        }
+        case 11: headerValue_ = value; break;
+        case 12: durations_.append(durationOf(value)); break;
+        case 13: rowIndex_ = static_cast<uint32_t>(value); break;
+        default: break;
     }
 }
 

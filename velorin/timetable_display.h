@@ -60,7 +60,7 @@ private:
         std::size_t secondTime;  // hours; minutes and seconds follow
         std::size_t codePair;    // element 0; element 1 follows
         std::size_t stopCode;
-        std::size_t duration;    // element 0; element 1 follows
+        std::size_t duration;  // element 0; element 1 follows
         std::size_t stopMark;
     };
     static constexpr std::size_t kNoSlot = kShownSlots;
@@ -96,8 +96,7 @@ private:
     uint32_t rowIndex_ = 0;
     bool countDown_ = false;
     int32_t revealTimer_ = 0;  // ms since the last advance or reset; saturates
-    std::vector<int32_t> numberField_ =
-        std::vector<int32_t>(kNumberFieldAtReset.begin(), kNumberFieldAtReset.end());
+    std::vector<int32_t> numberField_ = std::vector<int32_t>(kNumberFieldAtReset.begin(), kNumberFieldAtReset.end());
     int32_t extraCode_ = 0;
     std::array<int32_t, kShownSlots> shown_{};
     bool advanceArmed_ = false;

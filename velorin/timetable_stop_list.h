@@ -34,9 +34,7 @@ public:
     }
 
     // Drops every entry and starts again with `entries` fill values.
-    void refill(std::size_t entries) {
-        entries_.assign(entries < kStopListCap ? entries : kStopListCap, fill_);
-    }
+    void refill(std::size_t entries) { entries_.assign(entries < kStopListCap ? entries : kStopListCap, fill_); }
 
     // Adds an entry for the next stop; a list already at the cap drops it.
     void append(Entry entry) {

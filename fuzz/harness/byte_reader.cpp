@@ -20,9 +20,9 @@ constexpr std::array<int32_t, 16> kEdgeInts = {
     1000000,
     65535,
     65536,
-    246060,   // an empty clock time
+    246060,  // an empty clock time
     -246060,
-    4095,     // around the smallest list cap a route may hit
+    4095,  // around the smallest list cap a route may hit
     4096,
     2147483,  // milliseconds that overflow when scaled by 1000
 };
@@ -65,12 +65,56 @@ const std::array<float, 32> kEdgeFloats = {
 
 constexpr std::array<int32_t, 48> kBeaconTypes = {
     // The vehicle plug-in.
-    520, 521, 522, 523, 524, 147, 30, 117, 121, 125, 139, 143, 225, 226, 112, 223, 129, 130, 131, 146, 148,
-    300, 304, 305, 306,
+    520,
+    521,
+    522,
+    523,
+    524,
+    147,
+    30,
+    117,
+    121,
+    125,
+    139,
+    143,
+    225,
+    226,
+    112,
+    223,
+    129,
+    130,
+    131,
+    146,
+    148,
+    300,
+    304,
+    305,
+    306,
     // The train stop.
-    0, 1, 50, 55, 65, 95, 101,
+    0,
+    1,
+    50,
+    55,
+    65,
+    95,
+    101,
     // Neighbours that nothing handles.
-    -1, 2, 49, 60, 96, 100, 116, 149, 299, 307, 519, 525, 224, 227, 113, 122,
+    -1,
+    2,
+    49,
+    60,
+    96,
+    100,
+    116,
+    149,
+    299,
+    307,
+    519,
+    525,
+    224,
+    227,
+    113,
+    122,
 };
 
 constexpr std::array<int32_t, 16> kAspects = {10, 11, 13, 15, 19, 21, 23, 25, 0, 5, 7, 9, 12, 26, -1, 14};

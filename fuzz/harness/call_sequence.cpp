@@ -82,15 +82,15 @@ void CallSequence::checkSlots(const LoadedPlugin& plugin, const char* exportName
     bool bad = false;
     for (std::size_t slot = 0; slot < before_.panel.size(); ++slot) {
         if (panel[slot] != before_.panel[slot] && !(isElapse && plugin.allowed->panel.test(slot))) {
-            std::fprintf(stderr, "%s.%s changed panel slot %zu from %d to %d\n", plugin.name.c_str(), exportName,
-                         slot, before_.panel[slot], panel[slot]);
+            std::fprintf(stderr, "%s.%s changed panel slot %zu from %d to %d\n", plugin.name.c_str(), exportName, slot,
+                         before_.panel[slot], panel[slot]);
             bad = true;
         }
     }
     for (std::size_t slot = 0; slot < before_.sound.size(); ++slot) {
         if (sound[slot] != before_.sound[slot] && !(isElapse && plugin.allowed->sound.test(slot))) {
-            std::fprintf(stderr, "%s.%s changed sound slot %zu from %d to %d\n", plugin.name.c_str(), exportName,
-                         slot, before_.sound[slot], sound[slot]);
+            std::fprintf(stderr, "%s.%s changed sound slot %zu from %d to %d\n", plugin.name.c_str(), exportName, slot,
+                         before_.sound[slot], sound[slot]);
             bad = true;
         }
     }
@@ -169,29 +169,29 @@ void CallSequence::decodeFrame(ByteReader& in) {
     }
     constexpr int64_t kDayMs = 86400000;
     switch (in.byte() % 8U) {
-    case 0:  // standing still in time
-        break;
-    case 1:  // an ordinary frame
-        state_.time = wrappingAdd(state_.time, int64_t{in.byte()} * 10);
-        break;
-    case 2:  // a long pause
-        state_.time = wrappingAdd(state_.time, int64_t{in.u16()} * 100);
-        break;
-    case 3:  // backwards
-        state_.time = wrappingAdd(state_.time, -int64_t{in.u16()} * 10);
-        break;
-    case 4:  // forwards by whole days
-        state_.time = wrappingAdd(state_.time, int64_t{in.byte()} * kDayMs);
-        break;
-    case 5:  // anywhere
-        state_.time = static_cast<int32_t>(in.u32());
-        break;
-    case 6:  // any step, wrapping round the int32 range
-        state_.time = wrappingAdd(state_.time, int64_t{in.u32()});
-        break;
-    default:  // the int32 edges
-        state_.time = in.int32();
-        break;
+        case 0:  // standing still in time
+            break;
+        case 1:  // an ordinary frame
+            state_.time = wrappingAdd(state_.time, int64_t{in.byte()} * 10);
+            break;
+        case 2:  // a long pause
+            state_.time = wrappingAdd(state_.time, int64_t{in.u16()} * 100);
+            break;
+        case 3:  // backwards
+            state_.time = wrappingAdd(state_.time, -int64_t{in.u16()} * 10);
+            break;
+        case 4:  // forwards by whole days
+            state_.time = wrappingAdd(state_.time, int64_t{in.byte()} * kDayMs);
+            break;
+        case 5:  // anywhere
+            state_.time = static_cast<int32_t>(in.u32());
+            break;
+        case 6:  // any step, wrapping round the int32 range
+            state_.time = wrappingAdd(state_.time, int64_t{in.u32()});
+            break;
+        default:  // the int32 edges
+            state_.time = in.int32();
+            break;
     }
 }
 
@@ -222,122 +222,109 @@ BeaconData CallSequence::decodeBeacon(ByteReader& in) {
 
 void CallSequence::execute(Op op, ByteReader& in) {
     switch (op) {
-    case Op::Load:
-        broadcast("Load", [](const CabkitPluginTable& api) { api.Load(); });
-        break;
-    case Op::Dispose:
-        broadcast("Dispose", [](const CabkitPluginTable& api) { api.Dispose(); });
-        break;
-    case Op::GetPluginVersion:
-        for (LoadedPlugin* p : plugins_) {
-            call(*p, "GetPluginVersion", false, [p](const CabkitPluginTable& api) {
-                const int32_t version = api.GetPluginVersion();
-                if (version != CABKIT_PLUGIN_VERSION) {
-                    std::fprintf(stderr, "%s.GetPluginVersion answered %d\n", p->name.c_str(), version);
-                    fail();
-                }
-            });
-        }
-        break;
-    case Op::SetVehicleSpec: {
-        VehicleSpec vehicle{};
-        vehicle.brakeNotches = in.int32();
-        vehicle.powerNotches = in.int32();
-        vehicle.checkNotch = in.int32();
-        vehicle.b67Notch = in.int32();
-        vehicle.cars = in.int32();
-        broadcast("SetVehicleSpec", [vehicle](const CabkitPluginTable& api) { api.SetVehicleSpec(vehicle); });
-        break;
-    }
-    case Op::Initialize: {
-        const int32_t brake = in.int32();
-        setLocalTime(in);
-        broadcast("Initialize", [brake](const CabkitPluginTable& api) { api.Initialize(brake); });
-        break;
-    }
-    case Op::Elapse:
-        decodeFrame(in);
-        elapseAll();
-        break;
-    case Op::SetPower:
-    case Op::SetBrake:
-    case Op::SetReverser:
-    case Op::KeyDown:
-    case Op::KeyUp:
-    case Op::HornBlow: {
-        const int32_t value = in.int32();
-        switch (op) {
-        case Op::SetPower:
-            broadcast("SetPower", [value](const CabkitPluginTable& api) { api.SetPower(value); });
-            break;
-        case Op::SetBrake:
-            broadcast("SetBrake", [value](const CabkitPluginTable& api) { api.SetBrake(value); });
-            break;
-        case Op::SetReverser:
-            broadcast("SetReverser", [value](const CabkitPluginTable& api) { api.SetReverser(value); });
-            break;
-        case Op::KeyDown:
-            broadcast("KeyDown", [value](const CabkitPluginTable& api) { api.KeyDown(value); });
-            break;
-        case Op::KeyUp:
-            broadcast("KeyUp", [value](const CabkitPluginTable& api) { api.KeyUp(value); });
-            break;
-        default:
-            broadcast("HornBlow", [value](const CabkitPluginTable& api) { api.HornBlow(value); });
-            break;
-        }
-        break;
-    }
-    case Op::DoorOpen:
-        broadcast("DoorOpen", [](const CabkitPluginTable& api) { api.DoorOpen(); });
-        break;
-    case Op::DoorClose:
-        broadcast("DoorClose", [](const CabkitPluginTable& api) { api.DoorClose(); });
-        break;
-    case Op::SetSignal: {
-        const int32_t aspect = in.aspect();
-        broadcast("SetSignal", [aspect](const CabkitPluginTable& api) { api.SetSignal(aspect); });
-        break;
-    }
-    case Op::SetBeaconData: {
-        const BeaconData beacon = decodeBeacon(in);
-        broadcast("SetBeaconData", [beacon](const CabkitPluginTable& api) { api.SetBeaconData(beacon); });
-        break;
-    }
-    case Op::PanelWrite: {
-        const uint8_t slot = in.byte();
-        arrays_.panel[slot] = in.int32();
-        break;
-    }
-    case Op::RepeatFrames: {
-        const int32_t count = frameRunLength(in.byte());
-        const int64_t stepMs = in.u16();
-        state_.speed = in.float32();
-        for (int32_t frame = 0; frame < count && budget_ > 0; ++frame) {
-            --budget_;
-            state_.time = wrappingAdd(state_.time, stepMs);
-            elapseAll();
-        }
-        break;
-    }
-    case Op::RepeatBeacon: {
-        // A long run of beacons is checked once at its end: no call in it may
-        // touch the arrays at all, so the end state tells as much.
-        const int32_t count = std::min(beaconRunLength(in.byte()), budget_);
-        const BeaconData beacon = decodeBeacon(in);
-        budget_ -= count;
-        for (LoadedPlugin* p : plugins_) {
-            before_.take(arrays_);
-            for (int32_t repeat = 0; repeat < count; ++repeat) {
-                p->api.SetBeaconData(beacon);
+        case Op::Load: broadcast("Load", [](const CabkitPluginTable& api) { api.Load(); }); break;
+        case Op::Dispose: broadcast("Dispose", [](const CabkitPluginTable& api) { api.Dispose(); }); break;
+        case Op::GetPluginVersion:
+            for (LoadedPlugin* p : plugins_) {
+                call(*p, "GetPluginVersion", false, [p](const CabkitPluginTable& api) {
+                    const int32_t version = api.GetPluginVersion();
+                    if (version != CABKIT_PLUGIN_VERSION) {
+                        std::fprintf(stderr, "%s.GetPluginVersion answered %d\n", p->name.c_str(), version);
+                        fail();
+                    }
+                });
             }
-            checkSlots(*p, "SetBeaconData", false);
-            checkMemory(*p, "SetBeaconData");
+            break;
+        case Op::SetVehicleSpec: {
+            VehicleSpec vehicle{};
+            vehicle.brakeNotches = in.int32();
+            vehicle.powerNotches = in.int32();
+            vehicle.checkNotch = in.int32();
+            vehicle.b67Notch = in.int32();
+            vehicle.cars = in.int32();
+            broadcast("SetVehicleSpec", [vehicle](const CabkitPluginTable& api) { api.SetVehicleSpec(vehicle); });
+            break;
         }
-        break;
-    }
-    case Op::Count:
-        break;
+        case Op::Initialize: {
+            const int32_t brake = in.int32();
+            setLocalTime(in);
+            broadcast("Initialize", [brake](const CabkitPluginTable& api) { api.Initialize(brake); });
+            break;
+        }
+        case Op::Elapse:
+            decodeFrame(in);
+            elapseAll();
+            break;
+        case Op::SetPower:
+        case Op::SetBrake:
+        case Op::SetReverser:
+        case Op::KeyDown:
+        case Op::KeyUp:
+        case Op::HornBlow: {
+            const int32_t value = in.int32();
+            switch (op) {
+                case Op::SetPower:
+                    broadcast("SetPower", [value](const CabkitPluginTable& api) { api.SetPower(value); });
+                    break;
+                case Op::SetBrake:
+                    broadcast("SetBrake", [value](const CabkitPluginTable& api) { api.SetBrake(value); });
+                    break;
+                case Op::SetReverser:
+                    broadcast("SetReverser", [value](const CabkitPluginTable& api) { api.SetReverser(value); });
+                    break;
+                case Op::KeyDown:
+                    broadcast("KeyDown", [value](const CabkitPluginTable& api) { api.KeyDown(value); });
+                    break;
+                case Op::KeyUp: broadcast("KeyUp", [value](const CabkitPluginTable& api) { api.KeyUp(value); }); break;
+                default: broadcast("HornBlow", [value](const CabkitPluginTable& api) { api.HornBlow(value); }); break;
+            }
+            break;
+        }
+        case Op::DoorOpen: broadcast("DoorOpen", [](const CabkitPluginTable& api) { api.DoorOpen(); }); break;
+        case Op::DoorClose: broadcast("DoorClose", [](const CabkitPluginTable& api) { api.DoorClose(); }); break;
+        case Op::SetSignal: {
+            const int32_t aspect = in.aspect();
+            broadcast("SetSignal", [aspect](const CabkitPluginTable& api) { api.SetSignal(aspect); });
+            break;
+        }
+        case Op::SetBeaconData: {
+            const BeaconData beacon = decodeBeacon(in);
+            broadcast("SetBeaconData", [beacon](const CabkitPluginTable& api) { api.SetBeaconData(beacon); });
+            break;
+        }
+        case Op::PanelWrite: {
+            const uint8_t slot = in.byte();
+            arrays_.panel[slot] = in.int32();
+            break;
+        }
+        case Op::RepeatFrames: {
+            const int32_t count = frameRunLength(in.byte());
+            const int64_t stepMs = in.u16();
+            state_.speed = in.float32();
+            for (int32_t frame = 0; frame < count && budget_ > 0; ++frame) {
+                --budget_;
+                state_.time = wrappingAdd(state_.time, stepMs);
+                elapseAll();
+            }
+            break;
+        }
+        case Op::RepeatBeacon: {
+            // A long run of beacons is checked once at its end: no call in it may
+            // touch the arrays at all, so the end state tells as much.
+            const int32_t count = std::min(beaconRunLength(in.byte()), budget_);
+            const BeaconData beacon = decodeBeacon(in);
+            budget_ -= count;
+            for (LoadedPlugin* p : plugins_) {
+                before_.take(arrays_);
+                for (int32_t repeat = 0; repeat < count; ++repeat) {
+                    p->api.SetBeaconData(beacon);
+                }
+                checkSlots(*p, "SetBeaconData", false);
+                checkMemory(*p, "SetBeaconData");
+            }
+            break;
+        }
+        case Op::Count: break;
     }
 }
 

@@ -43,11 +43,11 @@ enum class Op : uint8_t {
     HornBlow,        // int32
     DoorOpen,
     DoorClose,
-    SetSignal,       // aspect
-    SetBeaconData,   // beaconType, int32 signal, float32 distance, int32 optional
-    PanelWrite,      // slot byte, int32: the host or an outside component writes a slot
-    RepeatFrames,    // count byte (< 0xC0: 1..16, else 4..256), step u16 ms, float32 speed: that many Elapse
-    RepeatBeacon,    // count byte (< 0xF0: 1..32, else 320..5120), then a beacon as SetBeaconData
+    SetSignal,      // aspect
+    SetBeaconData,  // beaconType, int32 signal, float32 distance, int32 optional
+    PanelWrite,     // slot byte, int32: the host or an outside component writes a slot
+    RepeatFrames,   // count byte (< 0xC0: 1..16, else 4..256), step u16 ms, float32 speed: that many Elapse
+    RepeatBeacon,   // count byte (< 0xF0: 1..32, else 320..5120), then a beacon as SetBeaconData
     Count,
 };
 inline constexpr uint8_t kOpCount = static_cast<uint8_t>(Op::Count);

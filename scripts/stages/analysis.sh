@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Static analysis: clang-tidy (checks in .clang-tidy) and cppcheck over the
-# plug-in, host and platform code, with the compile commands of the default
-# build. Any finding fails the stage. Tests, tools and the fuzz harness are
-# not analysed.
+# Static analysis: the layout of every C++ file against .clang-format, then
+# clang-tidy (checks in .clang-tidy) and cppcheck over the plug-in, host,
+# platform and simhost code, with the compile commands of the default build.
+# Any finding fails the stage. clang-tidy and cppcheck leave out the tests,
+# the benchmarks and the fuzz harness.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -16,6 +17,13 @@ analysed='/(platform|velorin|sentrel|cabrix|sim(/[a-z]+)?)/[^/]*\.cpp$'
 mapfile -t sources < <(grep -oE '"file": *"[^"]*"' build/compile_commands.json | sed -E 's/"file": *"(.*)"/\1/' |
   grep -E "$analysed" | grep -v '/tests/' | sort -u)
 echo "analysing ${#sources[@]} files"
+
+echo "-- layout (.clang-format)"
+mapfile -t formatted < <(git ls-files '*.h' '*.cpp')
+clang-format --dry-run -Werror "${formatted[@]}" || {
+  echo "clang-format: the files above differ from .clang-format's layout (clang-format -i FILE sets it)" >&2
+  exit 1
+}
 
 echo "-- contract numbers"
 scripts/check-contract-literals.sh

@@ -40,7 +40,8 @@ std::filesystem::path demoScenario() {
     // Beside the executable in an unpacked package, else in the source tree
     // of a build tree, also one that was moved; last where this build was
     // configured.
-    for (const auto& candidate : {folder / "scenarios" / "demo.toml", folder / ".." / ".." / "scenarios" / "demo.toml"}) {
+    for (const auto& candidate :
+         {folder / "scenarios" / "demo.toml", folder / ".." / ".." / "scenarios" / "demo.toml"}) {
         if (!folder.empty() && std::filesystem::is_regular_file(candidate, error)) return candidate.lexically_normal();
     }
     return cabkit::sim::pathFromUtf8(CABKIT_SOURCE_DIR) / "scenarios" / "demo.toml";
@@ -51,8 +52,9 @@ std::filesystem::path demoScenario() {
 // An exception that escapes is a fault of simhost itself; it should end the
 // process loudly rather than be turned into an exit code.
 int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
-    CLI::App app{"simhost: replays scenarios through the Velorin, Sentrel and Cabrix plug-ins.\n"
-                 "Without a command it replays the bundled demo scenario."};
+    CLI::App app{
+        "simhost: replays scenarios through the Velorin, Sentrel and Cabrix plug-ins.\n"
+        "Without a command it replays the bundled demo scenario."};
     app.require_subcommand(0, 1);
     // Options are --name everywhere: "/data/x.toml" is a file, not the option /data.
     app.allow_windows_style_options(false);
@@ -68,7 +70,8 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     CommonOptions checkOptions;
     std::vector<std::string> checkFiles;
     bool checkLog = false;
-    CLI::App* check = app.add_subcommand("check", "replay scenarios and judge their expectations (exit 1 on a failure)");
+    CLI::App* check =
+        app.add_subcommand("check", "replay scenarios and judge their expectations (exit 1 on a failure)");
     check->add_option("scenarios", checkFiles, "scenario files (.toml)")->required();
     check->add_flag("--log", checkLog, "print the event log, and list the expectations that passed");
     cabkit::sim::CheckOptions batch;

@@ -70,7 +70,8 @@ void addCommonOptions(CLI::App& app, CommonOptions& options) {
     app.add_option("--slots", options.slots,
                    "slots in the trace, e.g. p72,p75,s0,p150-158 (p: panel, s: sound; default: the slots the plug-ins "
                    "exchange and their lamps and sounds)");
-    app.add_option("--step", options.stepMs, "frame step in ms, instead of the scenario's")->check(CLI::Range(1, 60000));
+    app.add_option("--step", options.stepMs, "frame step in ms, instead of the scenario's")
+        ->check(CLI::Range(1, 60000));
     app.add_option("--order", options.order, "calling order, e.g. Velorin,Cabrix,Sentrel, instead of the scenario's");
     app.add_flag("--stop-on-failure", options.stopOnFailure, "end a replay at the first failed expectation");
     app.add_option("--call-timeout", options.callTimeoutSeconds,

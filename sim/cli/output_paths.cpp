@@ -62,7 +62,8 @@ std::vector<NamedPath> inputsOf(const RunOptions& options, const std::vector<std
     inputs.reserve(scenarios.size() + kPluginNames.size());
     for (const std::string& scenario : scenarios) inputs.push_back({"the scenario", pathFromUtf8(scenario)});
     for (const char* name : kPluginNames) {
-        inputs.push_back({fmt::format("the plug-in {}", name), options.pluginFolder / (std::string(name) + SharedLibrary::kExtension)});
+        inputs.push_back({fmt::format("the plug-in {}", name),
+                          options.pluginFolder / (std::string(name) + SharedLibrary::kExtension)});
     }
     std::error_code error;
     std::filesystem::directory_iterator it(options.pluginFolder, error);
@@ -82,7 +83,8 @@ std::optional<std::string> checkOutputPaths(const RunOptions& options,
     if (options.trace) outputs.push_back({"--trace", *options.trace});
     if (summary) outputs.push_back({"--summary", *summary});
     if (junit) outputs.push_back({"--junit", *junit});
-    for (const auto& [option, chart] : {std::pair{"--plot", &options.plot}, std::pair{"--plot-time", &options.plotTime}}) {
+    for (const auto& [option, chart] :
+         {std::pair{"--plot", &options.plot}, std::pair{"--plot-time", &options.plotTime}}) {
         if (!*chart) continue;
         const std::string extension = utf8Text((*chart)->extension());
         if (extension != ".svg" && extension != ".png") {

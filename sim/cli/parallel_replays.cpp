@@ -23,8 +23,8 @@ TimedOutcome timed(const SupervisedReplay& request) {
 
 void superviseInOrder(std::vector<SupervisedReplay> requests, int32_t jobs,
                       const std::function<bool(std::size_t, const TimedOutcome&)>& take) {
-    const std::size_t workers = std::min<std::size_t>(static_cast<std::size_t>(std::clamp(jobs, 1, kMostJobs)),
-                                                      requests.size());
+    const std::size_t workers =
+        std::min<std::size_t>(static_cast<std::size_t>(std::clamp(jobs, 1, kMostJobs)), requests.size());
     if (workers <= 1) {
         for (std::size_t i = 0; i < requests.size(); ++i) {
             if (!take(i, timed(requests[i]))) return;

@@ -80,7 +80,8 @@ int replayChild(const ChildRequest& request) {
     const std::filesystem::path folder = pathFromUtf8(request.runFolder);
     std::unique_ptr<SharedMapping> mapping;
     try {
-        mapping = std::make_unique<SharedMapping>(folder / kRecordFile, sizeof(ReplayRecord), SharedMapping::Mode::Open);
+        mapping =
+            std::make_unique<SharedMapping>(folder / kRecordFile, sizeof(ReplayRecord), SharedMapping::Mode::Open);
     } catch (const std::runtime_error& e) {
         fmt::print(stderr, "simhost: {}\n", e.what());
         return kNoRecord;

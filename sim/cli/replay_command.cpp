@@ -94,10 +94,10 @@ SupervisedReplay requestFor(const ReplayCommand& command, const std::string& fil
 // run and destroys nothing.
 std::optional<std::string> outputProblem(const ReplayCommand& command) {
     const CommonOptions& options = command.options;
-    if (command.files.size() > 1 &&
-        (!options.trace.empty() || !options.summary.empty() || !options.plot.empty() || !options.plotTime.empty() ||
-         !options.html.empty())) {
-        return "--trace, --summary, --plot, --plot-time and --html take one scenario at a time (--trace-dir takes a batch)";
+    if (command.files.size() > 1 && (!options.trace.empty() || !options.summary.empty() || !options.plot.empty() ||
+                                     !options.plotTime.empty() || !options.html.empty())) {
+        return "--trace, --summary, --plot, --plot-time and --html take one scenario at a time (--trace-dir takes a "
+               "batch)";
     }
     if (!options.trace.empty() && !command.batch.traceDir.empty()) return "give --trace or --trace-dir, not both";
     std::string error;
@@ -106,7 +106,8 @@ std::optional<std::string> outputProblem(const ReplayCommand& command) {
     const std::optional<std::filesystem::path> summary =
         options.summary.empty() ? std::nullopt : std::optional<std::filesystem::path>(pathFromUtf8(options.summary));
     const std::optional<std::filesystem::path> junit =
-        command.batch.junit.empty() ? std::nullopt : std::optional<std::filesystem::path>(pathFromUtf8(command.batch.junit));
+        command.batch.junit.empty() ? std::nullopt
+                                    : std::optional<std::filesystem::path>(pathFromUtf8(command.batch.junit));
     if (command.batch.traceDir.empty()) return checkOutputPaths(*run, summary, command.files, junit);
 
     std::error_code failed;

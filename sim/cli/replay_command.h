@@ -27,9 +27,9 @@ inline constexpr const char* kChildCommand = "replay-child";
 
 // What only `check` does with a batch.
 struct CheckOptions {
-    int32_t jobs = 1;       // replays at once
-    std::string junit;      // a JUnit XML report to this file; "" for none
-    std::string traceDir;   // one trace per scenario into this folder; "" for none
+    int32_t jobs = 1;      // replays at once
+    std::string junit;     // a JUnit XML report to this file; "" for none
+    std::string traceDir;  // one trace per scenario into this folder; "" for none
 };
 
 struct ReplayCommand {

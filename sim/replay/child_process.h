@@ -56,8 +56,8 @@ public:
     ExitStatus kill();
 
 private:
-    int64_t id_ = -1;   // the process id; on Windows the process handle
-    int64_t job_ = 0;   // Windows: the job object the child runs in
+    int64_t id_ = -1;  // the process id; on Windows the process handle
+    int64_t job_ = 0;  // Windows: the job object the child runs in
     std::chrono::steady_clock::time_point started_;
     std::optional<ExitStatus> status_;
 };

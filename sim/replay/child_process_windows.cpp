@@ -181,7 +181,7 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vect
         }
         // Suspended until it is in its job, so nothing it starts escapes.
         const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                           CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
+                                            CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
         const DWORD why = GetLastError();
         closeCaptured();  // the child holds its own copies
         if (started == 0) {

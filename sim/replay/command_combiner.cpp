@@ -4,8 +4,8 @@
 
 namespace cabkit::sim {
 
-TrainCommand combineCommands(std::span<const HandleCommand> commands, std::size_t vehicle,
-                             const DriverHandles& driver, int32_t emergencyNotch) {
+TrainCommand combineCommands(std::span<const HandleCommand> commands, std::size_t vehicle, const DriverHandles& driver,
+                             int32_t emergencyNotch) {
     TrainCommand out;
     bool powerCut = false;
     bool neutral = false;

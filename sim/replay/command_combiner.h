@@ -29,8 +29,8 @@ struct DriverHandles {
 };
 
 // `vehicle` indexes the vehicle plug-in in `commands`.
-TrainCommand combineCommands(std::span<const HandleCommand> commands, std::size_t vehicle,
-                             const DriverHandles& driver, int32_t emergencyNotch);
+TrainCommand combineCommands(std::span<const HandleCommand> commands, std::size_t vehicle, const DriverHandles& driver,
+                             int32_t emergencyNotch);
 
 // A plug-in brakes when it returns more brake than the driver's handle.
 inline bool imposesBrake(const HandleCommand& command, const DriverHandles& driver) {

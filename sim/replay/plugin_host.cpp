@@ -18,7 +18,8 @@ PluginHost::PluginHost(const std::filesystem::path& folder, const std::filesyste
     : calls_(calls), order_(order), arrays_(zeroUnwrittenPanel) {
     for (std::size_t i = 0; i < kPluginCount; ++i) {
         const CallScope loading(calls_, order_[i], kCallLoading);
-        modules_[i] = std::make_unique<PluginModule>(folder, copyFolder, kPluginNames[static_cast<std::size_t>(order_[i])]);
+        modules_[i] =
+            std::make_unique<PluginModule>(folder, copyFolder, kPluginNames[static_cast<std::size_t>(order_[i])]);
     }
 }
 

@@ -60,8 +60,8 @@ PluginModule::PluginModule(const std::filesystem::path& folder, const std::files
         if (symbol == nullptr) {
             library_.close();
             removeFolder(copyFolder_);
-            throw PluginLoadError(
-                fmt::format("cannot load plug-in {}: it does not export {} ({})", name, kCabkitExportNames[i], file.string()));
+            throw PluginLoadError(fmt::format("cannot load plug-in {}: it does not export {} ({})", name,
+                                              kCabkitExportNames[i], file.string()));
         }
         std::memcpy(bytes + i * sizeof(symbol), &symbol, sizeof(symbol));
     }
@@ -69,8 +69,9 @@ PluginModule::PluginModule(const std::filesystem::path& folder, const std::files
     if (version != CABKIT_PLUGIN_VERSION) {
         library_.close();
         removeFolder(copyFolder_);
-        throw PluginLoadError(fmt::format("cannot load plug-in {}: it reports interface version {:#x}, expected {:#x} ({})",
-                                          name, version, CABKIT_PLUGIN_VERSION, file.string()));
+        throw PluginLoadError(
+            fmt::format("cannot load plug-in {}: it reports interface version {:#x}, expected {:#x} ({})", name,
+                        version, CABKIT_PLUGIN_VERSION, file.string()));
     }
 }
 

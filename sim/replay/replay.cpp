@@ -206,7 +206,7 @@ private:
     std::vector<std::pair<std::size_t, std::size_t>> changeIds_;  // (section, change)
     std::vector<int32_t> sectionAspect_;
     std::optional<int32_t> reportedAspect_;
-    std::vector<std::pair<int64_t, int32_t>> releases_;  // (due ms after start, key)
+    std::vector<std::pair<int64_t, int32_t>> releases_;       // (due ms after start, key)
     std::vector<std::pair<int32_t, int32_t>> standInValues_;  // (slot, value)
     std::vector<std::size_t> due_;
 };

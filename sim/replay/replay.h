@@ -44,9 +44,9 @@ struct Frame {
 struct InputEvent {
     enum class Kind { Reverser, Power, Brake, KeyDown, KeyUp, Horn, DoorOpen, DoorClose, Signal, Beacon, StandIn };
     Kind kind = Kind::Reverser;
-    int32_t value = 0;     // position, notch, key, aspect or stand-in value
-    int32_t slot = 0;      // StandIn: panel slot
-    BeaconData beacon{};   // Beacon
+    int32_t value = 0;    // position, notch, key, aspect or stand-in value
+    int32_t slot = 0;     // StandIn: panel slot
+    BeaconData beacon{};  // Beacon
     int64_t elapsedMs = 0;
     int64_t timeOfDayMs = 0;
     double location = 0.0;

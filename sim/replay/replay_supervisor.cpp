@@ -88,8 +88,8 @@ std::string whereText(const RunEnding::Place& place, int32_t call) {
 // The outcome of a child that did not finish: what the call record says it was doing.
 void judgeFault(const ReplayRecord& record, const ChildEnd& end, const SupervisedReplay& request,
                 SupervisedOutcome& outcome) {
-    const std::string how = end.timedOut ? fmt::format("did not return within {}", seconds(request.callTimeout))
-                                         : end.status.describe();
+    const std::string how =
+        end.timedOut ? fmt::format("did not return within {}", seconds(request.callTimeout)) : end.status.describe();
     const std::string file = outcome.journal.hasScenario ? outcome.journal.file : request.scenarioFile.string();
     const CallRecord& calls = record.calls;
     const int32_t call = calls.call.load(std::memory_order_acquire);
@@ -115,14 +115,12 @@ void judgeFault(const ReplayRecord& record, const ChildEnd& end, const Supervise
         case ReplayStage::Reading:
             outcome.verdict = Verdict::BadInput;
             outcome.ending.how = RunEnding::How::BadInput;
-            outcome.error = fmt::format("{}: the replay ended {}: {}", file,
-                                        record.currentStage() == ReplayStage::Starting ? "before it began"
-                                                                                      : "while reading the scenario",
-                                        how);
+            outcome.error = fmt::format(
+                "{}: the replay ended {}: {}", file,
+                record.currentStage() == ReplayStage::Starting ? "before it began" : "while reading the scenario", how);
             return;
         case ReplayStage::Replaying:
-        case ReplayStage::Finished:
-            break;
+        case ReplayStage::Finished: break;
     }
     outcome.verdict = Verdict::Failed;
     outcome.ending.how = RunEnding::How::ReplayFault;
@@ -139,7 +137,8 @@ void judgeFinished(int32_t verdict, const SupervisedReplay& request, SupervisedO
         case kChildPassed:
         case kChildFailed:
             outcome.verdict = verdict == kChildPassed ? Verdict::Passed : Verdict::Failed;
-            outcome.ending.how = outcome.journal.stoppedEarly ? RunEnding::How::StoppedEarly : RunEnding::How::Completed;
+            outcome.ending.how =
+                outcome.journal.stoppedEarly ? RunEnding::How::StoppedEarly : RunEnding::How::Completed;
             return;
         default:
             outcome.verdict = Verdict::BadInput;
@@ -167,7 +166,8 @@ SupervisedOutcome superviseReplay(const SupervisedReplay& request) {
         static_cast<void>(std::fflush(stdout));
         static_cast<void>(std::fflush(stderr));
         std::optional<ChildProcess::Capture> capture;
-        if (request.captureOutput) capture = ChildProcess::Capture{folder.path() / "output.txt", folder.path() / "errors.txt"};
+        if (request.captureOutput)
+            capture = ChildProcess::Capture{folder.path() / "output.txt", folder.path() / "errors.txt"};
         ChildEnd end;
         {
             ChildProcess child(currentExecutable(), arguments, capture);

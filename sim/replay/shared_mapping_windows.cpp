@@ -19,12 +19,13 @@ SharedMapping::SharedMapping(const std::filesystem::path& path, std::size_t size
             fmt::format("cannot {} {}: {}", what, path.string(), systemErrorText(GetLastError())));
     };
     // Shared for deletion too: the supervisor removes the folder once both are done.
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              mode == Mode::Create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, mode == Mode::Create ? CREATE_NEW : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw fail(mode == Mode::Create ? "create" : "open");
     LARGE_INTEGER existing{};
-    if (mode == Mode::Open && (GetFileSizeEx(file, &existing) == 0 || static_cast<uint64_t>(existing.QuadPart) < size)) {
+    if (mode == Mode::Open &&
+        (GetFileSizeEx(file, &existing) == 0 || static_cast<uint64_t>(existing.QuadPart) < size)) {
         const auto error = fail("size");
         CloseHandle(file);
         throw error;

@@ -89,7 +89,8 @@ public:
             }
         }
         ordered_json sound = ordered_json::array();
-        for (const contract::SoundSlot& row : sounds) sound.push_back({{"slot", soundId(row.slot)}, {"name", row.label}});
+        for (const contract::SoundSlot& row : sounds)
+            sound.push_back({{"slot", soundId(row.slot)}, {"name", row.label}});
         group_["lamps"] = lamps;
         group_["values"] = values;
         group_["sounds"] = sound;
@@ -134,8 +135,9 @@ ordered_json velorinGroup() {
     g.instrument(statesOf(mode, {"0", "1", "2"}, "operating mode"));
     g.instrument({{"type", "digits"},
                   {"caption", "clock"},
-                  {"cells", {g.cell(slot("clock hours"), "two"), g.cell(slot("clock minutes"), "two", ":"),
-                             g.cell(slot("clock seconds"), "two", ":")}}});
+                  {"cells",
+                   {g.cell(slot("clock hours"), "two"), g.cell(slot("clock minutes"), "two", ":"),
+                    g.cell(slot("clock seconds"), "two", ":")}}});
     // The date slots carry the day and the month plus one.
     ordered_json day = g.cell(slot("day"), "offset");
     ordered_json month = g.cell(slot("month"), "offset", ".");
@@ -148,13 +150,14 @@ ordered_json velorinGroup() {
     g.instrument({{"type", "digits"},
                   {"caption", "route distance, km"},
                   {"cells", {g.cell(slot("distance km")), g.cell(slot("distance hundreds digit"), "int", ".")}}});
-    g.instrument({{"type", "digits"},
-                  {"caption", "number field"},
-                  {"cells",
-                   {g.cell(slot("number field leading code")), g.cell(slot("number field thousands digit"), "digit", " "),
-                    g.cell(slot("number field hundreds digit"), "digit"), g.cell(slot("number field tens digit"), "digit"),
-                    g.cell(slot("number field units digit"), "digit"),
-                    g.cell(slot("number field trailing code"), "int", " ")}}});
+    g.instrument(
+        {{"type", "digits"},
+         {"caption", "number field"},
+         {"cells",
+          {g.cell(slot("number field leading code")), g.cell(slot("number field thousands digit"), "digit", " "),
+           g.cell(slot("number field hundreds digit"), "digit"), g.cell(slot("number field tens digit"), "digit"),
+           g.cell(slot("number field units digit"), "digit"),
+           g.cell(slot("number field trailing code"), "int", " ")}}});
     g.instrument({{"type", "board"},
                   {"caption", "timetable header"},
                   {"columns", {"code", "h", "m", "s", "value", "extra"}},
@@ -203,8 +206,11 @@ ordered_json permittedSpeeds(const std::vector<contract::PanelSlot>& rows) {
     for (int32_t mode = 0; mode <= 2; ++mode) {
         ordered_json speeds = ordered_json::object();
         for (const cabrix::CabSignalCode& code : cabSignalCodes()) {
-            const int32_t speed = mode == 0 ? code.permittedModeZero : mode == 1 ? code.permittedModeOne : code.permittedModeTwo;
-            speeds[std::to_string(code.code)] = speed == cabrix::kKeepsPrevious ? ordered_json(nullptr) : ordered_json(speed);
+            const int32_t speed = mode == 0   ? code.permittedModeZero
+                                  : mode == 1 ? code.permittedModeOne
+                                              : code.permittedModeTwo;
+            speeds[std::to_string(code.code)] =
+                speed == cabrix::kKeepsPrevious ? ordered_json(nullptr) : ordered_json(speed);
         }
         byMode.push_back({{"mode", mode}, {"speeds", speeds}});
     }
@@ -228,10 +234,8 @@ ordered_json cabrixGroup() {
         fastest = std::max(fastest, code.permittedModeTwo);
         if (slot < 0) continue;
         g.place(slot);
-        indicators.push_back({{"slot", panelId(slot)},
-                              {"name", code.indicator},
-                              {"code", code.code},
-                              {"kmh", code.permittedModeTwo}});
+        indicators.push_back(
+            {{"slot", panelId(slot)}, {"name", code.indicator}, {"code", code.code}, {"kmh", code.permittedModeTwo}});
     }
     const auto& code = labelled(rows, "cab-signal code");
     g.place(code.slot);

@@ -26,7 +26,9 @@ std::size_t ChangeSeries::copies(std::size_t at, std::size_t distance, std::size
 ChangeSeries::Encoded ChangeSeries::encoded() const {
     // Runs shorter than this are cheaper written out.
     constexpr std::size_t kShortest = 2;
-    const auto marker = [](std::size_t count, std::size_t kind) { return -static_cast<int64_t>(count * kMarkerKinds + kind); };
+    const auto marker = [](std::size_t count, std::size_t kind) {
+        return -static_cast<int64_t>(count * kMarkerKinds + kind);
+    };
     // The longest run of copies that starts at `at`, and the distance it copies from.
     const auto longestCopies = [this](std::size_t at, std::size_t enough) {
         std::pair<std::size_t, std::size_t> best{0, 1};

@@ -64,15 +64,15 @@ struct ChartData {
     double topSpeed = 0.0;
 
     std::vector<ChartSample> samples;
-    std::vector<ChartSegment> permitted;  // Cabrix's permitted speed, km/h
-    std::vector<ChartSegment> allowed;    // the controller's speed for its code, while it drives
-    std::vector<ChartSegment> codes;      // the cab-signal code
-    std::vector<ChartSegment> aspects;    // the aspect signalled to the cab
+    std::vector<ChartSegment> permitted;                   // Cabrix's permitted speed, km/h
+    std::vector<ChartSegment> allowed;                     // the controller's speed for its code, while it drives
+    std::vector<ChartSegment> codes;                       // the cab-signal code
+    std::vector<ChartSegment> aspects;                     // the aspect signalled to the cab
     std::vector<std::pair<double, std::string>> stations;  // location, name
-    std::vector<ChartTick> sectionStarts;  // where the train entered a section
-    std::vector<double> sectionLocations;  // every section start of the route
-    std::vector<ChartTick> beacons;        // beacons passed
-    std::vector<ChartTick> marks;          // keys, doors, stops, emergency brakes
+    std::vector<ChartTick> sectionStarts;                  // where the train entered a section
+    std::vector<double> sectionLocations;                  // every section start of the route
+    std::vector<ChartTick> beacons;                        // beacons passed
+    std::vector<ChartTick> marks;                          // keys, doors, stops, emergency brakes
     std::vector<Application> applications;
 };
 

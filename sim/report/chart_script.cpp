@@ -181,7 +181,8 @@ private:
         if (axis_ != ChartAxis::Location) return;
         for (const auto& [location, name] : data_.stations) {
             if (location < low_ || location > high_) continue;
-            fmt::format_to(out(), "set arrow from {0:.3f},graph 0 to {0:.3f},graph 1 nohead dashtype 2 lc rgb '#888888'\n",
+            fmt::format_to(out(),
+                           "set arrow from {0:.3f},graph 0 to {0:.3f},graph 1 nohead dashtype 2 lc rgb '#888888'\n",
                            location);
         }
     }
@@ -204,31 +205,35 @@ private:
             }
             std::vector<ChartLabel> names;
             for (const auto& [location, name] : data_.stations) {
-                if (location >= low_ && location <= high_) names.push_back(ChartLabel{location, 0.0, name, {}, 0, 0, 0});
+                if (location >= low_ && location <= high_)
+                    names.push_back(ChartLabel{location, 0.0, name, {}, 0, 0, 0});
             }
             for (const ChartLabel& label : placeInRows(names, kCharPx * unitsPerPx_ * 1.3, 2, high_)) {
                 fmt::format_to(out(), "set label {} at {:.3f},graph {} left offset 0.3,0 textcolor rgb '#555555'\n",
                                gnuplotString(label.text), label.x, label.row == 0 ? 0.97 : 0.93);
             }
         }
-        std::string plots = fmt::format("$samples using 1:2 with lines linewidth 2 lc rgb {} title 'speed'",
-                                        rgb(kSpeedColour));
+        std::string plots =
+            fmt::format("$samples using 1:2 with lines linewidth 2 lc rgb {} title 'speed'", rgb(kSpeedColour));
         if (!data_.permitted.empty()) {
-            plots += fmt::format(", $permitted using 1:2 with lines linewidth 1.5 lc rgb {} title 'permitted speed "
-                                 "(Cabrix)'",
-                                 rgb(kPermittedColour));
+            plots += fmt::format(
+                ", $permitted using 1:2 with lines linewidth 1.5 lc rgb {} title 'permitted speed "
+                "(Cabrix)'",
+                rgb(kPermittedColour));
         }
         if (!data_.allowed.empty()) {
-            plots += fmt::format(", $allowed using 1:2 with lines linewidth 1.5 dashtype 2 lc rgb {} title "
-                                 "\"controller's speed for its code (Velorin)\"",
-                                 rgb(kAllowedColour));
+            plots += fmt::format(
+                ", $allowed using 1:2 with lines linewidth 1.5 dashtype 2 lc rgb {} title "
+                "\"controller's speed for its code (Velorin)\"",
+                rgb(kAllowedColour));
         }
         std::vector<ChartLabel> marks;
         for (const ChartTick& mark : data_.marks) {
             marks.push_back(
                 ChartLabel{x(mark.at), std::fabs(mark.at.speed), mark.label, mark.brief, mark.colour, 0, mark.rank});
         }
-        std::stable_sort(marks.begin(), marks.end(), [](const ChartLabel& a, const ChartLabel& b) { return a.x < b.x; });
+        std::stable_sort(marks.begin(), marks.end(),
+                         [](const ChartLabel& a, const ChartLabel& b) { return a.x < b.x; });
         marks = mergeClose(marks, kRotatedLabelPx * unitsPerPx_, kMostPerLabel);
         for (ChartLabel& m : marks) m.text = shortened(m.text, kMostMarkChars);
         {
@@ -276,11 +281,14 @@ private:
             return xs;
         }();
         for (const double start : sections) {
-            fmt::format_to(out(), "set arrow from {0:.3f},3 to {0:.3f},5 nohead lc rgb '#000000' linewidth 1.5\n", start);
+            fmt::format_to(out(), "set arrow from {0:.3f},3 to {0:.3f},5 nohead lc rgb '#000000' linewidth 1.5\n",
+                           start);
         }
         std::vector<ChartLabel> beacons;
-        for (const ChartTick& tick : data_.beacons) beacons.push_back(ChartLabel{x(tick.at), 0.0, tick.label, tick.brief, 0, 0, 0});
-        std::stable_sort(beacons.begin(), beacons.end(), [](const ChartLabel& a, const ChartLabel& b) { return a.x < b.x; });
+        for (const ChartTick& tick : data_.beacons)
+            beacons.push_back(ChartLabel{x(tick.at), 0.0, tick.label, tick.brief, 0, 0, 0});
+        std::stable_sort(beacons.begin(), beacons.end(),
+                         [](const ChartLabel& a, const ChartLabel& b) { return a.x < b.x; });
         beacons = placeInRows(mergeClose(beacons, 2.0 * unitsPerPx_, 2), kCharPx * unitsPerPx_, kLabelRows, high_);
         std::string plots;
         if (!beacons.empty()) {
@@ -291,18 +299,21 @@ private:
             fmt::format_to(out(), "EOD\n$ticks << EOD\n");
             for (const ChartTick& tick : data_.beacons) fmt::format_to(out(), "{:.3f}\n", x(tick.at));
             fmt::format_to(out(), "EOD\n");
-            plots = "$ticks using 1:(3):(0):(-0.3) with vectors nohead lc rgb '#333333' notitle, "
-                    "$beacons using 1:2:3 with labels left offset -0.2,0 font ',8' notitle";
+            plots =
+                "$ticks using 1:(3):(0):(-0.3) with vectors nohead lc rgb '#333333' notitle, "
+                "$beacons using 1:2:3 with labels left offset -0.2,0 font ',8' notitle";
         } else {
             plots = "1/0 notitle";  // something to plot, so that the band's frame is drawn
         }
         if (!data_.codes.empty()) {
-            plots += ", $codes using (($1+$2)/2):(4.5):(($2-$1)/2):(0.42):3 with boxxyerror fs solid 0.85 noborder lc "
-                     "rgb variable notitle, $codes using (($1+$2)/2):(4.5):4 with labels font ',8' notitle";
+            plots +=
+                ", $codes using (($1+$2)/2):(4.5):(($2-$1)/2):(0.42):3 with boxxyerror fs solid 0.85 noborder lc "
+                "rgb variable notitle, $codes using (($1+$2)/2):(4.5):4 with labels font ',8' notitle";
         }
         if (!data_.aspects.empty()) {
-            plots += ", $aspects using (($1+$2)/2):(3.5):(($2-$1)/2):(0.42):3 with boxxyerror fs solid 0.45 noborder "
-                     "lc rgb variable notitle, $aspects using (($1+$2)/2):(3.5):4 with labels font ',8' notitle";
+            plots +=
+                ", $aspects using (($1+$2)/2):(3.5):(($2-$1)/2):(0.42):3 with boxxyerror fs solid 0.45 noborder "
+                "lc rgb variable notitle, $aspects using (($1+$2)/2):(3.5):4 with labels font ',8' notitle";
         }
         fmt::format_to(out(), "plot {}\n", plots);
         fmt::format_to(out(), "unset arrow\nunset label\n");

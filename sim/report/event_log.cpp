@@ -65,9 +65,7 @@ std::string slotSource(const contract::PanelSlot& row) {
     }
 }
 
-std::string reverserText(int32_t position) {
-    return position > 0 ? "forward" : position < 0 ? "backward" : "neutral";
-}
+std::string reverserText(int32_t position) { return position > 0 ? "forward" : position < 0 ? "backward" : "neutral"; }
 
 }  // namespace
 
@@ -152,7 +150,7 @@ void EventLog::onInput(const InputEvent& e) {
         case InputEvent::Kind::Brake:
             driver_.brake = e.value;
             lastBrakeChangeMs_ = e.elapsedMs;
-            log("driver", e.value == 0                ? std::string("brake released")
+            log("driver", e.value == 0                 ? std::string("brake released")
                           : e.value >= emergencyNotch_ ? fmt::format("brake to emergency (notch {})", e.value)
                                                        : fmt::format("brake notch {}", e.value));
             break;
@@ -164,25 +162,15 @@ void EventLog::onInput(const InputEvent& e) {
             log("driver", fmt::format("key {} up", e.value));
             watchKeyUp(e);
             break;
-        case InputEvent::Kind::Horn:
-            log("driver", fmt::format("horn {}", e.value));
-            break;
-        case InputEvent::Kind::DoorOpen:
-            log("driver", "doors open");
-            break;
-        case InputEvent::Kind::DoorClose:
-            log("driver", "doors close");
-            break;
+        case InputEvent::Kind::Horn: log("driver", fmt::format("horn {}", e.value)); break;
+        case InputEvent::Kind::DoorOpen: log("driver", "doors open"); break;
+        case InputEvent::Kind::DoorClose: log("driver", "doors close"); break;
         case InputEvent::Kind::Signal:
             lastAspect_ = e.value;
             log("route", fmt::format("aspect {} ahead", e.value));
             break;
-        case InputEvent::Kind::Beacon:
-            log("route", beaconText(e.beacon));
-            break;
-        case InputEvent::Kind::StandIn:
-            log("outside", fmt::format("panel {} = {}", e.slot, e.value));
-            break;
+        case InputEvent::Kind::Beacon: log("route", beaconText(e.beacon)); break;
+        case InputEvent::Kind::StandIn: log("outside", fmt::format("panel {} = {}", e.slot, e.value)); break;
     }
 }
 
@@ -195,7 +183,8 @@ void EventLog::narratePanel(const Frame& frame) {
         const int32_t now = frame.panel[slot];
         if (now == panel_[slot]) continue;
         const std::string topic = fmt::format("panel {}", slot);
-        if (row.display == contract::Display::Lamp && (now == 0 || now == 1) && (panel_[slot] == 0 || panel_[slot] == 1)) {
+        if (row.display == contract::Display::Lamp && (now == 0 || now == 1) &&
+            (panel_[slot] == 0 || panel_[slot] == 1)) {
             change(frame, topic, slotSource(row), fmt::format("{} {}", row.label, now != 0 ? "on" : "off"));
         } else {
             change(frame, topic, slotSource(row), fmt::format("{} {} -> {}", row.label, panel_[slot], now));
@@ -211,7 +200,8 @@ void EventLog::narrateSounds(const Frame& frame) {
         if (now == before) continue;
         // Strokes repeat every few hundred ms, and a twin slot repeats its twin.
         const contract::SoundSlot* named = findSoundSlot(static_cast<int32_t>(slot));
-        if (named != nullptr && (named->play == contract::Play::Strokes || named->twinOf != contract::kNoTwin)) continue;
+        if (named != nullptr && (named->play == contract::Play::Strokes || named->twinOf != contract::kNoTwin))
+            continue;
         const std::string owner =
             named != nullptr ? std::string(contract::partyName(static_cast<contract::Party>(named->writer))) : "sound";
         const std::string label = named != nullptr ? std::string(named->label) : fmt::format("sound {}", slot);
@@ -259,8 +249,7 @@ void EventLog::tellIntervention(const InterventionFolder::News& news, const Fram
                                   frame.commands[app.plugin].power));
             }
             break;
-        case InterventionFolder::News::What::Flickered:
-            break;
+        case InterventionFolder::News::What::Flickered: break;
         case InterventionFolder::News::What::Emergency:
             logAt(frame, name, fmt::format("EMERGENCY BRAKE (notch {})", frame.commands[app.plugin].brake));
             break;
@@ -316,7 +305,8 @@ void EventLog::narrateControllerCode(const Frame& frame) {
     const int32_t speed = cutOut ? atoSignalSpeed(0).speed : atoSignalSpeed(code).speed;
     const std::string codeName(panelLabel(static_cast<int32_t>(kCabSignalCode)));
     if (speed > 0) {
-        change(frame, "ATO code", names_[vehicle_], fmt::format("ATO follows {} {}: up to {} km/h", codeName, code, speed));
+        change(frame, "ATO code", names_[vehicle_],
+               fmt::format("ATO follows {} {}: up to {} km/h", codeName, code, speed));
         return;
     }
     std::string why;
@@ -333,7 +323,8 @@ void EventLog::narrateControllerCode(const Frame& frame) {
 }
 
 void EventLog::watchKeyDown(const InputEvent& e) {
-    if (e.value >= 0 && e.value < static_cast<int32_t>(keysHeld_.size())) keysHeld_[static_cast<std::size_t>(e.value)] = true;
+    if (e.value >= 0 && e.value < static_cast<int32_t>(keysHeld_.size()))
+        keysHeld_[static_cast<std::size_t>(e.value)] = true;
     // Key 0 is also the train stop's acknowledgement: a refused start is news
     // in mode 2, or when no alarm asks for an acknowledgement.
     if (e.value == kAtoStartKey && !atoEngaged_ && (panel_[kOperatingMode] == 2 || panel_[kAlarmLamp] == 0)) {
@@ -356,7 +347,8 @@ void EventLog::watchKeyDown(const InputEvent& e) {
 }
 
 void EventLog::watchKeyUp(const InputEvent& e) {
-    if (e.value >= 0 && e.value < static_cast<int32_t>(keysHeld_.size())) keysHeld_[static_cast<std::size_t>(e.value)] = false;
+    if (e.value >= 0 && e.value < static_cast<int32_t>(keysHeld_.size()))
+        keysHeld_[static_cast<std::size_t>(e.value)] = false;
     if (e.value == kResetKey && reset_) reset_->released = true;
     if (e.value != kAcknowledgeKey || !acknowledge_) return;
     const TrainStopKey ack = *acknowledge_;
@@ -367,19 +359,22 @@ void EventLog::watchKeyUp(const InputEvent& e) {
     if (ack.framesHeld == 0) {
         why = fmt::format("key {} came up before any frame saw it held", e.value);
     } else if (panel_[kBrakeOverrideLamp] != 0) {
-        why = fmt::format("the emergency brake is latched, and key {} does not release it: brake handle to the "
-                          "emergency notch, then key {} ({})",
-                          e.value, kResetKey, keyRow(contract::kSentrel, kResetKey).label);
+        why = fmt::format(
+            "the emergency brake is latched, and key {} does not release it: brake handle to the "
+            "emergency notch, then key {} ({})",
+            e.value, kResetKey, keyRow(contract::kSentrel, kResetKey).label);
     } else if (ack.brake < checkNotch_ || driver_.brake < checkNotch_) {
-        why = fmt::format("the brake handle is at notch {}, below the check notch {}", std::min(ack.brake, driver_.brake),
-                          checkNotch_);
+        why = fmt::format("the brake handle is at notch {}, below the check notch {}",
+                          std::min(ack.brake, driver_.brake), checkNotch_);
     } else if (lastBrakeChangeMs_ >= ack.pressedMs && ack.framesHeld <= 1) {
-        why = "the brake reached the check notch together with the key; Sentrel counts the brake from the frame "
-              "after, so hold the key longer";
+        why =
+            "the brake reached the check notch together with the key; Sentrel counts the brake from the frame "
+            "after, so hold the key longer";
     } else {
         why = "the alarm is the switch-on test, which takes no acknowledgement";
     }
-    add(e.elapsedMs, e.timeOfDayMs, e.location, e.speed, "Sentrel", fmt::format("takes no acknowledgement (key {}, {}): {}", row.key, row.label, why));
+    add(e.elapsedMs, e.timeOfDayMs, e.location, e.speed, "Sentrel",
+        fmt::format("takes no acknowledgement (key {}, {}): {}", row.key, row.label, why));
 }
 
 void EventLog::narrateKeyResults(const Frame& frame) {
@@ -390,8 +385,8 @@ void EventLog::narrateKeyResults(const Frame& frame) {
         if (frame.panel[kOperatingMode] == key.modeBefore && key.modeBefore != target) {
             const contract::Key& row = keyRow(contract::kVelorin, key.key);
             logAt(frame, names_[vehicle_],
-                  fmt::format("refuses key {} ({}): it needs the {}; the brake handle is at notch {}", key.key, row.label,
-                              row.condition, key.brake));
+                  fmt::format("refuses key {} ({}): it needs the {}; the brake handle is at notch {}", key.key,
+                              row.label, row.condition, key.brake));
         }
     }
     if (cabrixModeKey_) {
@@ -422,8 +417,9 @@ void EventLog::narrateKeyResults(const Frame& frame) {
             const contract::Key& row = keyRow(contract::kSentrel, kResetKey);
             const std::string why =
                 key.brake >= emergencyNotch_
-                    ? std::string("the brake reached the emergency notch together with the key; Sentrel counts the "
-                                  "brake from the frame after, so keep the key down a frame longer")
+                    ? std::string(
+                          "the brake reached the emergency notch together with the key; Sentrel counts the "
+                          "brake from the frame after, so keep the key down a frame longer")
                     : fmt::format("the brake handle is at notch {}", key.brake);
             logAt(frame, "Sentrel",
                   fmt::format("keeps the emergency brake: key {} ({}) needs the {}; {}", kResetKey, row.label,
@@ -449,10 +445,11 @@ void EventLog::narrateMotion(const Frame& frame) {
 
 std::string EventLog::creepCause() const {
     if (atoEngaged_) {
-        return fmt::format("{}'s ATO still drives after its stop: its stop point stays armed until its next start, "
-                           "so it powers at a standstill and brakes as soon as the train moves; moving the brake or "
-                           "power handle releases it",
-                           names_[vehicle_]);
+        return fmt::format(
+            "{}'s ATO still drives after its stop: its stop point stays armed until its next start, "
+            "so it powers at a standstill and brakes as soon as the train moves; moving the brake or "
+            "power handle releases it",
+            names_[vehicle_]);
     }
     return "what powers the train at a standstill gives way to a brake as soon as it moves";
 }

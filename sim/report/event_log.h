@@ -123,10 +123,10 @@ private:
     std::unique_ptr<StandstillFolder> standstills_;
     int32_t checkNotch_ = 0;
     bool atoEngaged_ = false;
-    int32_t controllerCode_ = -1;  // the code (and cut-out) the controller was last told to follow
+    int32_t controllerCode_ = -1;                    // the code (and cut-out) the controller was last told to follow
     std::optional<std::size_t> lastStopStandstill_;  // the standstill of stops_.back()
     std::vector<std::size_t> endedApplications_;
-    double pluginSpeed_ = 0.0;     // the speed the plug-ins saw in the last frame
+    double pluginSpeed_ = 0.0;  // the speed the plug-ins saw in the last frame
     std::optional<int32_t> lastAspect_;
     std::array<bool, 16> keysHeld_{};
     int64_t lastBrakeChangeMs_ = -1;

@@ -142,7 +142,7 @@ void ExpectationChecker::judgeSpan(ExpectationResult& result, const Frame& frame
         result.closed = true;
         if (!result.entered) {
             judgeEmptySpan(result, FrameSample{read(x.quantity, frame, *host_), frame.index, frame.elapsedMs,
-                                          frame.timeOfDayMs, frame.location});
+                                               frame.timeOfDayMs, frame.location});
             return;
         }
         if (throughout) {
@@ -153,8 +153,8 @@ void ExpectationChecker::judgeSpan(ExpectationResult& result, const Frame& frame
     const bool inside = reached(x.from, frame) && !beyond(x.to, frame);
     if (!inside) {
         if (!result.entered) {
-            result.before = FrameSample{read(x.quantity, frame, *host_), frame.index, frame.elapsedMs, frame.timeOfDayMs,
-                                        frame.location};
+            result.before = FrameSample{read(x.quantity, frame, *host_), frame.index, frame.elapsedMs,
+                                        frame.timeOfDayMs, frame.location};
         }
         return;
     }
@@ -174,11 +174,8 @@ void ExpectationChecker::onFrame(const Frame& frame) {
         if (result.state != ExpectationResult::State::Open) continue;
         const Expectation& x = *result.expectation;
         switch (x.timing) {
-            case Expectation::Timing::StationStop:
-                checkStationStop(result, frame);
-                break;
-            case Expectation::Timing::AtEnd:
-                break;
+            case Expectation::Timing::StationStop: checkStationStop(result, frame); break;
+            case Expectation::Timing::AtEnd: break;
             case Expectation::Timing::Instant: {
                 if (!reached(x.from, frame)) break;
                 result.enteredFrame = frame.index;
@@ -191,9 +188,7 @@ void ExpectationChecker::onFrame(const Frame& frame) {
                 break;
             }
             case Expectation::Timing::Throughout:
-            case Expectation::Timing::Sometime:
-                judgeSpan(result, frame);
-                break;
+            case Expectation::Timing::Sometime: judgeSpan(result, frame); break;
         }
     }
     lastSpeed_ = frame.speed;
@@ -214,7 +209,8 @@ void ExpectationChecker::onEnd(const Frame& last) {
                 break;
             }
             case Expectation::Timing::StationStop:
-                fail(result, last.index, result.detail.empty() ? std::string("the train never stopped there") : result.detail);
+                fail(result, last.index,
+                     result.detail.empty() ? std::string("the train never stopped there") : result.detail);
                 break;
             case Expectation::Timing::Instant:
                 fail(result, last.index, fmt::format("the run ended {} before that point", where(last)));
@@ -229,8 +225,9 @@ void ExpectationChecker::onEnd(const Frame& last) {
                 }
                 break;
             case Expectation::Timing::Sometime:
-                fail(result, last.index, result.entered ? std::string("never held within the span")
-                                            : fmt::format("the run ended {} before the span began", where(last)));
+                fail(result, last.index,
+                     result.entered ? std::string("never held within the span")
+                                    : fmt::format("the run ended {} before the span began", where(last)));
                 break;
         }
     }

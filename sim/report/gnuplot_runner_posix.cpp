@@ -29,7 +29,8 @@ bool onPath(std::string_view program) {
 
 void runGnuplot(const std::string& script) {
     if (!onPath("gnuplot")) {
-        throw std::runtime_error("gnuplot is not on PATH: install it (Debian: gnuplot-nox) or leave out --plot and --plot-time");
+        throw std::runtime_error(
+            "gnuplot is not on PATH: install it (Debian: gnuplot-nox) or leave out --plot and --plot-time");
     }
     // A fixed command; the script goes through the pipe, never the shell.
     // gnuplot draws on its standard output when it cannot open the file:

@@ -14,8 +14,8 @@ namespace {
 std::wstring findGnuplot() {
     std::wstring found(MAX_PATH, L'\0');
     for (int attempt = 0; attempt < 4; ++attempt) {
-        const DWORD length = SearchPathW(nullptr, L"gnuplot.exe", nullptr, static_cast<DWORD>(found.size()),
-                                         found.data(), nullptr);
+        const DWORD length =
+            SearchPathW(nullptr, L"gnuplot.exe", nullptr, static_cast<DWORD>(found.size()), found.data(), nullptr);
         if (length == 0) return {};
         if (length < found.size()) {
             found.resize(length);
@@ -58,7 +58,8 @@ void runGnuplot(const std::string& script) {
     const std::wstring gnuplot = findGnuplot();
     if (gnuplot.empty()) {
         throw std::runtime_error(
-            "gnuplot.exe is not on PATH: install gnuplot and add its bin folder to PATH, or leave out --plot and --plot-time");
+            "gnuplot.exe is not on PATH: install gnuplot and add its bin folder to PATH, or leave out --plot and "
+            "--plot-time");
     }
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     OwnedHandle readEnd, writeEnd;

@@ -79,14 +79,16 @@ ordered_json expectationsJson(const ExpectationChecker& checker, int64_t startTi
 
 ordered_json routeJson(const Route& route) {
     ordered_json stations = ordered_json::array();
-    for (const Station& station : route.stations) stations.push_back({{"name", station.name}, {"location", station.location}});
+    for (const Station& station : route.stations)
+        stations.push_back({{"name", station.name}, {"location", station.location}});
     ordered_json sections = ordered_json::array();
     for (const SignalSection& section : route.sections) {
         sections.push_back({{"start", section.start}, {"aspect", section.aspect}});
     }
     ordered_json beacons = ordered_json::array();
     for (const Beacon& beacon : route.beacons) {
-        beacons.push_back({{"location", beacon.location}, {"type", beacon.data.type}, {"optional", beacon.data.optional}});
+        beacons.push_back(
+            {{"location", beacon.location}, {"type", beacon.data.type}, {"optional", beacon.data.optional}});
     }
     return {{"stations", stations}, {"sections", sections}, {"beacons", beacons}};
 }
@@ -145,7 +147,8 @@ std::string assemble(std::string_view page, std::initializer_list<Insert> insert
 
 }  // namespace
 
-HtmlReplay::HtmlReplay(const std::filesystem::path& path) : path_(path), out_(path, std::ios::binary | std::ios::trunc) {
+HtmlReplay::HtmlReplay(const std::filesystem::path& path)
+    : path_(path), out_(path, std::ios::binary | std::ios::trunc) {
     if (!out_) throw std::runtime_error(fmt::format("cannot write the cab replay {}", utf8Text(path)));
 }
 
@@ -195,7 +198,8 @@ std::string HtmlReplay::data(const EventLog& log, const ExpectationChecker& chec
     const int64_t step = std::max<int64_t>(1, s.run.stepMs);
     ordered_json entries = ordered_json::array();
     for (const LogEntry& entry : log.entries()) {
-        const int64_t frame = std::clamp<int64_t>((entry.elapsedMs + step - 1) / step, 0, std::max<int64_t>(0, frames_ - 1));
+        const int64_t frame =
+            std::clamp<int64_t>((entry.elapsedMs + step - 1) / step, 0, std::max<int64_t>(0, frames_ - 1));
         entries.push_back({frame, formatClock(entry.timeOfDayMs), entry.location, entry.source, entry.text});
     }
 
@@ -211,14 +215,10 @@ std::string HtmlReplay::data(const EventLog& log, const ExpectationChecker& chec
                      {"emergencyNotch", s.train.emergencyNotch()},
                      {"powerNotches", s.train.powerNotches}};
     root["route"] = routeJson(s.route);
-    root["series"] = {{"elapsedMs", encode(elapsed_)},
-                      {"timeOfDayMs", encode(timeOfDay_)},
-                      {"location", encode(location_)},
-                      {"speed", encode(speed_)},
-                      {"driver", handles(driver_, false)},
-                      {"commands", commands},
-                      {"combined", handles(combined_, false)},
-                      {"panel", encodeSlots(panel_)},
+    root["series"] = {{"elapsedMs", encode(elapsed_)},         {"timeOfDayMs", encode(timeOfDay_)},
+                      {"location", encode(location_)},         {"speed", encode(speed_)},
+                      {"driver", handles(driver_, false)},     {"commands", commands},
+                      {"combined", handles(combined_, false)}, {"panel", encodeSlots(panel_)},
                       {"sound", encodeSlots(sound_)}};
     root["log"] = entries;
     root["expectations"] = expectationsJson(checker, s.start.timeOfDayMs);

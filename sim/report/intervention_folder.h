@@ -32,14 +32,14 @@ RunPoint pointOf(const Frame& frame);
 struct Application {
     enum class Kind : uint8_t { Brake, PowerCut };
     Kind kind = Kind::Brake;
-    std::size_t plugin = 0;   // calling-order position
+    std::size_t plugin = 0;  // calling-order position
     RunPoint start;
-    RunPoint end;             // the frame it let go for good (the last frame when still on)
-    int32_t highestNotch = 0; // brake: the strongest notch; power cut: the highest driver's notch it cut
-    bool emergency = false;   // the brake reached the emergency notch
-    int32_t flickers = 0;     // times it let go and came back within the hold time
-    int64_t onMs = 0;         // frame time it was on, the gaps left out
-    bool open = false;        // still on in the last frame of the run
+    RunPoint end;              // the frame it let go for good (the last frame when still on)
+    int32_t highestNotch = 0;  // brake: the strongest notch; power cut: the highest driver's notch it cut
+    bool emergency = false;    // the brake reached the emergency notch
+    int32_t flickers = 0;      // times it let go and came back within the hold time
+    int64_t onMs = 0;          // frame time it was on, the gaps left out
+    bool open = false;         // still on in the last frame of the run
 
     int64_t durationMs() const { return end.elapsedMs - start.elapsedMs; }
 };

@@ -95,7 +95,8 @@ std::string junitXml(const std::vector<JUnitSuite>& suites, std::string_view tit
             skipped += outcome == JUnitCase::Outcome::Skipped ? 1 : 0;
         }
         std::string attributes() const {
-            return fmt::format("tests=\"{}\" failures=\"{}\" errors=\"{}\" skipped=\"{}\"", tests, failures, errors, skipped);
+            return fmt::format("tests=\"{}\" failures=\"{}\" errors=\"{}\" skipped=\"{}\"", tests, failures, errors,
+                               skipped);
         }
     };
     Counts all;
@@ -117,8 +118,9 @@ std::string junitXml(const std::vector<JUnitSuite>& suites, std::string_view tit
             switch (c.outcome) {
                 case JUnitCase::Outcome::Passed: fmt::format_to(out, "/>\n"); break;
                 case JUnitCase::Outcome::Failed:
-                    fmt::format_to(out, ">\n      <failure message=\"{}\" type=\"expectation\">{}</failure>\n    </testcase>\n",
-                                   message, xmlText(c.message, false));
+                    fmt::format_to(
+                        out, ">\n      <failure message=\"{}\" type=\"expectation\">{}</failure>\n    </testcase>\n",
+                        message, xmlText(c.message, false));
                     break;
                 case JUnitCase::Outcome::Skipped:
                     fmt::format_to(out, ">\n      <skipped message=\"{}\"/>\n    </testcase>\n", message);
@@ -131,8 +133,9 @@ std::string junitXml(const std::vector<JUnitSuite>& suites, std::string_view tit
         }
         fmt::format_to(out, "  </testsuite>\n");
     }
-    return fmt::format("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"{}\" {} time=\"{}\">\n{}</testsuites>\n",
-                       xmlText(title, true), all.attributes(), seconds(allSeconds), body);
+    return fmt::format(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"{}\" {} time=\"{}\">\n{}</testsuites>\n",
+        xmlText(title, true), all.attributes(), seconds(allSeconds), body);
 }
 
 void writeJUnit(const std::filesystem::path& path, const std::vector<JUnitSuite>& suites, std::string_view title) {

@@ -37,7 +37,8 @@ struct Tally {
         // Several texts: their briefs, the same brief counted once.
         std::vector<std::pair<std::string, int32_t>> briefs;
         for (const Entry& entry : texts) {
-            const auto same = std::find_if(briefs.begin(), briefs.end(), [&](const auto& b) { return b.first == entry.brief; });
+            const auto same =
+                std::find_if(briefs.begin(), briefs.end(), [&](const auto& b) { return b.first == entry.brief; });
             if (same != briefs.end()) {
                 same->second += entry.count;
             } else {

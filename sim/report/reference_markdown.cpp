@@ -136,9 +136,10 @@ void panelTable(std::string& out, contract::Party plugin) {
     if (!shared.empty()) {
         std::string list;
         for (const std::string& item : shared) list += (list.empty() ? "" : "; ") + item;
-        out += fmt::format("Exchanged slots (see [the slots the plug-ins exchange](#slots-the-plug-ins-exchange)): "
-                           "{}.\n\n",
-                           list);
+        out += fmt::format(
+            "Exchanged slots (see [the slots the plug-ins exchange](#slots-the-plug-ins-exchange)): "
+            "{}.\n\n",
+            list);
     }
 }
 
@@ -172,8 +173,9 @@ void sentrelExtras(std::string& out) {
 
 void cabrixExtras(std::string& out) {
     out += fmt::format("### Aspects, codes and permitted speeds\n\n{}\n\n", cabrix::kCabSignalCodesNote);
-    out += "| Aspect | Code | Received | Indicator | Mode 0 (km/h) | Mode 1 (km/h) | Mode 2 (km/h) |\n"
-           "|---|---|---|---|---|---|---|\n";
+    out +=
+        "| Aspect | Code | Received | Indicator | Mode 0 (km/h) | Mode 1 (km/h) | Mode 2 (km/h) |\n"
+        "|---|---|---|---|---|---|---|\n";
     for (const cabrix::CabSignalCode& row : cabSignalCodes()) {
         const int32_t indicator = cabrix::indicatorSlot(row);
         out += fmt::format("| {} | {} | {} | {} | {} | {} | {} |\n", aspectText(row.aspect), row.code,
@@ -212,15 +214,17 @@ void sharedSection(std::string& out, contract::Parties involving) {
 std::optional<std::string> referenceMarkdown(std::string_view plugin) {
     std::string out;
     if (plugin.empty()) {
-        out += "# Cab contract reference\n\n"
-               "<!-- The output of `simhost reference`; a test fails when the two differ. -->\n\n"
-               "What each plug-in answers and shows: the keys it handles, the beacon types it reads, the panel "
-               "slots and sound slots it writes and the slots the plug-ins exchange. Vehicle authors build the cab "
-               "panel and the sound set from it, route authors place beacons by it. How to use these in a route, "
-               "with worked examples, is in [the authoring guide](authoring.md).\n\n";
+        out +=
+            "# Cab contract reference\n\n"
+            "<!-- The output of `simhost reference`; a test fails when the two differ. -->\n\n"
+            "What each plug-in answers and shows: the keys it handles, the beacon types it reads, the panel "
+            "slots and sound slots it writes and the slots the plug-ins exchange. Vehicle authors build the cab "
+            "panel and the sound set from it, route authors place beacons by it. How to use these in a route, "
+            "with worked examples, is in [the authoring guide](authoring.md).\n\n";
         out += fmt::format("Conventions used throughout:\n\n{}", contract::kConventions);
-        out += "\nContents: [Velorin](#velorin), [Sentrel](#sentrel), [Cabrix](#cabrix), "
-               "[slots the plug-ins exchange](#slots-the-plug-ins-exchange).\n\n";
+        out +=
+            "\nContents: [Velorin](#velorin), [Sentrel](#sentrel), [Cabrix](#cabrix), "
+            "[slots the plug-ins exchange](#slots-the-plug-ins-exchange).\n\n";
         for (const PluginSection& section : kSections) pluginSection(out, section, "##");
         sharedSection(out, static_cast<contract::Parties>(contract::kVelorin | contract::kSentrel | contract::kCabrix |
                                                           contract::kOutside));

@@ -23,9 +23,7 @@ bool taken(contract::Taken when, const BeaconMoment& moment) {
 
 constexpr int32_t kForward = 1;
 
-std::string reverserWord(int32_t position) {
-    return position > 0 ? "forward" : position < 0 ? "backward" : "neutral";
-}
+std::string reverserWord(int32_t position) { return position > 0 ? "forward" : position < 0 ? "backward" : "neutral"; }
 
 }  // namespace
 
@@ -45,9 +43,11 @@ std::string beaconNotTaken(const BeaconData& beacon, const BeaconMoment& moment)
     for (const contract::Beacon* row : readers) {
         const auto plugin = static_cast<contract::Party>(row->plugin);
         if (!taken(row->taken, moment)) {
-            missing.push_back(fmt::format("{} takes it {}", contract::partyName(plugin), contract::describe(row->taken)));
+            missing.push_back(
+                fmt::format("{} takes it {}", contract::partyName(plugin), contract::describe(row->taken)));
         } else if (plugin == contract::kSentrel && moment.trainStopOff != 0) {
-            missing.push_back(fmt::format("Sentrel is off ({} is {})", panelLabel(contract::sharedSlot("train-stop switch-off")),
+            missing.push_back(fmt::format("Sentrel is off ({} is {})",
+                                          panelLabel(contract::sharedSlot("train-stop switch-off")),
                                           moment.trainStopOff));
         }
     }
@@ -59,7 +59,8 @@ std::vector<std::string> atoStartUnmet(int32_t velorinMode, int32_t powerPermitt
     if (velorinMode != 2) unmet.push_back(fmt::format("the operating mode is {}, not 2", velorinMode));
     if (powerPermitted == 0) {
         unmet.push_back(fmt::format("power is not permitted (slot {}, {}, is 0)",
-                                    contract::sharedSlot("power permitted"), panelLabel(contract::sharedSlot("power permitted"))));
+                                    contract::sharedSlot("power permitted"),
+                                    panelLabel(contract::sharedSlot("power permitted"))));
     }
     if (driver.brake != 0) unmet.push_back(fmt::format("the brake handle is at notch {}", driver.brake));
     if (driver.power != 0) unmet.push_back(fmt::format("the power handle is at notch {}", driver.power));

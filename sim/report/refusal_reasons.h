@@ -18,11 +18,11 @@ namespace cabkit::sim {
 // What the plug-ins knew when a beacon was passed: the state of the last
 // frame and the driver's handles and keys since.
 struct BeaconMoment {
-    double speed = 0.0;          // km/h of the last frame
-    int32_t velorinMode = 0;     // the operating mode Velorin showed
-    int32_t trainStopOff = 0;    // the train-stop switch-off slot as the last frame left it
+    double speed = 0.0;        // km/h of the last frame
+    int32_t velorinMode = 0;   // the operating mode Velorin showed
+    int32_t trainStopOff = 0;  // the train-stop switch-off slot as the last frame left it
     bool keyZeroHeld = false;
-    int32_t reverser = 0;        // the driver's reverser
+    int32_t reverser = 0;  // the driver's reverser
 };
 
 // "" when every plug-in that reads the type takes it; otherwise why not:

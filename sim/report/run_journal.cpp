@@ -35,7 +35,8 @@ RunPoint readPoint(const json& p) {
 }
 
 json pointJson(const RunPoint& p) {
-    return {{"elapsed_ms", p.elapsedMs}, {"time_ms", p.timeOfDayMs}, {"location_m", p.location}, {"speed_kmh", p.speed}};
+    return {
+        {"elapsed_ms", p.elapsedMs}, {"time_ms", p.timeOfDayMs}, {"location_m", p.location}, {"speed_kmh", p.speed}};
 }
 
 Application readApplication(const json& a) {
@@ -64,8 +65,8 @@ void readScenario(const json& s, JournalContents& contents) {
     const json order = s.value("order", json::array());
     for (std::size_t i = 0; i < contents.order.size() && i < order.size(); ++i) contents.order[i] = text(order[i]);
     for (const json& x : s.value("expectations", json::array())) {
-        contents.expectations.push_back(
-            JournalContents::Judged{integer<int32_t>(x.value("line", json{})), text(x.value("expects", json{})), {}, {}});
+        contents.expectations.push_back(JournalContents::Judged{
+            integer<int32_t>(x.value("line", json{})), text(x.value("expects", json{})), {}, {}});
     }
 }
 
@@ -76,11 +77,10 @@ void readLine(const json& line, JournalContents& contents) {
     if (kind == "scenario" && value.is_object()) {
         readScenario(value, contents);
     } else if (kind == "event" && value.is_object()) {
-        contents.events.push_back(LogEntry{integer<int64_t>(value.value("elapsed_ms", json{})),
-                                           integer<int64_t>(value.value("time_ms", json{})),
-                                           number(value.value("location_m", json{})),
-                                           number(value.value("speed_kmh", json{})), text(value.value("source", json{})),
-                                           text(value.value("text", json{}))});
+        contents.events.push_back(LogEntry{
+            integer<int64_t>(value.value("elapsed_ms", json{})), integer<int64_t>(value.value("time_ms", json{})),
+            number(value.value("location_m", json{})), number(value.value("speed_kmh", json{})),
+            text(value.value("source", json{})), text(value.value("text", json{}))});
     } else if (kind == "stop" && value.is_object()) {
         const StopRecord stop{integer<int64_t>(value.value("elapsed_ms", json{})),
                               number(value.value("location_m", json{})),
@@ -101,7 +101,8 @@ void readLine(const json& line, JournalContents& contents) {
         const auto index = integer<std::size_t>(value.value("index", json{}));
         if (index >= contents.expectations.size()) return;
         JournalContents::Judged& judged = contents.expectations[index];
-        judged.state = value.value("passed", false) ? ExpectationResult::State::Passed : ExpectationResult::State::Failed;
+        judged.state =
+            value.value("passed", false) ? ExpectationResult::State::Passed : ExpectationResult::State::Failed;
         judged.detail = text(value.value("detail", json{}));
     } else if (kind == "error") {
         contents.error = text(value);
@@ -133,13 +134,14 @@ void RunJournal::scenario(const Scenario& s) {
     for (const Expectation& x : s.expectations) expectations.push_back({{"line", x.line}, {"expects", x.describe()}});
     json order = json::array();
     for (const int32_t index : s.run.order) order.push_back(kPluginNames[static_cast<std::size_t>(index)]);
-    line(json{{"scenario",
-               {{"name", s.name},
-                {"file", s.path},
-                {"step_ms", s.run.stepMs},
-                {"start", {{"time_ms", s.start.timeOfDayMs}, {"location_m", s.start.location}, {"speed_kmh", s.start.speed}}},
-                {"order", order},
-                {"expectations", expectations}}}}
+    line(json{
+        {"scenario",
+         {{"name", s.name},
+          {"file", s.path},
+          {"step_ms", s.run.stepMs},
+          {"start", {{"time_ms", s.start.timeOfDayMs}, {"location_m", s.start.location}, {"speed_kmh", s.start.speed}}},
+          {"order", order},
+          {"expectations", expectations}}}}
              .dump());
 }
 
@@ -181,10 +183,9 @@ void RunJournal::application(const Application& a) {
 }
 
 void RunJournal::verdict(std::size_t index, const ExpectationResult& result) {
-    line(json{{"verdict",
-               {{"index", index},
-                {"passed", result.state == ExpectationResult::State::Passed},
-                {"detail", result.detail}}}}
+    line(json{
+        {"verdict",
+         {{"index", index}, {"passed", result.state == ExpectationResult::State::Passed}, {"detail", result.detail}}}}
              .dump());
 }
 

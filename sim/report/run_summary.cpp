@@ -14,7 +14,9 @@
 
 namespace cabkit::sim {
 
-RunFigures::RunFigures(FigureRecord* record) : record_(record != nullptr ? record : &own_) { *record_ = FigureRecord{}; }
+RunFigures::RunFigures(FigureRecord* record) : record_(record != nullptr ? record : &own_) {
+    *record_ = FigureRecord{};
+}
 
 void RunFigures::onStart(const ReplayContext& context) {
     stepMs_ = context.scenario.run.stepMs;
@@ -63,9 +65,8 @@ nlohmann::ordered_json pointJson(const RunPoint& at) {
 nlohmann::ordered_json interventionsJson(const JournalContents& journal, const FigureRecord& figures) {
     using nlohmann::ordered_json;
     std::vector<Application> applications = journal.applications;
-    std::stable_sort(applications.begin(), applications.end(), [](const Application& a, const Application& b) {
-        return a.start.elapsedMs < b.start.elapsedMs;
-    });
+    std::stable_sort(applications.begin(), applications.end(),
+                     [](const Application& a, const Application& b) { return a.start.elapsedMs < b.start.elapsedMs; });
     ordered_json plugins = ordered_json::object();
     for (std::size_t i = 0; i < journal.order.size(); ++i) {
         const FigureRecord::PerPlugin& plugin = figures.plugins[i];
@@ -136,7 +137,8 @@ void writeSummary(const std::filesystem::path& path, const JournalContents& jour
 
     ordered_json stops = ordered_json::array();
     for (const StopRecord& stop : journal.stops) {
-        ordered_json entry = {{"elapsed_s", static_cast<double>(stop.elapsedMs) / 1000.0}, {"location_m", stop.location}};
+        ordered_json entry = {{"elapsed_s", static_cast<double>(stop.elapsedMs) / 1000.0},
+                              {"location_m", stop.location}};
         if (!stop.station.empty()) {
             entry["station"] = stop.station;
             entry["offset_m"] = stop.offset;

@@ -11,8 +11,8 @@
 #include "cab_contract_index.h"
 #include "chart_script.h"
 #include "event_log.h"
-#include "refusal_reasons.h"
 #include "gnuplot_runner.h"
+#include "refusal_reasons.h"
 #include "utf8_path.h"
 
 namespace cabkit::sim {
@@ -71,8 +71,10 @@ void SpeedChart::onStart(const ReplayContext& context) {
     data_.title = context.scenario.name;
     for (std::size_t i = 0; i < data_.names.size(); ++i) data_.names[i] = context.host.nameAt(i);
     data_.emergencyNotch = context.scenario.train.emergencyNotch();
-    for (const Station& station : context.scenario.route.stations) data_.stations.emplace_back(station.location, station.name);
-    for (const SignalSection& section : context.scenario.route.sections) data_.sectionLocations.push_back(section.start);
+    for (const Station& station : context.scenario.route.stations)
+        data_.stations.emplace_back(station.location, station.name);
+    for (const SignalSection& section : context.scenario.route.sections)
+        data_.sectionLocations.push_back(section.start);
     const int64_t frames = context.scenario.run.durationMs / context.scenario.run.stepMs + 1;
     every_ = std::max<int64_t>(1, frames / kMaxPoints);
     interventions_ = std::make_unique<InterventionFolder>(data_.emergencyNotch, context.scenario.run.stepMs);
@@ -82,20 +84,13 @@ void SpeedChart::onStart(const ReplayContext& context) {
 void SpeedChart::onInput(const InputEvent& event) {
     switch (event.kind) {
         case InputEvent::Kind::KeyDown:
-            data_.marks.push_back(tick(pointOf(event), keyLabel(event.value), kDriverColour, fmt::format("key {}", event.value)));
+            data_.marks.push_back(
+                tick(pointOf(event), keyLabel(event.value), kDriverColour, fmt::format("key {}", event.value)));
             break;
-        case InputEvent::Kind::DoorOpen:
-            data_.marks.push_back(tick(pointOf(event), "doors open"));
-            break;
-        case InputEvent::Kind::DoorClose:
-            data_.marks.push_back(tick(pointOf(event), "doors close"));
-            break;
-        case InputEvent::Kind::Beacon:
-            data_.beacons.push_back(beaconTick(pointOf(event), event.beacon));
-            break;
-        case InputEvent::Kind::Signal:
-            aspects_.update(pointOf(event), event.value);
-            break;
+        case InputEvent::Kind::DoorOpen: data_.marks.push_back(tick(pointOf(event), "doors open")); break;
+        case InputEvent::Kind::DoorClose: data_.marks.push_back(tick(pointOf(event), "doors close")); break;
+        case InputEvent::Kind::Beacon: data_.beacons.push_back(beaconTick(pointOf(event), event.beacon)); break;
+        case InputEvent::Kind::Signal: aspects_.update(pointOf(event), event.value); break;
         default: break;
     }
 }
@@ -115,7 +110,8 @@ void SpeedChart::followSpeeds(const Frame& frame) {
     } else if (controllerDrives_ && followsDriverAwayFromRest(velorin, frame.driver, mode)) {
         controllerDrives_ = false;
     }
-    allowed_.update(at, controllerDrives_ ? std::optional<double>(CabSpeeds::controllerAllows(frame.panel)) : std::nullopt);
+    allowed_.update(at,
+                    controllerDrives_ ? std::optional<double>(CabSpeeds::controllerAllows(frame.panel)) : std::nullopt);
     if (cabSpeeds_.permitted()) data_.topSpeed = std::max(data_.topSpeed, *cabSpeeds_.permitted());
 }
 
@@ -186,7 +182,8 @@ void SpeedChart::onEnd(const Frame& last) {
     if (!started_) return;
     const RunPoint end = pointOf(last);
     if (data_.samples.empty() || data_.samples.back().at.elapsedMs != end.elapsedMs) {
-        data_.samples.push_back(ChartSample{end, std::max(windowPower_, last.commands[vehicle_].power), last.driver.brake});
+        data_.samples.push_back(
+            ChartSample{end, std::max(windowPower_, last.commands[vehicle_].power), last.driver.brake});
     }
     for (SegmentTrack* track : {&permitted_, &allowed_, &codes_, &aspects_}) track->finish(end);
     data_.permitted = permitted_.segments();

@@ -14,8 +14,8 @@
 #define CABKIT_SIM_SPEED_CHART_H
 
 #include <cstdint>
-#include <limits>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>

@@ -18,12 +18,12 @@
 namespace cabkit::sim {
 
 struct Standstill {
-    RunPoint stop;                  // the frame the train first stood
-    bool fromStart = false;         // it stood from the start of the run: no stop
+    RunPoint stop;                    // the frame the train first stood
+    bool fromStart = false;           // it stood from the start of the run: no stop
     std::optional<RunPoint> moveOff;  // the frame it moved off for good; unset while it stands
-    int32_t creeps = 0;             // moves off within the hold time
-    double creepDistance = 0.0;     // metres run while creeping, either way
-    RunPoint lastCreepStop;         // the last standstill of the creeping
+    int32_t creeps = 0;               // moves off within the hold time
+    double creepDistance = 0.0;       // metres run while creeping, either way
+    RunPoint lastCreepStop;           // the last standstill of the creeping
 };
 
 class StandstillFolder {

@@ -77,9 +77,10 @@ std::optional<std::vector<TraceSlot>> parseTraceSlots(std::string_view text, std
         const std::string_view item = text.substr(0, comma);
         text = comma == std::string_view::npos ? std::string_view{} : text.substr(comma + 1);
         const auto bad = [&error, item] {
-            error = fmt::format("cannot read slot \"{}\": write p72 for panel slot 72, s10 for sound slot 10, "
-                                "p150-158 for a range (slots 0..255)",
-                                item);
+            error = fmt::format(
+                "cannot read slot \"{}\": write p72 for panel slot 72, s10 for sound slot 10, "
+                "p150-158 for a range (slots 0..255)",
+                item);
             return std::nullopt;
         };
         if (item.size() < 2 || (item[0] != 'p' && item[0] != 's')) return bad();
@@ -99,7 +100,8 @@ std::optional<std::vector<TraceSlot>> parseTraceSlots(std::string_view text, std
         };
         if (!readNumber(numbers.substr(0, dash), first)) return bad();
         last = first;
-        if (dash != std::string_view::npos && (!readNumber(numbers.substr(dash + 1), last) || last < first)) return bad();
+        if (dash != std::string_view::npos && (!readNumber(numbers.substr(dash + 1), last) || last < first))
+            return bad();
         for (int32_t slot = first; slot <= last; ++slot) slots.push_back({sound, slot});
     }
     if (slots.empty()) {

@@ -12,8 +12,9 @@ namespace {
 Quantity readQuantity(TableReader& e) {
     const auto text = e.string("value");
     if (!text) {
-        e.fail("[[expect]] needs 'value' (e.g. \"panel 72\", \"sound 0\", \"brake\", \"Sentrel brake\", \"Sentrel imposes "
-               "brake\", \"driver brake\", \"speed\") or 'stop_at'");
+        e.fail(
+            "[[expect]] needs 'value' (e.g. \"panel 72\", \"sound 0\", \"brake\", \"Sentrel brake\", \"Sentrel imposes "
+            "brake\", \"driver brake\", \"speed\") or 'stop_at'");
     }
     Quantity q;
     q.text = printable(*text);
@@ -34,9 +35,12 @@ Quantity readQuantity(TableReader& e) {
     if (!rest.empty()) {
         q.index = pluginIndex(first);
         if (q.index < 0) bad();
-        if (second == "imposes" && rest == "brake") q.kind = Quantity::Kind::PluginImposesBrake;
-        else if (second == "cuts" && rest == "power") q.kind = Quantity::Kind::PluginCutsPower;
-        else bad();
+        if (second == "imposes" && rest == "brake")
+            q.kind = Quantity::Kind::PluginImposesBrake;
+        else if (second == "cuts" && rest == "power")
+            q.kind = Quantity::Kind::PluginCutsPower;
+        else
+            bad();
         return q;
     }
     if (first == "panel" || first == "sound") {
@@ -54,27 +58,41 @@ Quantity readQuantity(TableReader& e) {
         return q;
     }
     if (second.empty()) {
-        if (first == "brake") q.kind = Quantity::Kind::Brake;
-        else if (first == "power") q.kind = Quantity::Kind::Power;
-        else if (first == "reverser") q.kind = Quantity::Kind::Reverser;
-        else if (first == "speed") q.kind = Quantity::Kind::Speed;
-        else if (first == "location") q.kind = Quantity::Kind::Location;
-        else bad();
+        if (first == "brake")
+            q.kind = Quantity::Kind::Brake;
+        else if (first == "power")
+            q.kind = Quantity::Kind::Power;
+        else if (first == "reverser")
+            q.kind = Quantity::Kind::Reverser;
+        else if (first == "speed")
+            q.kind = Quantity::Kind::Speed;
+        else if (first == "location")
+            q.kind = Quantity::Kind::Location;
+        else
+            bad();
         return q;
     }
     if (first == "driver") {
-        if (second == "brake") q.kind = Quantity::Kind::DriverBrake;
-        else if (second == "power") q.kind = Quantity::Kind::DriverPower;
-        else if (second == "reverser") q.kind = Quantity::Kind::DriverReverser;
-        else bad();
+        if (second == "brake")
+            q.kind = Quantity::Kind::DriverBrake;
+        else if (second == "power")
+            q.kind = Quantity::Kind::DriverPower;
+        else if (second == "reverser")
+            q.kind = Quantity::Kind::DriverReverser;
+        else
+            bad();
         return q;
     }
     q.index = pluginIndex(first);
     if (q.index < 0) bad();
-    if (second == "brake") q.kind = Quantity::Kind::PluginBrake;
-    else if (second == "power") q.kind = Quantity::Kind::PluginPower;
-    else if (second == "reverser") q.kind = Quantity::Kind::PluginReverser;
-    else bad();
+    if (second == "brake")
+        q.kind = Quantity::Kind::PluginBrake;
+    else if (second == "power")
+        q.kind = Quantity::Kind::PluginPower;
+    else if (second == "reverser")
+        q.kind = Quantity::Kind::PluginReverser;
+    else
+        bad();
     return q;
 }
 
@@ -117,7 +135,8 @@ Expectation readExpectation(TableReader e, const Route& route, const RunClock& c
         const std::string station = printable(*written);
         const bool known = std::any_of(route.stations.begin(), route.stations.end(),
                                        [&](const Station& s) { return s.name == station; });
-        if (!known) e.failAt("stop_at", fmt::format("'stop_at' in [[expect]] names no [[route.station]]: \"{}\"", station));
+        if (!known)
+            e.failAt("stop_at", fmt::format("'stop_at' in [[expect]] names no [[route.station]]: \"{}\"", station));
         x.timing = Expectation::Timing::StationStop;
         x.station = station;
         x.within = e.number("within", 0.0, 1.0e4).value_or(2.0);
@@ -140,8 +159,8 @@ Expectation readExpectation(TableReader e, const Route& route, const RunClock& c
     }
     // cppcheck's value flow gives up on this sum with an internal error, not a finding.
     // cppcheck-suppress cppcheckError
-    const int32_t comparisons = int32_t{e.has("equals")} + int32_t{e.has("at_least") || e.has("at_most")} +
-                                int32_t{e.has("between")};
+    const int32_t comparisons =
+        int32_t{e.has("equals")} + int32_t{e.has("at_least") || e.has("at_most")} + int32_t{e.has("between")};
     if (comparisons != 1) {
         e.fail("[[expect]] needs one comparison: 'equals', 'at_least' and/or 'at_most', or 'between'");
     }
@@ -154,21 +173,24 @@ Expectation readExpectation(TableReader e, const Route& route, const RunClock& c
         if (auto ends = e.pair(key)) {
             x.from = spanEnd(e, key, *(*ends)[0], clock);
             x.to = spanEnd(e, key, *(*ends)[1], clock);
-            const bool reversed = x.from.kind == Trigger::Kind::Location ? x.from.location > x.to.location
-                                                                           : x.from.ms > x.to.ms;
-            if (reversed) e.failAt(key, fmt::format("'{}' in [[expect]] must run from the earlier to the later end", key));
+            const bool reversed =
+                x.from.kind == Trigger::Kind::Location ? x.from.location > x.to.location : x.from.ms > x.to.ms;
+            if (reversed)
+                e.failAt(key, fmt::format("'{}' in [[expect]] must run from the earlier to the later end", key));
             ++spans;
         }
     }
     const bool instant = e.has("after") || e.has("time") || e.has("location");
     if (spans + int32_t{atEnd} + int32_t{instant} != 1) {
-        e.fail("[[expect]] needs exactly one of: 'after', 'time', 'location' (an instant), 'at_end = true', or a span "
-               "'during' (s), 'during_time', 'during_location'");
+        e.fail(
+            "[[expect]] needs exactly one of: 'after', 'time', 'location' (an instant), 'at_end = true', or a span "
+            "'during' (s), 'during_time', 'during_location'");
     }
     if (spans == 1) {
         x.timing = sometime ? Expectation::Timing::Sometime : Expectation::Timing::Throughout;
     } else {
-        if (sometime) e.failAt("sometime", "'sometime' in [[expect]] goes with a span (during, during_time, during_location)");
+        if (sometime)
+            e.failAt("sometime", "'sometime' in [[expect]] goes with a span (during, during_time, during_location)");
         if (atEnd) {
             x.timing = Expectation::Timing::AtEnd;
         } else {

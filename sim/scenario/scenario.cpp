@@ -9,12 +9,9 @@ namespace {
 
 std::string describeTrigger(const Trigger& trigger) {
     switch (trigger.kind) {
-        case Trigger::Kind::AfterStart:
-            return fmt::format("{} s", static_cast<double>(trigger.ms) / 1000.0);
-        case Trigger::Kind::TimeOfDay:
-            return formatClock(trigger.ms);
-        case Trigger::Kind::Location:
-            return fmt::format("{} m", trigger.location);
+        case Trigger::Kind::AfterStart: return fmt::format("{} s", static_cast<double>(trigger.ms) / 1000.0);
+        case Trigger::Kind::TimeOfDay: return formatClock(trigger.ms);
+        case Trigger::Kind::Location: return fmt::format("{} m", trigger.location);
     }
     return {};
 }
@@ -46,15 +43,11 @@ int32_t pluginIndex(const std::string& name) {
 std::string Expectation::describe() const {
     std::string text;
     switch (timing) {
-        case Timing::StationStop:
-            text = fmt::format("stops at {} within {} m", station, within);
-            break;
+        case Timing::StationStop: text = fmt::format("stops at {} within {} m", station, within); break;
         case Timing::Instant:
             text = fmt::format("{} {} at {}", quantity.text, describeBounds(low, high), describeTrigger(from));
             break;
-        case Timing::AtEnd:
-            text = fmt::format("{} {} at the end", quantity.text, describeBounds(low, high));
-            break;
+        case Timing::AtEnd: text = fmt::format("{} {} at the end", quantity.text, describeBounds(low, high)); break;
         case Timing::Throughout:
             text = fmt::format("{} {} throughout {} .. {}", quantity.text, describeBounds(low, high),
                                describeTrigger(from), describeTrigger(to));

@@ -29,10 +29,10 @@ inline constexpr std::array<const char*, 3> kPluginNames = {"Cabrix", "Velorin",
 struct Trigger {
     enum class Kind { AfterStart, TimeOfDay, Location };
     Kind kind = Kind::AfterStart;
-    int64_t ms = 0;        // AfterStart: ms after the start; TimeOfDay: ms since the start day's midnight, at
-                           // or after the start (its first such moment, see trigger_reading.h)
-    double location = 0.0; // Location: m
-    int32_t line = 0;      // where it was written, for messages
+    int64_t ms = 0;         // AfterStart: ms after the start; TimeOfDay: ms since the start day's midnight, at
+                            // or after the start (its first such moment, see trigger_reading.h)
+    double location = 0.0;  // Location: m
+    int32_t line = 0;       // where it was written, for messages
 };
 
 struct TrainSpec {
@@ -135,9 +135,21 @@ struct PanelStandIn {
 // handle, else 0.
 struct Quantity {
     enum class Kind {
-        Panel, Sound, Brake, Power, Reverser, Speed, Location,
-        PluginBrake, PluginPower, PluginReverser, PluginImposesBrake, PluginCutsPower,
-        DriverBrake, DriverPower, DriverReverser
+        Panel,
+        Sound,
+        Brake,
+        Power,
+        Reverser,
+        Speed,
+        Location,
+        PluginBrake,
+        PluginPower,
+        PluginReverser,
+        PluginImposesBrake,
+        PluginCutsPower,
+        DriverBrake,
+        DriverPower,
+        DriverReverser
     };
     Kind kind = Kind::Speed;
     int32_t index = 0;  // slot, or the plug-in's name index in kPluginNames
@@ -148,10 +160,10 @@ struct Expectation {
     enum class Timing { Instant, AtEnd, Throughout, Sometime, StationStop };
     Timing timing = Timing::Instant;
     Quantity quantity;
-    Trigger from, to;  // Instant uses `from` alone
+    Trigger from, to;                 // Instant uses `from` alone
     std::optional<double> low, high;  // bounds, inclusive; equals sets both
-    std::string station;    // StationStop
-    double within = 2.0;    // StationStop tolerance, m
+    std::string station;              // StationStop
+    double within = 2.0;              // StationStop tolerance, m
     std::string note;
     int32_t line = 0;
 

@@ -7,8 +7,8 @@
 namespace cabkit::sim {
 
 ScenarioError::ScenarioError(std::string file, int32_t line, const std::string& message)
-    : std::runtime_error(printable(line > 0 ? fmt::format("{}:{}: {}", file, line, message)
-                                            : fmt::format("{}: {}", file, message))),
+    : std::runtime_error(
+          printable(line > 0 ? fmt::format("{}:{}: {}", file, line, message) : fmt::format("{}: {}", file, message))),
       file_(std::move(file)),
       line_(line) {}
 

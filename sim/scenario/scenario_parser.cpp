@@ -29,8 +29,9 @@ std::string readScenarioBytes(const std::filesystem::path& path) {
     }
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (!error && size > kMaxScenarioBytes) {
-        throw ScenarioError(name, 0, fmt::format("is {} bytes, more than the {} a scenario file may hold", size,
-                                                 sizeText(kMaxScenarioBytes)));
+        throw ScenarioError(
+            name, 0,
+            fmt::format("is {} bytes, more than the {} a scenario file may hold", size, sizeText(kMaxScenarioBytes)));
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) throw ScenarioError(name, 0, "cannot read the file");
@@ -42,8 +43,8 @@ std::string readScenarioBytes(const std::filesystem::path& path) {
         text.append(block.data(), static_cast<std::size_t>(in.gcount()));
     }
     if (text.size() > kMaxScenarioBytes) {
-        throw ScenarioError(name, 0, fmt::format("holds more than the {} a scenario file may hold",
-                                                 sizeText(kMaxScenarioBytes)));
+        throw ScenarioError(
+            name, 0, fmt::format("holds more than the {} a scenario file may hold", sizeText(kMaxScenarioBytes)));
     }
     if (in.bad()) throw ScenarioError(name, 0, "cannot read the file");
     return text;

@@ -137,7 +137,8 @@ void readRun(TableReader r, RunSpec& run, const StartSpec& start) {
         }
     }
     if (auto v = r.string("unwritten_panel")) {
-        if (*v != "zero" && *v != "keep") r.failAt("unwritten_panel", "'unwritten_panel' in [run] must be \"zero\" or \"keep\"");
+        if (*v != "zero" && *v != "keep")
+            r.failAt("unwritten_panel", "'unwritten_panel' in [run] must be \"zero\" or \"keep\"");
         run.zeroUnwrittenPanel = *v == "zero";
     }
     r.finish({"duration", "end_location", "step_ms", "order", "unwritten_panel"});
@@ -176,10 +177,14 @@ void readRoute(TableReader r, Route& route, const std::string& file, const RunCl
         beacon.data.optional = b.int32("optional").value_or(0);
         beacon.data.distance = static_cast<float>(b.number("distance", -1.0e6, 1.0e6).value_or(0.0));
         if (auto direction = b.string("direction")) {
-            if (*direction == "forward") beacon.direction = Beacon::Direction::Forward;
-            else if (*direction == "backward") beacon.direction = Beacon::Direction::Backward;
-            else if (*direction == "both") beacon.direction = Beacon::Direction::Both;
-            else b.failAt("direction", "'direction' in [[route.beacon]] must be \"forward\", \"backward\" or \"both\"");
+            if (*direction == "forward")
+                beacon.direction = Beacon::Direction::Forward;
+            else if (*direction == "backward")
+                beacon.direction = Beacon::Direction::Backward;
+            else if (*direction == "both")
+                beacon.direction = Beacon::Direction::Both;
+            else
+                b.failAt("direction", "'direction' in [[route.beacon]] must be \"forward\", \"backward\" or \"both\"");
         }
         b.finish({"location", "type", "signal", "optional", "distance", "direction"});
         route.beacons.push_back(beacon);
@@ -196,9 +201,11 @@ void readRoute(TableReader r, Route& route, const std::string& file, const RunCl
         section.aspect = *aspect;
         if (const toml::node* changes = s.node("changes")) {
             const auto* array = changes->as_array();
-            if (array == nullptr) s.failAt("changes", "'changes' in [[route.section]] must be a list of { after|time|location, aspect }");
+            if (array == nullptr)
+                s.failAt("changes", "'changes' in [[route.section]] must be a list of { after|time|location, aspect }");
             for (const toml::node& element : *array) {
-                TableReader c(tableOrFail(element, "each entry of 'changes'", file), "an aspect change", file, s.line());
+                TableReader c(tableOrFail(element, "each entry of 'changes'", file), "an aspect change", file,
+                              s.line());
                 AspectChange change;
                 change.when = readTrigger(c, std::nullopt, clock);
                 const auto changed = c.int32("aspect");
@@ -249,7 +256,7 @@ DriverAction readDriverAction(TableReader d, const TrainSpec& train, const RunCl
     if (const toml::node* brake = d.node("brake")) {
         const auto* word = brake->as_string();
         action.brake = (word != nullptr && word->get() == "emergency") ? train.emergencyNotch()
-                                                                         : d.int32("brake", 0, train.emergencyNotch());
+                                                                       : d.int32("brake", 0, train.emergencyNotch());
     }
     action.power = powerNotch(d, train);
     if (auto door = d.string("door")) {
@@ -265,11 +272,13 @@ DriverAction readDriverAction(TableReader d, const TrainSpec& train, const RunCl
     }
     action.horn = d.int32("horn");
     d.node("note");
-    d.finish({"after", "time", "location", "reverser", "brake", "power", "door", "key_down", "key_up", "press",
-              "hold", "horn", "note"});
+    d.finish({"after", "time", "location", "reverser", "brake", "power", "door", "key_down", "key_up", "press", "hold",
+              "horn", "note"});
     if (!action.reverser && !action.brake && !action.power && !action.door && !action.keyDown && !action.keyUp &&
         !action.press && !action.horn) {
-        d.fail("[[driver]] does nothing: give at least one of reverser, brake, power, door, key_down, key_up, press, horn");
+        d.fail(
+            "[[driver]] does nothing: give at least one of reverser, brake, power, door, key_down, key_up, press, "
+            "horn");
     }
     return action;
 }
@@ -309,7 +318,8 @@ Scenario readScenario(const toml::table& root, const std::string& file) {
     };
     // In this order whatever the file's: each section may depend on the ones before.
     if (const auto* t = section("train")) readTrain(TableReader(*t, "[train]", file, 1), scenario.train);
-    if (const auto* t = section("start")) readStart(TableReader(*t, "[start]", file, 1), scenario.start, scenario.train);
+    if (const auto* t = section("start"))
+        readStart(TableReader(*t, "[start]", file, 1), scenario.start, scenario.train);
     if (const auto* t = section("run")) readRun(TableReader(*t, "[run]", file, 1), scenario.run, scenario.start);
     const RunClock clock{scenario.start.timeOfDayMs, scenario.run.durationMs};
     if (const auto* t = section("route")) readRoute(TableReader(*t, "[route]", file, 1), scenario.route, file, clock);

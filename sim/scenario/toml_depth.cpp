@@ -47,8 +47,7 @@ private:
         switch (c) {
             case ' ':
             case '\t':
-            case '\r':
-                return;
+            case '\r': return;
             case '\n':
                 ++line_;
                 atLineStart_ = true;
@@ -97,9 +96,7 @@ private:
                 if (!open_.empty()) open_.pop_back();
                 endChain();
                 break;
-            default:
-                endChain();
-                break;
+            default: endChain(); break;
         }
         atLineStart_ = false;
     }
@@ -126,7 +123,8 @@ private:
             if (c == quote && (!multiLine || atTripleQuote(quote))) {
                 pos_ += multiLine ? 3 : 1;
                 // A closing delimiter may be preceded by up to two more quotes of content.
-                for (int32_t extra = 0; multiLine && extra < 2 && pos_ < text_.size() && text_[pos_] == quote; ++extra) {
+                for (int32_t extra = 0; multiLine && extra < 2 && pos_ < text_.size() && text_[pos_] == quote;
+                     ++extra) {
                     ++pos_;
                 }
                 return;
@@ -174,7 +172,7 @@ private:
     bool atLineStart_ = true;
     bool inHeader_ = false;
     bool headerArray_ = false;
-    int32_t parts_ = 0;     // parts of the dotted chain being read
+    int32_t parts_ = 0;  // parts of the dotted chain being read
     bool afterDot_ = false;
     int32_t rootLevel_ = 0;   // the level of the table the last header opened
     int32_t valueLevel_ = 0;  // the level of the value after the last '='
@@ -183,8 +181,6 @@ private:
 
 }  // namespace
 
-std::optional<int32_t> findTooDeepNesting(std::string_view text, int32_t limit) {
-    return DepthScan(text, limit).run();
-}
+std::optional<int32_t> findTooDeepNesting(std::string_view text, int32_t limit) { return DepthScan(text, limit).run(); }
 
 }  // namespace cabkit::sim

@@ -8,10 +8,11 @@ namespace cabkit::sim {
 
 toml::table parseToml(std::string_view text, const std::string& path) {
     if (const auto line = findTooDeepNesting(text)) {
-        throw ScenarioError(path, *line,
-                            fmt::format("nested more than {} levels deep (tables, dotted keys, arrays and inline tables "
-                                        "together); a scenario needs only a few",
-                                        kMaxTomlNesting));
+        throw ScenarioError(
+            path, *line,
+            fmt::format("nested more than {} levels deep (tables, dotted keys, arrays and inline tables "
+                        "together); a scenario needs only a few",
+                        kMaxTomlNesting));
     }
     try {
         return toml::parse(text, path);

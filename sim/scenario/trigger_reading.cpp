@@ -26,11 +26,11 @@ int64_t readMoment(TableReader& reader, const char* key, const toml::node& node,
     const int64_t ms = resolveTimeOfDay(written, clock.startMs);
     const int64_t afterStart = ms - clock.startMs;
     if (afterStart > clock.durationMs) {
-        reader.failAt(key, fmt::format("'{}' in {} ({}) first comes {} s after the start at {}, past the end of the "
-                                       "run ({} s); a time of day means its first moment at or after the start",
-                                       key, reader.context(), formatClock(written),
-                                       static_cast<double>(afterStart) / 1000.0, formatClock(clock.startMs),
-                                       static_cast<double>(clock.durationMs) / 1000.0));
+        reader.failAt(key,
+                      fmt::format("'{}' in {} ({}) first comes {} s after the start at {}, past the end of the "
+                                  "run ({} s); a time of day means its first moment at or after the start",
+                                  key, reader.context(), formatClock(written), static_cast<double>(afterStart) / 1000.0,
+                                  formatClock(clock.startMs), static_cast<double>(clock.durationMs) / 1000.0));
     }
     return ms;
 }
@@ -56,9 +56,10 @@ Trigger readTrigger(TableReader& reader, const std::optional<Trigger>& fallback,
     }
     if (given == 0 && fallback) return *fallback;
     if (given != 1) {
-        reader.fail(fmt::format("{} needs exactly one of 'after' (seconds after the start), 'time' (\"HH:MM:SS\") "
-                                "or 'location' (m)",
-                                reader.context()));
+        reader.fail(
+            fmt::format("{} needs exactly one of 'after' (seconds after the start), 'time' (\"HH:MM:SS\") "
+                        "or 'location' (m)",
+                        reader.context()));
     }
     return trigger;
 }

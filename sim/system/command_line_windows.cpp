@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include <windows.h>
+// After windows.h, whose types it uses.
 #include <shellapi.h>
 
 #include <algorithm>

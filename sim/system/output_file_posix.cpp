@@ -9,7 +9,8 @@
 namespace cabkit::sim {
 
 int openOutputFile(const std::filesystem::path& path, OutputMode mode, std::string& error) {
-    const int flags = mode == OutputMode::Replace ? O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC : O_WRONLY | O_APPEND | O_CLOEXEC;
+    const int flags =
+        mode == OutputMode::Replace ? O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC : O_WRONLY | O_APPEND | O_CLOEXEC;
     const int fd = ::open(path.c_str(), flags, 0644);
     if (fd < 0) error = std::strerror(errno);
     return fd;

@@ -8,11 +8,10 @@ namespace cabkit::sim {
 
 std::string utf8FromWide(std::wstring_view text) {
     if (text.empty()) return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length, nullptr, nullptr);
     return out;
 }
 
@@ -26,9 +25,9 @@ std::wstring wideFromUtf8(std::string_view text) {
 
 std::string systemErrorText(unsigned long code) {
     LPWSTR buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-        0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
     std::string text = length > 0 ? utf8FromWide(std::wstring_view(buffer, length)) : std::string{};
     LocalFree(static_cast<HLOCAL>(buffer));
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {

@@ -12,11 +12,10 @@ std::optional<std::string> writeRefusal(const std::filesystem::path& path) {
     // A file made for the test goes again when its handle closes, also when
     // simhost does not live to remove it. A pipe that is busy is refused at
     // once: CreateFileW never waits for one.
-    const HANDLE file =
-        exists ? CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                             nullptr)
-               : CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    const HANDLE file = exists ? CreateFileW(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr)
+                               : CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) return systemErrorText(GetLastError());
     CloseHandle(file);
     return std::nullopt;

@@ -136,8 +136,8 @@ INSTANTIATE_TEST_SUITE_P(Table, CabrixModeKeys,
                                            KeyCase{2, 25, 1, 5, 2},  // code received: stays
                                            KeyCase{2, 0, 0, 5, 2},   // brake released: stays
                                            KeyCase{1, 25, 0, 5, 0},  // from 1 always down
-                                           KeyCase{0, 25, 1, 5, 0}, KeyCase{2, 0, 1, 6, 2},
-                                           KeyCase{1, 0, 1, 7, 1}, KeyCase{1, 0, 1, 14, 1}));
+                                           KeyCase{0, 25, 1, 5, 0}, KeyCase{2, 0, 1, 6, 2}, KeyCase{1, 0, 1, 7, 1},
+                                           KeyCase{1, 0, 1, 14, 1}));
 
 TEST_F(CabrixBox, FixedLimitAndCutOutKeysToggle) {
     selectMode(1);
@@ -182,13 +182,12 @@ TEST_P(CabrixPermittedSpeed, BrakesFromThePermittedSpeedOn) {
         EXPECT_EQ(panel(c.indicatorSlot), 1);
     }
 }
-INSTANTIATE_TEST_SUITE_P(
-    Table, CabrixPermittedSpeed,
-    ::testing::Values(SpeedCase{2, 0, -1, 70}, SpeedCase{2, 10, 25, 0}, SpeedCase{2, 11, -1, 71},
-                      SpeedCase{2, 13, 15, 74}, SpeedCase{2, 15, 25, 76}, SpeedCase{2, 19, 45, 80},
-                      SpeedCase{2, 21, 55, 82}, SpeedCase{2, 23, 65, 84}, SpeedCase{2, 25, 75, 86},
-                      SpeedCase{1, 11, -1, 0}, SpeedCase{1, 13, 15, 0}, SpeedCase{1, 25, 25, 0},
-                      SpeedCase{0, 11, -1, 0}, SpeedCase{0, 13, 15, 0}, SpeedCase{0, 19, 25, 0}));
+INSTANTIATE_TEST_SUITE_P(Table, CabrixPermittedSpeed,
+                         ::testing::Values(SpeedCase{2, 0, -1, 70}, SpeedCase{2, 10, 25, 0}, SpeedCase{2, 11, -1, 71},
+                                           SpeedCase{2, 13, 15, 74}, SpeedCase{2, 15, 25, 76}, SpeedCase{2, 19, 45, 80},
+                                           SpeedCase{2, 21, 55, 82}, SpeedCase{2, 23, 65, 84}, SpeedCase{2, 25, 75, 86},
+                                           SpeedCase{1, 11, -1, 0}, SpeedCase{1, 13, 15, 0}, SpeedCase{1, 25, 25, 0},
+                                           SpeedCase{0, 11, -1, 0}, SpeedCase{0, 13, 15, 0}, SpeedCase{0, 19, 25, 0}));
 
 // Code 1 has no speed of its own in mode 1, so the last one holds.
 TEST_F(CabrixBox, ModeOneKeepsTheLastSpeedForCodeOne) {

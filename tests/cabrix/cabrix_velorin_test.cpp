@@ -34,7 +34,7 @@ protected:
         }
     }
 
-    void everyone(void(CABKIT_CALL* CabkitPluginTable::*call)(int32_t), int32_t value) {
+    void everyone(void (CABKIT_CALL* CabkitPluginTable::*call)(int32_t), int32_t value) {
         (cabrix.api().*call)(value);
         (velorin.api().*call)(value);
     }
@@ -44,11 +44,10 @@ protected:
     void frame() {
         time += 100;
         cabrixCommand = cabrix->Elapse(stateAt(time, speed), arrays.panel.data(), arrays.sound.data());
-        const HandleCommand command =
-            velorin->Elapse(stateAt(time, speed), arrays.panel.data(), arrays.sound.data());
+        const HandleCommand command = velorin->Elapse(stateAt(time, speed), arrays.panel.data(), arrays.sound.data());
         // km/h per second: per power notch, per brake notch, and running resistance.
-        const float acceleration = 0.5F * static_cast<float>(command.power) -
-                                   0.6F * static_cast<float>(command.brake) - 0.05F;
+        const float acceleration =
+            0.5F * static_cast<float>(command.power) - 0.6F * static_cast<float>(command.brake) - 0.05F;
         speed = std::max(0.0F, speed + acceleration * 0.1F);
     }
 
@@ -98,8 +97,7 @@ TEST_P(CabrixWithVelorin, CabSignalCodeSetsTheControllersSpeed) {
     EXPECT_GT(speed, GetParam().controllerLimit - 3.0F) << "the controller drove the train up to its limit";
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, CabrixWithVelorin,
-                         ::testing::Values(Line{25, 67.0F, 75.0F}, Line{21, 52.0F, 55.0F}));
+INSTANTIATE_TEST_SUITE_P(Codes, CabrixWithVelorin, ::testing::Values(Line{25, 67.0F, 75.0F}, Line{21, 52.0F, 55.0F}));
 
 }  // namespace
 }  // namespace cabkit::test

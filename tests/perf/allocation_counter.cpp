@@ -18,7 +18,7 @@
 // From the sanitizer runtime's allocator interface (its header does not come
 // with every compiler).
 extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*onAllocation)(const volatile void*, std::size_t),
-                                                          void (*onFree)(const volatile void*));
+                                                         void (*onFree)(const volatile void*));
 #endif
 
 namespace {
@@ -141,11 +141,13 @@ CABKIT_VISIBLE void* operator new(std::size_t size, std::align_val_t alignment) 
 CABKIT_VISIBLE void* operator new[](std::size_t size, std::align_val_t alignment) {
     return countedAlignedNew(size, alignment);
 }
-CABKIT_VISIBLE void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t& /*tag*/) noexcept {
+CABKIT_VISIBLE void* operator new(std::size_t size, std::align_val_t alignment,
+                                  const std::nothrow_t& /*tag*/) noexcept {
     noteAllocation();
     return __libc_memalign(static_cast<std::size_t>(alignment), size == 0 ? 1 : size);
 }
-CABKIT_VISIBLE void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t& /*tag*/) noexcept {
+CABKIT_VISIBLE void* operator new[](std::size_t size, std::align_val_t alignment,
+                                    const std::nothrow_t& /*tag*/) noexcept {
     noteAllocation();
     return __libc_memalign(static_cast<std::size_t>(alignment), size == 0 ? 1 : size);
 }
@@ -164,10 +166,12 @@ CABKIT_VISIBLE void operator delete(void* pointer, std::size_t /*size*/, std::al
 CABKIT_VISIBLE void operator delete[](void* pointer, std::size_t /*size*/, std::align_val_t /*alignment*/) noexcept {
     __libc_free(pointer);
 }
-CABKIT_VISIBLE void operator delete(void* pointer, std::align_val_t /*alignment*/, const std::nothrow_t& /*tag*/) noexcept {
+CABKIT_VISIBLE void operator delete(void* pointer, std::align_val_t /*alignment*/,
+                                    const std::nothrow_t& /*tag*/) noexcept {
     __libc_free(pointer);
 }
-CABKIT_VISIBLE void operator delete[](void* pointer, std::align_val_t /*alignment*/, const std::nothrow_t& /*tag*/) noexcept {
+CABKIT_VISIBLE void operator delete[](void* pointer, std::align_val_t /*alignment*/,
+                                      const std::nothrow_t& /*tag*/) noexcept {
     __libc_free(pointer);
 }
 

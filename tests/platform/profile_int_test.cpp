@@ -104,7 +104,11 @@ const ProfileCase kCases[] = {
     speedValue("SemicolonAfterNumber", "80;x", 80),
     speedValue("EqualsSignFirst", "=80", 0),
     speedValue("Word", "fast", 0),
-    speed("NulInsideValue", std::string("[MaxSpd]\nSpeed=8\0" "9\n", 18), 8),
+    speed("NulInsideValue",
+          std::string("[MaxSpd]\nSpeed=8\0"
+                      "9\n",
+                      18),
+          8),
 
     // Only the first 29 characters of a value are read.
     speedValue("TwentyNineCharacters", "00000000000000000000000000085", 85),

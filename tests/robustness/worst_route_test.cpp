@@ -101,8 +101,8 @@ TEST_F(WorstRoute, RowNumberFarBeyondTheListsShowsFillValuesAndGrowsNothing) {
     ASSERT_EQ(arrays.panel[kRows[0].code], 7) << "the stops themselves show";
     ASSERT_EQ(arrays.panel[kRows[0].first[0]], 9);
 
-    for (const int32_t row : {-1, -3, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(),
-                              4095, 4096, 1 << 20}) {
+    for (const int32_t row :
+         {-1, -3, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), 4095, 4096, 1 << 20}) {
         SCOPED_TRACE(row);
         velorin->SetBeaconData(beacon(148, row));
         frames(20, 0.0F);

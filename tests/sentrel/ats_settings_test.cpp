@@ -93,9 +93,7 @@ TEST_F(SettingsBesideTheLibrary, ValuesAreReadAtEveryInitialize) {
     EXPECT_EQ(plugin.decelerationSetting, 2.0);
 }
 
-TEST_F(SettingsBesideTheLibrary, MissingFileGivesTheDefaults) {
-    EXPECT_EQ(read(root), std::make_pair(120.0, 2.0));
-}
+TEST_F(SettingsBesideTheLibrary, MissingFileGivesTheDefaults) { EXPECT_EQ(read(root), std::make_pair(120.0, 2.0)); }
 
 // Values are unsigned: a negative entry becomes a large number, not a sign.
 TEST_F(SettingsBesideTheLibrary, NegativeValuesReadAsUnsigned) {
@@ -107,7 +105,7 @@ TEST_F(SettingsBesideTheLibrary, NegativeValuesReadAsUnsigned) {
 TEST_F(SettingsBesideTheLibrary, FileBeyondThePathLimitIsNotRead) {
     const std::size_t base = root.string().size() + 1;
     ASSERT_LT(base, 200U);
-    const fs::path fits = root / std::string(246 - base, 'f');    // 247 with separator, 259 with name
+    const fs::path fits = root / std::string(246 - base, 'f');     // 247 with separator, 259 with name
     const fs::path tooLong = root / std::string(247 - base, 'g');  // one more
     write(fits, "[MaxSpd]\nSpeed=80\n");
     write(tooLong, "[MaxSpd]\nSpeed=80\n");

@@ -27,16 +27,16 @@ protected:
 
     // Every field away from any value a reset gives it.
     void dirty() {
-        for (bool* flag : {&ats.enabled, &ats.active, &ats.wasActive, &ats.ackHeld, &ats.toneResetHeld,
-                           &ats.brakeAtEmergency, &ats.brakeAtCheck, &ats.emergencyLatch, &ats.brakeDemand,
-                           &ats.warningPending, &ats.selfTestOn, &ats.bellOn, &ats.toneLatched, &ats.toneSide,
-                           &ats.pairArmed}) {
+        for (bool* flag :
+             {&ats.enabled, &ats.active, &ats.wasActive, &ats.ackHeld, &ats.toneResetHeld, &ats.brakeAtEmergency,
+              &ats.brakeAtCheck, &ats.emergencyLatch, &ats.brakeDemand, &ats.warningPending, &ats.selfTestOn,
+              &ats.bellOn, &ats.toneLatched, &ats.toneSide, &ats.pairArmed}) {
             *flag = true;
         }
-        for (int32_t* value : {&ats.selfTestMs, &ats.ackMs, &ats.pairMs, &ats.windowMs, &ats.toneMs,
-                               &ats.tonePeriodMs, &ats.selfTestDurationMs, &ats.normalLamp, &ats.alarmLamp,
-                               &ats.alarmSound, &ats.toneSound, &ats.alarmEndRequest, &ats.strokeARequest,
-                               &ats.strokeBRequest, &ats.alarmEndOut, &ats.strokeAOut, &ats.strokeBOut}) {
+        for (int32_t* value : {&ats.selfTestMs, &ats.ackMs, &ats.pairMs, &ats.windowMs, &ats.toneMs, &ats.tonePeriodMs,
+                               &ats.selfTestDurationMs, &ats.normalLamp, &ats.alarmLamp, &ats.alarmSound,
+                               &ats.toneSound, &ats.alarmEndRequest, &ats.strokeARequest, &ats.strokeBRequest,
+                               &ats.alarmEndOut, &ats.strokeAOut, &ats.strokeBOut}) {
             *value = kMark;
         }
     }
@@ -51,9 +51,8 @@ TEST_F(Supervisor, ResetForARunLeavesItQuietAndActive) {
     dirty();
     ats.Reset(ResetMode::kInitialize);
     EXPECT_TRUE(ats.enabled && ats.active && ats.wasActive);
-    EXPECT_FALSE(ats.ackHeld || ats.toneResetHeld || ats.brakeAtEmergency || ats.brakeAtCheck ||
-                 ats.emergencyLatch || ats.warningPending || ats.selfTestOn || ats.bellOn || ats.toneLatched ||
-                 ats.pairArmed);
+    EXPECT_FALSE(ats.ackHeld || ats.toneResetHeld || ats.brakeAtEmergency || ats.brakeAtCheck || ats.emergencyLatch ||
+                 ats.warningPending || ats.selfTestOn || ats.bellOn || ats.toneLatched || ats.pairArmed);
     EXPECT_TRUE(ats.brakeDemand && ats.toneSide);  // left as they were
     EXPECT_EQ(ats.selfTestMs + ats.ackMs + ats.pairMs + ats.windowMs + ats.toneMs, 0);
     platform::CrtRandom random;
@@ -62,8 +61,7 @@ TEST_F(Supervisor, ResetForARunLeavesItQuietAndActive) {
     EXPECT_EQ(ats.selfTestDurationMs, expected.selfTestDurationMs);
     EXPECT_EQ(ats.normalLamp, 1);
     EXPECT_EQ(ats.alarmLamp, 0);
-    for (int32_t sound : {ats.alarmSound, ats.toneSound, ats.alarmEndRequest, ats.strokeARequest,
-                          ats.strokeBRequest}) {
+    for (int32_t sound : {ats.alarmSound, ats.toneSound, ats.alarmEndRequest, ats.strokeARequest, ats.strokeBRequest}) {
         EXPECT_EQ(sound, kSoundStop);
     }
     EXPECT_EQ(ats.strokeBOut, kMark);
@@ -75,8 +73,7 @@ TEST_F(Supervisor, ResetAtSwitchOnStartsTheTest) {
     ats.selfTestDurationMs = 2100;
     ats.Reset(ResetMode::kSwitchOn);
     EXPECT_TRUE(ats.enabled && ats.active && ats.wasActive && ats.ackHeld && ats.toneResetHeld);
-    EXPECT_FALSE(ats.brakeAtEmergency || ats.brakeAtCheck || ats.emergencyLatch || ats.warningPending ||
-                 ats.pairArmed);
+    EXPECT_FALSE(ats.brakeAtEmergency || ats.brakeAtCheck || ats.emergencyLatch || ats.warningPending || ats.pairArmed);
     EXPECT_TRUE(ats.selfTestOn && ats.bellOn && ats.toneLatched && ats.brakeDemand && ats.toneSide);
     EXPECT_EQ(ats.selfTestMs, 2100);
     EXPECT_EQ(ats.ackMs + ats.pairMs + ats.windowMs + ats.toneMs, 0);
@@ -91,8 +88,8 @@ TEST_F(Supervisor, ResetWhileOffSilencesEverything) {
     dirty();
     ats.Reset(ResetMode::kSwitchedOff);
     EXPECT_TRUE(ats.enabled && ats.selfTestOn && ats.toneSide && ats.brakeDemand);
-    EXPECT_FALSE(ats.brakeAtEmergency || ats.brakeAtCheck || ats.emergencyLatch || ats.warningPending ||
-                 ats.bellOn || ats.toneLatched || ats.pairArmed);
+    EXPECT_FALSE(ats.brakeAtEmergency || ats.brakeAtCheck || ats.emergencyLatch || ats.warningPending || ats.bellOn ||
+                 ats.toneLatched || ats.pairArmed);
     EXPECT_EQ(ats.selfTestMs + ats.ackMs + ats.pairMs + ats.windowMs + ats.toneMs, 0);
     EXPECT_EQ(ats.normalLamp + ats.alarmLamp, 0);
     EXPECT_EQ(ats.alarmEndRequest, kSoundStop);

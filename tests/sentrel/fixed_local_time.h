@@ -19,9 +19,7 @@ public:
         }
         set(isoTime);
     }
-    ~FixedLocalTime() {
-        set(previous_ ? previous_->c_str() : "");
-    }
+    ~FixedLocalTime() { set(previous_ ? previous_->c_str() : ""); }
     FixedLocalTime(const FixedLocalTime&) = delete;
     FixedLocalTime& operator=(const FixedLocalTime&) = delete;
 

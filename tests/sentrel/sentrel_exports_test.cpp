@@ -471,27 +471,30 @@ std::vector<int32_t> sessionTrace(const std::optional<std::string>& settingsFile
             case 5: lib->SetBeaconData(BeaconData{95, 0, 0.0F, 0}); break;
             case 120: lib->SetBrake(kEmergencyNotch); break;
             case 125: lib->KeyDown(3); break;
-            case 130: lib->SetBrake(1); lib->SetBeaconData(BeaconData{0, 0, 0.0F, 0}); break;
+            case 130:
+                lib->SetBrake(1);
+                lib->SetBeaconData(BeaconData{0, 0, 0.0F, 0});
+                break;
             case 140: lib->KeyDown(0); break;
-            case 150: lib->KeyUp(0); lib->SetBeaconData(BeaconData{50, 0, 0.0F, 0}); break;
+            case 150:
+                lib->KeyUp(0);
+                lib->SetBeaconData(BeaconData{50, 0, 0.0F, 0});
+                break;
             case 155: lib->SetBeaconData(BeaconData{55, 0, 0.0F, 0}); break;
             case 200: io.panel[249] = kSwitchedOff; break;
             case 210: io.panel[249] = 0; break;
             default: break;
         }
         const HandleCommand out = lib->Elapse(stateAt(1000 + f * 60, 50.0F), io.panel.data(), io.sound.data());
-        trace.insert(trace.end(), {out.brake, out.power, out.reverser, out.constantSpeed, io.panel[0],
-                                   io.panel[1], io.panel[28], io.sound[0], io.sound[1], io.sound[20],
-                                   io.sound[21], io.sound[22]});
+        trace.insert(trace.end(), {out.brake, out.power, out.reverser, out.constantSpeed, io.panel[0], io.panel[1],
+                                   io.panel[28], io.sound[0], io.sound[1], io.sound[20], io.sound[21], io.sound[22]});
     }
     return trace;
 }
 
 class SettingsFile : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(SettingsFile, ChangesNoOutput) {
-    EXPECT_EQ(sessionTrace(GetParam()), sessionTrace(std::nullopt));
-}
+TEST_P(SettingsFile, ChangesNoOutput) { EXPECT_EQ(sessionTrace(GetParam()), sessionTrace(std::nullopt)); }
 
 INSTANTIATE_TEST_SUITE_P(Contents, SettingsFile,
                          ::testing::Values("[MaxSpd]\nSpeed=80\n[SetSpec]\nDeceleration=3\n",

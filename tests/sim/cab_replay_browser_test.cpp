@@ -75,7 +75,8 @@ private:
             profile.file("profile").string() + "' " + what + " 'file://" + page.string() + "#" + fragment + "' >'" +
             out.string() + "' 2>'" + profile.file("err.txt").string() + "'";
         const int status = std::system(command.c_str());
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command << "\n" << readFile(profile.file("err.txt"));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command << "\n"
+                                                                   << readFile(profile.file("err.txt"));
         return readFile(out);
     }
 
@@ -94,7 +95,8 @@ std::vector<Attributes> elementsWith(const std::string& dom, const std::string& 
     while ((at = dom.find('<', at)) != std::string::npos) {
         std::size_t i = at + 1;
         std::string tag;
-        while (i < dom.size() && (std::isalnum(static_cast<unsigned char>(dom[i])) != 0 || dom[i] == '-')) tag += dom[i++];
+        while (i < dom.size() && (std::isalnum(static_cast<unsigned char>(dom[i])) != 0 || dom[i] == '-'))
+            tag += dom[i++];
         Attributes attributes;
         while (i < dom.size() && dom[i] != '>') {
             if (std::isspace(static_cast<unsigned char>(dom[i])) != 0 || dom[i] == '/') {
@@ -102,7 +104,8 @@ std::vector<Attributes> elementsWith(const std::string& dom, const std::string& 
                 continue;
             }
             std::string name;
-            while (i < dom.size() && dom[i] != '=' && dom[i] != '>' && std::isspace(static_cast<unsigned char>(dom[i])) == 0) {
+            while (i < dom.size() && dom[i] != '=' && dom[i] != '>' &&
+                   std::isspace(static_cast<unsigned char>(dom[i])) == 0) {
                 name += dom[i++];
             }
             std::string value;
@@ -179,9 +182,9 @@ Replayed replay(const ScratchFolder& folder, const std::string& scenario) {
     Replayed out;
     out.page = folder.file(name + ".html");
     const auto trace = folder.file(name + ".csv");
-    const auto result = test::runSimhost(folder, "run '" + std::string(SCENARIO_DIR) + "/" + scenario + "' --html '" +
-                                                     out.page.string() + "' --trace '" + trace.string() +
-                                                     "' --slots p0-255,s0-255");
+    const auto result =
+        test::runSimhost(folder, "run '" + std::string(SCENARIO_DIR) + "/" + scenario + "' --html '" +
+                                     out.page.string() + "' --trace '" + trace.string() + "' --slots p0-255,s0-255");
     EXPECT_EQ(result.exitCode, 0) << result.err;
     out.trace = std::make_unique<Trace>(trace);
     return out;
@@ -196,7 +199,8 @@ std::optional<double> number(const std::string& text) {
 
 // Every element that shows a traced quantity agrees with the trace at the
 // frame the page says it shows; gives the number of elements compared.
-std::size_t expectPageMatchesTrace(const std::string& dom, const Trace& trace, int64_t frame, const std::string& moment) {
+std::size_t expectPageMatchesTrace(const std::string& dom, const Trace& trace, int64_t frame,
+                                   const std::string& moment) {
     const Attributes body = bodyOf(dom);
     EXPECT_EQ(body.count("data-ready"), 1U) << moment << ": the page did not finish loading";
     EXPECT_EQ(body.count("data-frame") ? body.at("data-frame") : "", std::to_string(frame)) << moment;
@@ -250,7 +254,8 @@ std::vector<std::string> permittedSpeeds(const Trace& t) {
 // contract gives its slot.
 void expectCellsShowTheirValues(const std::string& dom, const std::string& moment) {
     for (const Attributes& cell : elementsWith(dom, "data-column")) {
-        if (cell.at("<tag>") != "td" || cell.at("data-column").rfind("panel_", 0) != 0 || !cell.count("title")) continue;
+        if (cell.at("<tag>") != "td" || cell.at("data-column").rfind("panel_", 0) != 0 || !cell.count("title"))
+            continue;
         const std::string& value = cell.at("data-value");
         const std::string& text = cell.at("<text>");
         const auto* row = findPanelSlot(std::stoi(cell.at("data-column").substr(6)));
@@ -319,10 +324,12 @@ TEST_F(CabReplayInBrowser, DemoMomentsShowWhatTheTraceHolds) {
     const std::vector<Moment> moments = {
         {"train-stop-tripped",
          t.first([&](int64_t f) { return v(f, "Sentrel_brake") == emergency && v(f, "driver_brake") < emergency; })},
-        {"controller-stopping-at-brookvale",
-         t.first([&](int64_t f) { return v(f, "location_m") >= 1799.8 && v(f, "Velorin_brake") >= 2 && v(f, "speed_kmh") > 0; })},
-        {"cab-signal-braking-at-its-limit",
-         t.first([&](int64_t f) { return v(f, "Cabrix_brake") > 0 && v(f, "Cabrix_brake") < emergency && v(f, "driver_brake") == 0; })},
+        {"controller-stopping-at-brookvale", t.first([&](int64_t f) {
+             return v(f, "location_m") >= 1799.8 && v(f, "Velorin_brake") >= 2 && v(f, "speed_kmh") > 0;
+         })},
+        {"cab-signal-braking-at-its-limit", t.first([&](int64_t f) {
+             return v(f, "Cabrix_brake") > 0 && v(f, "Cabrix_brake") < emergency && v(f, "driver_brake") == 0;
+         })},
         {"doors-open-timetable-advanced", t.first([&](int64_t f) { return v(f, "time_ms") - startMs >= 341'000; })},
         {"end", t.frames() - 1},
     };
@@ -380,7 +387,8 @@ TEST_F(CabReplayInBrowser, EveryBundledScenarioShowsItsRun) {
             if (lit > mostLit) std::tie(busiest, mostLit) = std::make_pair(f, lit);
         }
         for (const int64_t frame : {busiest, run.trace->frames() / 3, run.trace->frames() - 1}) {
-            expectMoment(browser_->dom(run.page, "frame=" + std::to_string(frame)), *run.trace, permitted, frame, scenario);
+            expectMoment(browser_->dom(run.page, "frame=" + std::to_string(frame)), *run.trace, permitted, frame,
+                         scenario);
         }
     }
 }

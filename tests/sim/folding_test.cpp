@@ -103,10 +103,10 @@ TEST(StandstillFolding, CreepingIsPartOfTheStopAndMovingOffIsToldWhereItBegan) {
             frame.elapsedMs += kStep;
         }
     };
-    run(11, [](int32_t i) { return 10.0 - i; });           // slows to a stop in frame 10
+    run(11, [](int32_t i) { return 10.0 - i; });                 // slows to a stop in frame 10
     run(30, [](int32_t i) { return i % 3 == 0 ? 0.05 : 0.0; });  // 10 creeps
-    run(100, [](int32_t) { return 0.0; });                  // stands
-    run(100, [](int32_t) { return 5.0; });                  // leaves
+    run(100, [](int32_t) { return 0.0; });                       // stands
+    run(100, [](int32_t) { return 5.0; });                       // leaves
     folder.finish(frame);
 
     using What = StandstillFolder::News::What;
@@ -149,7 +149,9 @@ TEST(CabSpeedReading, PermittedSpeedFollowsTheLampsTheModeAndTheCode) {
     const std::size_t fixed = at(contract::panelSlot(cabrix::kPanelSlots, "fixed-limit lamp"));
     const std::size_t cutOut = at(contract::sharedSlot("cut-out lamp"));
     const std::size_t code = at(contract::sharedSlot("cab-signal code"));
-    const auto indicator = [](int32_t c) { return static_cast<std::size_t>(cabrix::indicatorSlot(*findCabSignalCode(c))); };
+    const auto indicator = [](int32_t c) {
+        return static_cast<std::size_t>(cabrix::indicatorSlot(*findCabSignalCode(c)));
+    };
 
     struct Case {
         const char* name;
@@ -193,15 +195,19 @@ TEST(ChartLabels, CrowdedLabelsMergeAndRowsNeverOverlap) {
                                     label(2, "stop at Dale", "", 0), label(50, "doors open")},
                                    10.0, 3);
     ASSERT_EQ(merged.size(), 2U);
-    EXPECT_EQ(merged[0].text, "stop at Dale, key 6 \xc3\x97" "2");
+    EXPECT_EQ(merged[0].text,
+              "stop at Dale, key 6 \xc3\x97"
+              "2");
     EXPECT_EQ(merged[1].text, "doors open");
-    EXPECT_EQ(mergeClose({label(0, "a"), label(1, "a")}, 10.0, 3)[0].text, "a \xc3\x97" "2");
+    EXPECT_EQ(mergeClose({label(0, "a"), label(1, "a")}, 10.0, 3)[0].text,
+              "a \xc3\x97"
+              "2");
     EXPECT_EQ(mergeClose({label(0, "a"), label(1, "b"), label(2, "c"), label(3, "d")}, 10.0, 2)[0].text,
               "a, b +2 more");
 
     // 5 characters of width 1 each: labels 2 apart share no row.
-    const auto placed = placeInRows({label(0, "aaaaa"), label(2, "bbbbb"), label(4, "ccccc"), label(97, "ddddd")}, 1.0, 2,
-                                    100.0);
+    const auto placed =
+        placeInRows({label(0, "aaaaa"), label(2, "bbbbb"), label(4, "ccccc"), label(97, "ddddd")}, 1.0, 2, 100.0);
     ASSERT_EQ(placed.size(), 3U);
     EXPECT_EQ(placed[1].row, 1);
     EXPECT_EQ(placed[1].text, "bbbbb +1");

@@ -17,7 +17,7 @@ namespace {
 struct SeriesCase {
     const char* what;
     std::vector<std::pair<int64_t, int64_t>> recorded;  // (frame, value) in order
-    std::vector<int64_t> frames, values;               // as encoded
+    std::vector<int64_t> frames, values;                // as encoded
 };
 
 class ChangeSeriesEncoding : public ::testing::TestWithParam<SeriesCase> {};
@@ -37,18 +37,28 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SeriesCase{"never changes from 0", {{0, 0}, {1, 0}, {2, 0}}, {}, {}},
         SeriesCase{"starts non-zero, then holds", {{0, 5}, {1, 5}}, {0}, {5}},
-        SeriesCase{"a clock: one change and its copies", {{0, 16}, {1, 32}, {2, 48}, {3, 64}}, {0, 1, -(8 * 2 + 1)}, {16, 16}},
-        SeriesCase{"a lamp that blinks", {{0, 1}, {31, 0}, {62, 1}, {93, 0}, {124, 1}}, {0, 31, 31, -(8 * 2 + 2)},
-                   {1, -1, 1}},
-        SeriesCase{"a brake flickering every frame", {{9, 8}, {10, 0}, {11, 8}, {12, 0}, {13, 8}, {14, 0}},
-                   {9, 1, 1, -(8 * 3 + 2)}, {8, -8, 8}},
-        SeriesCase{"accelerating: every frame, changes differ", {{0, 10}, {1, 21}, {2, 33}, {3, 46}, {4, 60}},
-                   {0, 1, -(8 * 3 + 0)}, {10, 11, 12, 13, 14}},
-        SeriesCase{"accelerating, then steady", {{0, 10}, {1, 21}, {2, 33}, {3, 45}, {4, 57}, {5, 69}},
-                   {0, 1, 1, -(8 * 3 + 1)}, {10, 11, 12}},
-        SeriesCase{"on for two frames, off for one", {{1, 8}, {3, 0}, {4, 8}, {6, 0}, {7, 8}, {9, 0}, {10, 8}},
-                   {1, 2, -(8 * 5 + 2)}, {8, -8}},
-        SeriesCase{"a sound stopped and started", {{0, -10000}, {5, 0}, {6, -10000}}, {0, 5, 1}, {-10000, 10000, -10000}}));
+        SeriesCase{
+            "a clock: one change and its copies", {{0, 16}, {1, 32}, {2, 48}, {3, 64}}, {0, 1, -(8 * 2 + 1)}, {16, 16}},
+        SeriesCase{
+            "a lamp that blinks", {{0, 1}, {31, 0}, {62, 1}, {93, 0}, {124, 1}}, {0, 31, 31, -(8 * 2 + 2)}, {1, -1, 1}},
+        SeriesCase{"a brake flickering every frame",
+                   {{9, 8}, {10, 0}, {11, 8}, {12, 0}, {13, 8}, {14, 0}},
+                   {9, 1, 1, -(8 * 3 + 2)},
+                   {8, -8, 8}},
+        SeriesCase{"accelerating: every frame, changes differ",
+                   {{0, 10}, {1, 21}, {2, 33}, {3, 46}, {4, 60}},
+                   {0, 1, -(8 * 3 + 0)},
+                   {10, 11, 12, 13, 14}},
+        SeriesCase{"accelerating, then steady",
+                   {{0, 10}, {1, 21}, {2, 33}, {3, 45}, {4, 57}, {5, 69}},
+                   {0, 1, 1, -(8 * 3 + 1)},
+                   {10, 11, 12}},
+        SeriesCase{"on for two frames, off for one",
+                   {{1, 8}, {3, 0}, {4, 8}, {6, 0}, {7, 8}, {9, 0}, {10, 8}},
+                   {1, 2, -(8 * 5 + 2)},
+                   {8, -8}},
+        SeriesCase{
+            "a sound stopped and started", {{0, -10000}, {5, 0}, {6, -10000}}, {0, 5, 1}, {-10000, 10000, -10000}}));
 
 TEST(ChangeSeriesThousandths, RoundLikeTheTraceAndStayInRange) {
     // Values whose third decimal a naive x * 1000 rounds differently.
@@ -92,7 +102,8 @@ after = 0.6
 )");
     const std::string stubs = std::string(" --plugins '") + SIM_STUB_DIR + "'";
     const auto page = folder.file("short.html");
-    const auto result = test::runSimhost(folder, "run '" + scenario.string() + "' --html '" + page.string() + "'" + stubs);
+    const auto result =
+        test::runSimhost(folder, "run '" + scenario.string() + "' --html '" + page.string() + "'" + stubs);
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const std::string html = test::readFile(page);
     const std::string open = R"(<script type="application/json" id="replay-data">)";

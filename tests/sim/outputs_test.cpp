@@ -78,7 +78,10 @@ TEST(TextFormats, ControlCharactersArePrintedAsEscapes) {
         std::string text, printed;
     };
     for (const Case& c : {Case{"Elm Street", "Elm Street"}, Case{"a\nb\tc\rd", "a\\nb\\tc\\rd"},
-                          Case{"\x1b[31mred\x7f", "\\x1b[31mred\\x7f"}, Case{"\xc2\x9b" "2J", "\\u009b2J"},
+                          Case{"\x1b[31mred\x7f", "\\x1b[31mred\\x7f"},
+                          Case{"\xc2\x9b"
+                               "2J",
+                               "\\u009b2J"},
                           Case{"caf\xc3\xa9 \\n", "caf\xc3\xa9 \\n"}}) {
         EXPECT_EQ(printable(c.text), c.printed) << c.text;
     }
@@ -143,7 +146,8 @@ TEST(CommandLine, ExitCodesTellOkFailedCheckAndBadInputApart) {
 
     const auto unreadable = test::runSimhost(folder, "run '" + broken.string() + "'" + stubs);
     EXPECT_EQ(unreadable.exitCode, 2);
-    EXPECT_TRUE(contains(unreadable.err, "broken.toml:2: 'duration' in [run] must be a finite number")) << unreadable.err;
+    EXPECT_TRUE(contains(unreadable.err, "broken.toml:2: 'duration' in [run] must be a finite number"))
+        << unreadable.err;
 
     const auto noPlugins = test::runSimhost(folder, "run '" + good.string() + "' --plugins /nonexistent");
     EXPECT_EQ(noPlugins.exitCode, 2);
@@ -167,9 +171,9 @@ TEST(CommandLine, ExitCodesTellOkFailedCheckAndBadInputApart) {
 TEST(CommandLine, RunNarratesWritesTheSummaryAndTheChart) {
     test::ScratchFolder folder;
     const auto scenario = folder.write("short.toml", kShortRun);
-    const auto result = test::runSimhost(
-        folder, "run '" + scenario.string() + "' --plugins '" + SIM_STUB_DIR + "' --summary '" +
-                    folder.file("s.json").string() + "' --plot '" + folder.file("c.svg").string() + "'");
+    const auto result = test::runSimhost(folder, "run '" + scenario.string() + "' --plugins '" + SIM_STUB_DIR +
+                                                     "' --summary '" + folder.file("s.json").string() + "' --plot '" +
+                                                     folder.file("c.svg").string() + "'");
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_TRUE(contains(result.out, "driver   key 12 down (fixed 25 km/h limit)")) << result.out;
     EXPECT_TRUE(contains(result.out, "1 of 1 expectations hold")) << result.out;
@@ -213,10 +217,12 @@ TEST(JUnitReport, EveryOutcomeValidatesAgainstTheSchema) {
                        {"line 12: brake = 9", JUnitCase::Outcome::Skipped, "not judged", 12}};
     suites[1] = JUnitSuite{"broken", "b.toml", 0.0, {{"replay", JUnitCase::Outcome::Error, "b.toml:2: bad", 0}}};
     const std::string xml = junitXml(suites, "simhost check");
-    EXPECT_TRUE(contains(xml, "<testsuites name=\"simhost check\" tests=\"4\" failures=\"1\" errors=\"1\" skipped=\"1\""));
+    EXPECT_TRUE(
+        contains(xml, "<testsuites name=\"simhost check\" tests=\"4\" failures=\"1\" errors=\"1\" skipped=\"1\""));
     EXPECT_TRUE(contains(xml, "was 70&#10;at \xef\xbf\xbd \xef\xbf\xbd\xef\xbf\xbd ]]&gt;"));
     const auto file = folder.write("report.xml", xml);
-    const std::string command = "xmllint --noout --schema '" + std::string(JUNIT_SCHEMA) + "' '" + file.string() + "' 2>&1";
+    const std::string command =
+        "xmllint --noout --schema '" + std::string(JUNIT_SCHEMA) + "' '" + file.string() + "' 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0) << xml;  // NOLINT(cert-env33-c)
 }
 

@@ -156,8 +156,9 @@ hold = 0.5
     text.clear();
     for (const LogEntry& entry : warnedLog.entries()) text += entry.source + " " + entry.text + "\n";
     EXPECT_TRUE(contains(text, "beacon 7 (signal 0, optional 0): no plug-in reads this type")) << text;
-    EXPECT_TRUE(contains(text, "Sentrel takes no acknowledgement (key 0, train-stop acknowledge): the brake handle "
-                               "is at notch 0, below the check notch 1"))
+    EXPECT_TRUE(contains(text,
+                         "Sentrel takes no acknowledgement (key 0, train-stop acknowledge): the brake handle "
+                         "is at notch 0, below the check notch 1"))
         << text;
 }
 

@@ -26,9 +26,9 @@ using test::contains;
 std::vector<std::string> calls(const test::StubRecord& record, bool elapse) {
     std::vector<std::string> lines = record.lines();
     if (!elapse) {
-        lines.erase(std::remove_if(lines.begin(), lines.end(),
-                                   [](const std::string& l) { return contains(l, " Elapse "); }),
-                    lines.end());
+        lines.erase(
+            std::remove_if(lines.begin(), lines.end(), [](const std::string& l) { return contains(l, " Elapse "); }),
+            lines.end());
     }
     return lines;
 }
@@ -59,13 +59,11 @@ aspect = 25
                                          "order.toml");
     replayStubs(s);
     const std::vector<std::string> expected = {
-        "Cabrix Load", "Velorin Load", "Sentrel Load",
-        "Cabrix SetVehicleSpec 8 5 1", "Velorin SetVehicleSpec 8 5 1", "Sentrel SetVehicleSpec 8 5 1",
-        "Cabrix Initialize 0 2024-06-30T07:15:00.125", "Velorin Initialize 0 2024-06-30T07:15:00.125",
-        "Sentrel Initialize 0 2024-06-30T07:15:00.125",
-        "Cabrix SetReverser 1", "Velorin SetReverser 1", "Sentrel SetReverser 1",
-        "Cabrix SetPower 0", "Velorin SetPower 0", "Sentrel SetPower 0",
-        "Cabrix SetBrake 9", "Velorin SetBrake 9", "Sentrel SetBrake 9",
+        "Cabrix Load", "Velorin Load", "Sentrel Load", "Cabrix SetVehicleSpec 8 5 1", "Velorin SetVehicleSpec 8 5 1",
+        "Sentrel SetVehicleSpec 8 5 1", "Cabrix Initialize 0 2024-06-30T07:15:00.125",
+        "Velorin Initialize 0 2024-06-30T07:15:00.125", "Sentrel Initialize 0 2024-06-30T07:15:00.125",
+        "Cabrix SetReverser 1", "Velorin SetReverser 1", "Sentrel SetReverser 1", "Cabrix SetPower 0",
+        "Velorin SetPower 0", "Sentrel SetPower 0", "Cabrix SetBrake 9", "Velorin SetBrake 9", "Sentrel SetBrake 9",
         "Cabrix SetSignal 25", "Velorin SetSignal 25", "Sentrel SetSignal 25",
         "Cabrix Elapse 26100125 0.000 p72=0 p75=0 p201=0 p249=0",
         "Velorin Elapse 26100125 0.000 p72=9 p75=0 p201=0 p249=0",
@@ -73,8 +71,8 @@ aspect = 25
         // A plug-in's own slots read 0 at the start of its turn; the others' hold.
         "Cabrix Elapse 26100141 0.000 p72=0 p75=2 p201=0 p249=0",
         "Velorin Elapse 26100141 0.000 p72=9 p75=0 p201=0 p249=0",
-        "Sentrel Elapse 26100141 0.000 p72=9 p75=2 p201=0 p249=0",
-        "Cabrix Dispose", "Velorin Dispose", "Sentrel Dispose"};
+        "Sentrel Elapse 26100141 0.000 p72=9 p75=2 p201=0 p249=0", "Cabrix Dispose", "Velorin Dispose",
+        "Sentrel Dispose"};
     EXPECT_EQ(calls(record, true), expected);
 }
 
@@ -108,12 +106,13 @@ press = 0
     replayStubs(s);
     std::vector<std::string> lines = calls(record, false);
     // Only the Sentrel stub's view, which comes first in this order.
-    lines.erase(std::remove_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("Sentrel", 0) != 0; }),
-                lines.end());
+    lines.erase(
+        std::remove_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("Sentrel", 0) != 0; }),
+        lines.end());
     const std::vector<std::string> gap(lines.end() - 6, lines.end());
-    EXPECT_EQ(gap, (std::vector<std::string>{"Sentrel SetBeaconData 520 0 77", "Sentrel SetSignal 19",
-                                             "Sentrel SetPower 2", "Sentrel DoorOpen", "Sentrel KeyDown 0",
-                                             "Sentrel Dispose"}))
+    EXPECT_EQ(gap,
+              (std::vector<std::string>{"Sentrel SetBeaconData 520 0 77", "Sentrel SetSignal 19", "Sentrel SetPower 2",
+                                        "Sentrel DoorOpen", "Sentrel KeyDown 0", "Sentrel Dispose"}))
         << "the key is released only after the next frame has seen it";
 }
 
@@ -171,9 +170,9 @@ INSTANTIATE_TEST_SUITE_P(Directions, BeaconDirection,
                                            DirectionCase{-7.2, {3, 2}},  // 4 m backward
                                            DirectionCase{0.0, {}}),
                          [](const ::testing::TestParamInfo<DirectionCase>& param) {
-                             return param.param.speed > 0 ? std::string("forward")
-                                                          : param.param.speed < 0 ? std::string("backward")
-                                                                                  : std::string("standing");
+                             return param.param.speed > 0   ? std::string("forward")
+                                    : param.param.speed < 0 ? std::string("backward")
+                                                            : std::string("standing");
                          });
 
 TEST(Replay, ASwitchOffValueLastsOnlyWhileItsWriterSendsIt) {
@@ -342,7 +341,8 @@ after = 40
         EXPECT_EQ(outcome.expectations[i].state, expected[i])
             << outcome.expectations[i].expectation->describe() << ": " << outcome.expectations[i].detail;
     }
-    EXPECT_TRUE(contains(outcome.expectations[3].detail, "speed was 0 at 08:00:01.008")) << outcome.expectations[3].detail;
+    EXPECT_TRUE(contains(outcome.expectations[3].detail, "speed was 0 at 08:00:01.008"))
+        << outcome.expectations[3].detail;
     EXPECT_TRUE(contains(outcome.expectations[5].detail, "nearest stop")) << outcome.expectations[5].detail;
     EXPECT_TRUE(contains(outcome.expectations[6].detail, "the run ended")) << outcome.expectations[6].detail;
     EXPECT_EQ(outcome.failed, 3);

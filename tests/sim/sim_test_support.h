@@ -70,7 +70,7 @@ private:
 };
 
 struct ProcessResult {
-    bool exited = false;   // ended by exit() rather than a signal
+    bool exited = false;  // ended by exit() rather than a signal
     int exitCode = -1;
     std::string out, err;
 };

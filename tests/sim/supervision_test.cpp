@@ -30,7 +30,7 @@ struct FaultCase {
     int64_t frames;        // whole frames before the fault
     std::size_t traceLines;
     const char* call;
-    const char* extra;     // further options
+    const char* extra;  // further options
 };
 
 void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.plugins; }
@@ -81,8 +81,10 @@ TEST(ParallelCheck, TellsTheBatchAsOneJobDoes) {
     test::ScratchFolder folder;
     const char* run = "[start]\nreverser = 1\nbrake = 0\n[run]\nduration = 2\n[[driver]]\nafter = 0.5\npower = 2\n";
     const std::vector<std::string> files = {
-        folder.write("passes.toml", std::string(run) + "[[expect]]\nvalue = \"power\"\nequals = 3\nafter = 1\n").string(),
-        folder.write("fails.toml", std::string(run) + "[[expect]]\nvalue = \"power\"\nequals = 7\nafter = 1\n").string(),
+        folder.write("passes.toml", std::string(run) + "[[expect]]\nvalue = \"power\"\nequals = 3\nafter = 1\n")
+            .string(),
+        folder.write("fails.toml", std::string(run) + "[[expect]]\nvalue = \"power\"\nequals = 7\nafter = 1\n")
+            .string(),
         folder.write("unreadable.toml", "[run]\nduration = \"long\"\n").string(),
         folder.write("crashes.toml", std::string(run) + "[[driver]]\nafter = 1\nkey_down = 9\n").string(),
     };
@@ -129,10 +131,10 @@ TEST(TraceCompletion, AppendsExactlyWhatTheFileLacks) {
         const char* expected;
     };
     const Case cases[] = {
-        {"h\n0\n", 4, "1\n2\n", "h\n0\n1\n2\n"},      // died with rows waiting
-        {"h\n0\n1\n", 4, "1\n2\n", "h\n0\n1\n2\n"},   // died within a block's write
-        {"h\n0\n1\n2\n", 4, "", "h\n0\n1\n2\n"},      // died between emptying and counting
-        {"h\n0\n1\n2\n", 8, "", "h\n0\n1\n2\n"},      // everything written
+        {"h\n0\n", 4, "1\n2\n", "h\n0\n1\n2\n"},     // died with rows waiting
+        {"h\n0\n1\n", 4, "1\n2\n", "h\n0\n1\n2\n"},  // died within a block's write
+        {"h\n0\n1\n2\n", 4, "", "h\n0\n1\n2\n"},     // died between emptying and counting
+        {"h\n0\n1\n2\n", 8, "", "h\n0\n1\n2\n"},     // everything written
     };
     for (const Case& c : cases) {
         test::ScratchFolder folder;

@@ -55,8 +55,8 @@ TEST_P(BrakingDistance, MatchesSpeedSquaredOverSevenPointTwoB) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Notches, BrakingDistance,
-                         ::testing::Values(BrakeCase{1, 0.5}, BrakeCase{4, 2.0}, BrakeCase{8, 4.0},
-                                           BrakeCase{9, 4.5}, BrakeCase{12, 4.5}));
+                         ::testing::Values(BrakeCase{1, 0.5}, BrakeCase{4, 2.0}, BrakeCase{8, 4.0}, BrakeCase{9, 4.5},
+                                           BrakeCase{12, 4.5}));
 
 TEST(TrainModel, PowerGoesNowhereInNeutralOrUnderBrakeAndBackwardInReverse) {
     TrainModel neutral(idealTrain(), {}, 0.0, 0.0, 0);

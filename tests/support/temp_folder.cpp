@@ -23,9 +23,9 @@ std::filesystem::path freshTempFolder(const std::string& prefix) {
     // Process ids come round again quickly under wine; a random part keeps a
     // later process from meeting an earlier one's folder.
     static const unsigned salt = std::random_device{}();
-    const auto folder = std::filesystem::temp_directory_path() /
-                        (prefix + "-" + std::to_string(process) + "-" + std::to_string(salt) + "-" +
-                         std::to_string(counter++));
+    const auto folder =
+        std::filesystem::temp_directory_path() /
+        (prefix + "-" + std::to_string(process) + "-" + std::to_string(salt) + "-" + std::to_string(counter++));
     std::filesystem::create_directories(folder);
     return folder;
 }

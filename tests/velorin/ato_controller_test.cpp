@@ -55,8 +55,8 @@ TEST(AtoCurves, Clamp07LimitsToTheNotchRangeAndTruncates) {
     const struct {
         double in;
         int32_t out;
-    } cases[] = {{9.0, 7}, {7.0, 7}, {6.99, 6}, {2.5, 2}, {0.9, 0}, {0.0, 0}, {-3.0, 0},
-                 {std::numeric_limits<double>::quiet_NaN(), 7}};
+    } cases[] = {{9.0, 7}, {7.0, 7}, {6.99, 6}, {2.5, 2},
+                 {0.9, 0}, {0.0, 0}, {-3.0, 0}, {std::numeric_limits<double>::quiet_NaN(), 7}};
     for (const auto& c : cases) {
         EXPECT_EQ(AtoController::clamp07(c.in), c.out) << c.in;
     }
@@ -175,7 +175,7 @@ TEST_F(Ato, StopPatternAWaitsUntilTheLookAheadReachesTheStop) {
 TEST_F(Ato, StopPointBReplacesStopPointAsDemandWhenItsPatternIsHigher) {
     engage();
     ato.stopTargetActiveA = true;
-    ato.stopDistanceA = 100.0;   // pattern about 42: alone it would demand 7 at 115
+    ato.stopDistanceA = 100.0;  // pattern about 42: alone it would demand 7 at 115
     ato.stopTargetActiveB = true;
     ato.stopDistanceB = 1000.0;  // pattern about 119.5
     frame(115.0, 0);

@@ -69,8 +69,8 @@ TEST_F(Beacons, TimetableBeaconsReachTheDisplayAsTheirKind) {
     } routes[] = {{117, 0}, {121, 1}, {125, 2}, {139, 3},  {143, 4},  {225, 5},  {226, 6},
                   {112, 7}, {223, 8}, {129, 9}, {130, 10}, {131, 11}, {146, 12}, {148, 13}};
     for (const auto& r : routes) {
-        EXPECT_EQ(displayCallsOf(r.type, -r.type), Calls{"receive " + std::to_string(r.kind) + " " +
-                                                         std::to_string(-r.type)});
+        EXPECT_EQ(displayCallsOf(r.type, -r.type),
+                  Calls{"receive " + std::to_string(r.kind) + " " + std::to_string(-r.type)});
     }
     EXPECT_EQ(displayCallsOf(147, 0), Calls{"armAdvance"});
     for (int32_t ignored : {0, 1, 116, 118, 149, 301, 519, 525, -117, std::numeric_limits<int32_t>::min()}) {
@@ -103,8 +103,8 @@ TEST_F(Beacons, PlatformBeaconNeedsAStandstillExceptInModeTwo) {
         int32_t mode;
         float speed;
         bool applies;
-    } cases[] = {{0, 0.0F, true},  {1, 0.0F, true},  {0, 0.1F, false}, {1, -3.0F, false},
-                 {2, 90.0F, true}, {1, std::numeric_limits<float>::quiet_NaN(), false}};
+    } cases[] = {{0, 0.0F, true},   {1, 0.0F, true},  {0, 0.1F, false},
+                 {1, -3.0F, false}, {2, 90.0F, true}, {1, std::numeric_limits<float>::quiet_NaN(), false}};
     int32_t time = 0;
     for (const auto& c : cases) {
         core.operatingMode = c.mode;

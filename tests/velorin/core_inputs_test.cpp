@@ -57,9 +57,9 @@ TEST_F(Core, ModeSelectorMovesOnlyWithTheBrakeAtTheEmergencyNotch) {
     const struct {
         int32_t mode, key, brake, expected;
     } cases[] = {
-        {0, 14, kEmergency, 1},     {1, 14, kEmergency, 1}, {2, 14, kEmergency, 0}, {0, 15, kEmergency, 2},
-        {1, 15, kEmergency, 0},     {2, 15, kEmergency, 2}, {0, 14, kEmergency - 1, 0},
-        {1, 15, kEmergency + 1, 1}, {2, 14, 0, 2},
+        {0, 14, kEmergency, 1},     {1, 14, kEmergency, 1},     {2, 14, kEmergency, 0},
+        {0, 15, kEmergency, 2},     {1, 15, kEmergency, 0},     {2, 15, kEmergency, 2},
+        {0, 14, kEmergency - 1, 0}, {1, 15, kEmergency + 1, 1}, {2, 14, 0, 2},
     };
     startRun();
     for (const auto& c : cases) {

@@ -56,9 +56,9 @@ TEST_F(DoorTimers, SideActivityShowsATimerStrictlyInsideTheWindow) {
         int32_t activity;
         bool kept;
     } cases[] = {
-        {1300, 200, 1, true}, {1250, 50, 0, true}, {850, 50, 0, true}, {801, 0, 1, true},
-        {900, 1000, 0, false},  // jumps the window to below 0: removed, never seen
-        {1000, 1000, 0, true},  // at exactly 0 it stays
+        {1300, 200, 1, true},  {1250, 50, 0, true},   {850, 50, 0, true},
+        {801, 0, 1, true},     {900, 1000, 0, false},  // jumps the window to below 0: removed, never seen
+        {1000, 1000, 0, true},                         // at exactly 0 it stays
     };
     int32_t time = 0;
     for (const auto& c : cases) {
@@ -173,8 +173,8 @@ TEST_F(Core, DriverHandlesDisengageExceptReverserAndBrakeWhileTheCabSignalBrakes
         int32_t power, reverser, brake, slot57, slot58;
         bool staysEngaged;
     } cases[] = {
-        {0, 1, 0, 0, 0, true},  {1, 1, 0, 0, 0, false}, {1, 1, 0, 1, 1, false}, {0, 0, 0, 0, 0, false},
-        {0, 0, 0, 1, 0, true},  {0, 1, 3, 0, 0, false}, {0, 1, 3, 0, 1, true},  {0, -1, 9, 1, 1, true},
+        {0, 1, 0, 0, 0, true}, {1, 1, 0, 0, 0, false}, {1, 1, 0, 1, 1, false}, {0, 0, 0, 0, 0, false},
+        {0, 0, 0, 1, 0, true}, {0, 1, 3, 0, 0, false}, {0, 1, 3, 0, 1, true},  {0, -1, 9, 1, 1, true},
     };
     int32_t time = 0;
     for (const auto& c : cases) {

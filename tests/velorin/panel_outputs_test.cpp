@@ -72,9 +72,8 @@ TEST_F(Panel, NumberFieldShowsFourDigitsWithLeadingBlanks) {
     const struct {
         int32_t number;
         int32_t digits[4];
-    } cases[] = {{7, {10, 10, 10, 7}},   {1234, {1, 2, 3, 4}}, {12345, {12, 3, 4, 5}},
-                 {40, {10, 10, 4, 0}},   {100, {10, 1, 0, 0}}, {0, {10, 10, 10, 0}},
-                 {-7, {10, 10, 10, -7}}};
+    } cases[] = {{7, {10, 10, 10, 7}}, {1234, {1, 2, 3, 4}}, {12345, {12, 3, 4, 5}}, {40, {10, 10, 4, 0}},
+                 {100, {10, 1, 0, 0}}, {0, {10, 10, 10, 0}}, {-7, {10, 10, 10, -7}}};
     core.operatingMode = 1;
     int32_t time = 0;
     for (const auto& c : cases) {
@@ -92,9 +91,8 @@ TEST_F(Panel, DistanceShowsKilometresAndTheHundredsDigitInModesOneAndTwo) {
     const struct {
         double metres;
         int32_t km, hundreds;
-    } cases[] = {{987.0, 0, 9},      {12345.6, 12, 3},
-                 {-250.0, 0, -2},    {std::numeric_limits<double>::quiet_NaN(), 0, 0},
-                 {1e13, kMax, 7},    {-1e13, kMin, -8}};
+    } cases[] = {{987.0, 0, 9},   {12345.6, 12, 3}, {-250.0, 0, -2}, {std::numeric_limits<double>::quiet_NaN(), 0, 0},
+                 {1e13, kMax, 7}, {-1e13, kMin, -8}};
     int32_t time = 0;
     for (int32_t mode : {1, 2}) {
         core.operatingMode = mode;
@@ -114,8 +112,8 @@ TEST_F(Panel, ModeTwoShowsABlankTimetableAndLeavesTheAlertLamp) {
     frame(0);
     const struct {
         int32_t first, last, value;
-    } blanks[] = {{164, 169, 0}, {154, 157, 60}, {158, 158, 0}, {170, 172, 0}, {179, 184, 24}, {185, 190, 60},
-                  {192, 197, 60}, {221, 221, 0}, {150, 150, 24}, {151, 152, 60}, {153, 153, 0}, {236, 244, 0}};
+    } blanks[] = {{164, 169, 0},  {154, 157, 60}, {158, 158, 0},  {170, 172, 0},  {179, 184, 24}, {185, 190, 60},
+                  {192, 197, 60}, {221, 221, 0},  {150, 150, 24}, {151, 152, 60}, {153, 153, 0},  {236, 244, 0}};
     for (const auto& run : blanks) {
         for (int32_t slot = run.first; slot <= run.last; ++slot) {
             EXPECT_EQ(panel[slot], run.value) << slot;
@@ -191,7 +189,12 @@ TEST_F(Panel, CurrentIndicatorNeedsMoreThanTwentyAmperesEitherWay) {
     const struct {
         float current;
         int32_t shown;
-    } cases[] = {{-20.5F, 2}, {-20.0F, 0}, {0.0F, 0}, {20.0F, 0}, {20.01F, 1}, {500.0F, 1},
+    } cases[] = {{-20.5F, 2},
+                 {-20.0F, 0},
+                 {0.0F, 0},
+                 {20.0F, 0},
+                 {20.01F, 1},
+                 {500.0F, 1},
                  {std::numeric_limits<float>::quiet_NaN(), 0}};
     int32_t time = 0;
     for (const auto& c : cases) {

@@ -137,8 +137,7 @@ struct FaultCase {
 };
 
 const FaultCase kFaultCases[] = {
-    {"crash", L"crash", L"check five_seconds.toml", 1,
-     "plug-in Sentrel failed in Elapse at frame 100"},
+    {"crash", L"crash", L"check five_seconds.toml", 1, "plug-in Sentrel failed in Elapse at frame 100"},
     {"crash_mid_batch", L"crash", L"check one_second.toml five_seconds.toml one_second.toml", 1,
      "3 scenarios: 2 passed, 1 failed, 0 with bad input"},
     {"loop", L"loop_in_elapse", L"check one_second.toml --call-timeout 1", 1,
@@ -168,6 +167,8 @@ TEST_P(FaultyPlugin, IsReportedAndNeverFatal) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, FaultyPlugin, ::testing::ValuesIn(kFaultCases),
-                         [](const ::testing::TestParamInfo<FaultCase>& param) { return std::string(param.param.name); });
+                         [](const ::testing::TestParamInfo<FaultCase>& param) {
+                             return std::string(param.param.name);
+                         });
 
 }  // namespace

@@ -32,15 +32,14 @@ TEST_P(HugeRowIndex, ShowsFillValuesWithoutAllocating) {
     }
     EXPECT_EQ(cabkit::test::allocatedBytes(), before);
 
-    for (const std::size_t row : {kRow1FirstTime, kRow2FirstTime, kRow3FirstTime, kRow1SecondTime,
-                                  kRow3SecondTime}) {
+    for (const std::size_t row : {kRow1FirstTime, kRow2FirstTime, kRow3FirstTime, kRow1SecondTime, kRow3SecondTime}) {
         EXPECT_EQ(at(row), 24) << row;
         EXPECT_EQ(at(row + 1), 60) << row;
         EXPECT_EQ(at(row + 2), 60) << row;
     }
-    for (const std::size_t slot : {kRow1Code, kRow2Code, kRow3Code, kRow1Pair, kRow2Pair + 1, kRow3Pair,
-                                   kRow3Pair + 1, kRow1Mark, kRow2Mark, kRow3Mark, kRow1Duration,
-                                   kRow1Duration + 1, kRow2Duration, kRow2Duration + 1}) {
+    for (const std::size_t slot :
+         {kRow1Code, kRow2Code, kRow3Code, kRow1Pair, kRow2Pair + 1, kRow3Pair, kRow3Pair + 1, kRow1Mark, kRow2Mark,
+          kRow3Mark, kRow1Duration, kRow1Duration + 1, kRow2Duration, kRow2Duration + 1}) {
         EXPECT_EQ(at(slot), 0) << slot;
     }
 }

@@ -22,9 +22,9 @@ const float kInf = std::numeric_limits<float>::infinity();
 
 // The display with nothing revealed: header 0 / 24:60:60 / 0, durations
 // 60 60, codes 0, times 24:60:60, pairs and marks 0.
-constexpr std::array<int32_t, TimetableDisplay::kShownSlots> kBlank{
-    0,  24, 60, 60, 0,  60, 60, 60, 60, 0,  0,  0,  24, 60, 60, 24, 60, 60, 24, 60,
-    60, 24, 60, 60, 24, 60, 60, 24, 60, 60, 0,  0,  0,  0,  0,  0,  0,  0,  0};
+constexpr std::array<int32_t, TimetableDisplay::kShownSlots> kBlank{0,  24, 60, 60, 0,  60, 60, 60, 60, 0,  0,  0,  24,
+                                                                    60, 60, 24, 60, 60, 24, 60, 60, 24, 60, 60, 24, 60,
+                                                                    60, 24, 60, 60, 0,  0,  0,  0,  0,  0,  0,  0,  0};
 
 TEST_F(DisplayTest, StartsBlankWithOnePlaceholderInEachStopList) {
     EXPECT_EQ(display.shown(), kBlank);
@@ -153,19 +153,23 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ReceiveCase{"StopCode", 0, 42, {{kRow1Code, 42}}},
         ReceiveCase{"FirstTime", 1, 93015, {{kRow1FirstTime, 9}, {kRow1FirstTime + 1, 30}, {kRow1FirstTime + 2, 15}}},
-        ReceiveCase{"FirstTimeInvalid", 1, 996199, {{kRow1FirstTime, 99}, {kRow1FirstTime + 1, 61}, {kRow1FirstTime + 2, 99}}},
-        ReceiveCase{"SecondTimeNegative", 2, -93015,
+        ReceiveCase{
+            "FirstTimeInvalid", 1, 996199, {{kRow1FirstTime, 99}, {kRow1FirstTime + 1, 61}, {kRow1FirstTime + 2, 99}}},
+        ReceiveCase{"SecondTimeNegative",
+                    2,
+                    -93015,
                     {{kRow1SecondTime, -9}, {kRow1SecondTime + 1, -30}, {kRow1SecondTime + 2, -15}}},
-        ReceiveCase{"SecondTimeMin", 2, kIntMin,
+        ReceiveCase{"SecondTimeMin",
+                    2,
+                    kIntMin,
                     {{kRow1SecondTime, -214748}, {kRow1SecondTime + 1, -36}, {kRow1SecondTime + 2, -48}}},
-        ReceiveCase{"Mark", 3, 7, {{kRow1Mark, 7}}},
-        ReceiveCase{"Pair", 4, 512, {{kRow1Pair, 5}, {kRow1Pair + 1, 12}}},
+        ReceiveCase{"Mark", 3, 7, {{kRow1Mark, 7}}}, ReceiveCase{"Pair", 4, 512, {{kRow1Pair, 5}, {kRow1Pair + 1, 12}}},
         ReceiveCase{"PairNegative", 4, -150, {{kRow1Pair, -1}, {kRow1Pair + 1, -50}}},
         ReceiveCase{"PairMin", 4, kIntMin, {{kRow1Pair, -21474836}, {kRow1Pair + 1, -48}}},
         ReceiveCase{"HeaderCode", 9, 5, {{kHeaderCode, 5}}},
         ReceiveCase{"HeaderTime", 10, 93015, {{kHeaderHours, 9}, {kHeaderHours + 1, 30}, {kHeaderHours + 2, 15}}},
-        ReceiveCase{"HeaderTimeNegative", 10, -93015,
-                    {{kHeaderHours, -9}, {kHeaderHours + 1, -30}, {kHeaderHours + 2, -15}}},
+        ReceiveCase{
+            "HeaderTimeNegative", 10, -93015, {{kHeaderHours, -9}, {kHeaderHours + 1, -30}, {kHeaderHours + 2, -15}}},
         ReceiveCase{"HeaderValue", 11, -3, {{kHeaderValue, -3}}},
         ReceiveCase{"Duration90", 12, 90, {{kRow1Duration, 1}, {kRow1Duration + 1, 30}}},
         ReceiveCase{"Duration120", 12, 120, {{kRow1Duration, 2}, {kRow1Duration + 1, 60}}},
@@ -182,12 +186,8 @@ TEST_F(DisplayTest, NumberFieldTakesDigitGroupsAndIsCutToThreeEntries) {
         int32_t value;
         std::array<int32_t, 3> entries;
     } cases[] = {
-        {1234567890, {1234, 5678, 90}},
-        {-1234567890, {-1234, -5678, -90}},
-        {7, {0, 0, 7}},
-        {700, {0, 7, 0}},
-        {kIntMax, {2147, 4836, 47}},
-        {kIntMin, {-2147, -4836, -48}},
+        {1234567890, {1234, 5678, 90}}, {-1234567890, {-1234, -5678, -90}}, {7, {0, 0, 7}}, {700, {0, 7, 0}},
+        {kIntMax, {2147, 4836, 47}},    {kIntMin, {-2147, -4836, -48}},
     };
     display.reset();
     EXPECT_EQ(display.numberField(3), 10);
@@ -265,9 +265,9 @@ TEST_P(Reveal, RowsAppearOnlyStrictlyPastTheirThresholds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Thresholds, Reveal,
-                         ::testing::Values(RevealCase{0, 0}, RevealCase{400, 0}, RevealCase{401, 1},
-                                           RevealCase{800, 1}, RevealCase{801, 2}, RevealCase{1000, 2},
-                                           RevealCase{1200, 2}, RevealCase{1201, 3}));
+                         ::testing::Values(RevealCase{0, 0}, RevealCase{400, 0}, RevealCase{401, 1}, RevealCase{800, 1},
+                                           RevealCase{801, 2}, RevealCase{1000, 2}, RevealCase{1200, 2},
+                                           RevealCase{1201, 3}));
 
 TEST_F(DisplayTest, RevealedRowsFollowNewEntriesAndRowChangesWithinAFrame) {
     display.reset();
@@ -345,8 +345,7 @@ INSTANTIATE_TEST_SUITE_P(Speeds, Advance,
                          ::testing::Values(AdvanceCase{"Standing", 0.0F, false}, AdvanceCase{"AtFive", 5.0F, false},
                                            AdvanceCase{"JustAboveFive", kJustAbove5, true},
                                            AdvanceCase{"Backwards", -30.0F, false},
-                                           AdvanceCase{"NotANumber", kNaN, false},
-                                           AdvanceCase{"Infinite", kInf, true}),
+                                           AdvanceCase{"NotANumber", kNaN, false}, AdvanceCase{"Infinite", kInf, true}),
                          [](const ::testing::TestParamInfo<AdvanceCase>& param) { return param.param.name; });
 
 TEST_F(DisplayTest, AdvanceArmedByBeaconFiresOnceThenDisarms) {
@@ -417,9 +416,10 @@ TEST_P(Distance, IntegratesSpeedOverTheFrame) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Directions, Distance,
-                         ::testing::Values(DistanceCase{false, 36.0F, 1000, 10.0}, DistanceCase{true, 36.0F, 1000, -10.0},
-                                           DistanceCase{true, -36.0F, 1000, 10.0}, DistanceCase{false, 72.0F, 500, 10.0},
-                                           DistanceCase{false, 36.0F, 0, 0.0}));
+                         ::testing::Values(DistanceCase{false, 36.0F, 1000, 10.0},
+                                           DistanceCase{true, 36.0F, 1000, -10.0},
+                                           DistanceCase{true, -36.0F, 1000, 10.0},
+                                           DistanceCase{false, 72.0F, 500, 10.0}, DistanceCase{false, 36.0F, 0, 0.0}));
 
 struct AlertCase {
     int32_t timeMs;
@@ -440,14 +440,13 @@ TEST_P(StopAlert, LampFollowsTheClockAndSoundTheSpeed) {
 constexpr int32_t kPlay = CABKIT_SOUND_LOOP;
 constexpr int32_t kSilent = CABKIT_SOUND_STOP;
 
-INSTANTIATE_TEST_SUITE_P(
-    ClockAndSpeed, StopAlert,
-    ::testing::Values(AlertCase{37400, 0.0F, 1, kSilent}, AlertCase{37600, 0.0F, 0, kSilent},
-                      AlertCase{499, 0.0F, 1, kSilent}, AlertCase{500, 0.0F, 0, kSilent},
-                      AlertCase{-600, 0.0F, 1, kSilent}, AlertCase{kIntMin, 0.0F, 1, kSilent},
-                      AlertCase{kIntMax, 0.0F, 0, kSilent}, AlertCase{0, 5.0F, 1, kSilent},
-                      AlertCase{0, kJustAbove5, 1, kPlay}, AlertCase{0, kNaN, 1, kSilent},
-                      AlertCase{0, kInf, 1, kPlay}, AlertCase{0, -30.0F, 1, kSilent}));
+INSTANTIATE_TEST_SUITE_P(ClockAndSpeed, StopAlert,
+                         ::testing::Values(AlertCase{37400, 0.0F, 1, kSilent}, AlertCase{37600, 0.0F, 0, kSilent},
+                                           AlertCase{499, 0.0F, 1, kSilent}, AlertCase{500, 0.0F, 0, kSilent},
+                                           AlertCase{-600, 0.0F, 1, kSilent}, AlertCase{kIntMin, 0.0F, 1, kSilent},
+                                           AlertCase{kIntMax, 0.0F, 0, kSilent}, AlertCase{0, 5.0F, 1, kSilent},
+                                           AlertCase{0, kJustAbove5, 1, kPlay}, AlertCase{0, kNaN, 1, kSilent},
+                                           AlertCase{0, kInf, 1, kPlay}, AlertCase{0, -30.0F, 1, kSilent}));
 
 TEST_F(DisplayTest, StopAlertIsLoweredByDoorsAndReset) {
     frame(20, 30.0F, 400);

@@ -20,21 +20,21 @@ constexpr int32_t kStartMs = 36000000;  // 10:00:00
 
 // Panel slots of the display in mode 1.
 constexpr std::size_t kAlertLamp = 22;
-constexpr std::size_t kHeaderTime = 150;   // hours, minutes, seconds, value follow
-constexpr std::size_t kDurations = 154;    // row 1 minutes, seconds; row 2 the same
+constexpr std::size_t kHeaderTime = 150;  // hours, minutes, seconds, value follow
+constexpr std::size_t kDurations = 154;   // row 1 minutes, seconds; row 2 the same
 constexpr std::size_t kExtraCode = 158;
 constexpr std::size_t kKilometres = 162;
 constexpr std::size_t kHundreds = 163;
 constexpr std::size_t kNumberLead = 164;
 constexpr std::size_t kNumberDigits = 165;  // four, thousands first
 constexpr std::size_t kNumberTrail = 169;
-constexpr std::size_t kStopCodes = 170;     // rows 1 to 3
-constexpr std::size_t kHours = 179;         // first times rows 1-3, then second times rows 1-3
+constexpr std::size_t kStopCodes = 170;  // rows 1 to 3
+constexpr std::size_t kHours = 179;      // first times rows 1-3, then second times rows 1-3
 constexpr std::size_t kMinutes = 185;
 constexpr std::size_t kSeconds = 192;
 constexpr std::size_t kHeaderCode = 221;
-constexpr std::size_t kPairs = 236;         // two per row
-constexpr std::size_t kMarks = 242;         // rows 1 to 3
+constexpr std::size_t kPairs = 236;  // two per row
+constexpr std::size_t kMarks = 242;  // rows 1 to 3
 constexpr std::size_t kAlertSound = 10;
 
 class VelorinTimetable : public ::testing::Test {
@@ -124,9 +124,16 @@ INSTANTIATE_TEST_SUITE_P(
         BeaconCase{"HeaderTime130", 130, 93015, 0, {{kHeaderTime, 9}, {kHeaderTime + 1, 30}, {kHeaderTime + 2, 15}}},
         BeaconCase{"HeaderValue131", 131, 42, 0, {{kHeaderTime + 3, 42}}},
         BeaconCase{"Distance225", 225, 987, 0, {{kKilometres, 0}, {kHundreds, 9}}},
-        BeaconCase{"NumberField223", 223, 5123456,  0,
-                   {{kNumberLead, 5}, {kNumberDigits, 1}, {kNumberDigits + 1, 2}, {kNumberDigits + 2, 3},
-                    {kNumberDigits + 3, 4}, {kNumberTrail, 56}}}),
+        BeaconCase{"NumberField223",
+                   223,
+                   5123456,
+                   0,
+                   {{kNumberLead, 5},
+                    {kNumberDigits, 1},
+                    {kNumberDigits + 1, 2},
+                    {kNumberDigits + 2, 3},
+                    {kNumberDigits + 3, 4},
+                    {kNumberTrail, 56}}}),
     [](const ::testing::TestParamInfo<BeaconCase>& param) { return param.param.name; });
 
 struct DigitsCase {

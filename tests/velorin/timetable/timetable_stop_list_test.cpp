@@ -38,9 +38,9 @@ TEST(StopList, NeverHoldsMoreThanTheCap) {
     EXPECT_EQ(list.size(), kStopListCap);
 
     // At or beyond the cap a read answers the fill value and grows nothing.
-    for (const uint64_t index : {uint64_t{kStopListCap}, uint64_t{kStopListCap} + 1,
-                                 uint64_t{std::numeric_limits<uint32_t>::max()} + 2,
-                                 std::numeric_limits<uint64_t>::max()}) {
+    for (const uint64_t index :
+         {uint64_t{kStopListCap}, uint64_t{kStopListCap} + 1, uint64_t{std::numeric_limits<uint32_t>::max()} + 2,
+          std::numeric_limits<uint64_t>::max()}) {
         EXPECT_EQ(list.read(index), 0) << index;
         EXPECT_EQ(list.size(), kStopListCap) << index;
     }
