@@ -16,9 +16,10 @@ bool onPath(std::string_view program) {
     std::string_view rest = path != nullptr ? path : "";
     while (true) {
         const std::size_t colon = rest.find(':');
-        std::string folder(rest.substr(0, colon));
-        if (folder.empty()) folder = ".";
-        const std::string candidate = folder + "/" + std::string(program);
+        const std::string_view folder = rest.substr(0, colon);
+        std::string candidate(folder.empty() ? std::string_view(".") : folder);
+        candidate += '/';
+        candidate += program;
         if (access(candidate.c_str(), X_OK) == 0) return true;
         if (colon == std::string_view::npos) return false;
         rest = rest.substr(colon + 1);
