@@ -1,8 +1,8 @@
 // Sentrel's part of the cab contract (the record types are in
 // host/cab_contract.h): its lamps and sounds, its keys, the beacon types it
 // reads and its settings file. It also reads the exchanged slot 249, which
-// switches it off, and the check notch of the vehicle specification (its
-// third field): a warning is acknowledged only with the brake at or beyond
+// switches it off, and the check notch of the vehicle record the host
+// passes to SetVehicleSpec (its third field): a warning is acknowledged only with the brake at or beyond
 // that notch.
 #ifndef CABKIT_SENTREL_SENTREL_CONTRACT_H
 #define CABKIT_SENTREL_SENTREL_CONTRACT_H
@@ -82,7 +82,7 @@ inline constexpr const char* kSettingsFile = "ZQConfig.ini";
 inline constexpr const char* kSettingsNote =
     "Read from the folder of the library itself at every `Initialize`; a missing file, section or key gives the "
     "default. The check notch, at or beyond which a warning may be acknowledged, is the third field of the "
-    "vehicle specification.";
+    "vehicle record the host passes to `SetVehicleSpec`.";
 inline constexpr auto kSettings = std::to_array<Setting>({
     {kSettingsFile, "MaxSpd", "Speed", 120, "a maximum speed, km/h; read and kept, no rule uses it"},
     {kSettingsFile, "SetSpec", "Deceleration", 2, "a deceleration, km/h/s; read and kept, no rule uses it"},

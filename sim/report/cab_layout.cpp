@@ -73,7 +73,7 @@ public:
         if (before != nullptr) c["before"] = before;
         return c;
     }
-    void instrument(ordered_json spec) { group_["instruments"].push_back(std::move(spec)); }
+    void instrument(ordered_json described) { group_["instruments"].push_back(std::move(described)); }
     void place(int32_t slot) { placed_.insert(slot); }
 
     // The remaining slots of `rows` as lamps and values, then the sounds.

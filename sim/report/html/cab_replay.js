@@ -230,10 +230,10 @@
   }
 
   // Cells in a row, each with the separator before it: a clock, a date, a counter.
-  function digitsInstrument(spec) {
-    const box = instrumentBox(spec.caption);
+  function digitsInstrument(described) {
+    const box = instrumentBox(described.caption);
     const line = el('div', { class: 'digits' });
-    spec.cells.forEach((cell) => {
+    described.cells.forEach((cell) => {
       if (cell.before) line.append(el('span', { class: 'sep' }, cell.before));
       const node = el('span', { class: 'cell', title: cell.name });
       bindSlot(node, cell.slot, (v) => { node.textContent = formatValue(cell.format || 'int', v, cell); });
@@ -244,30 +244,30 @@
   }
 
   // A value among named states: a selector, an indicator of three positions.
-  function statesInstrument(spec) {
-    const box = instrumentBox(spec.caption);
+  function statesInstrument(described) {
+    const box = instrumentBox(described.caption);
     const row = el('div', { class: 'states' });
-    const marks = spec.states.map((state) => {
+    const marks = described.states.map((state) => {
       const mark = el('span', {}, state.label);
       row.append(mark);
       return { mark, value: state.value };
     });
     box.append(row);
-    bindSlot(row, spec.slot, (v) => {
+    bindSlot(row, described.slot, (v) => {
       for (const m of marks) m.mark.setAttribute('data-on', m.value === v ? '1' : '0');
     });
     return box;
   }
 
   // A board of rows and columns of cells (the timetable).
-  function boardInstrument(spec) {
-    const box = instrumentBox(spec.caption);
+  function boardInstrument(described) {
+    const box = instrumentBox(described.caption);
     const table = el('table', { class: 'board' });
     const head = el('tr');
     head.append(el('th'));
-    for (const column of spec.columns) head.append(el('th', {}, column));
+    for (const column of described.columns) head.append(el('th', {}, column));
     table.append(head);
-    for (const row of spec.rows) {
+    for (const row of described.rows) {
       const tr = el('tr');
       tr.append(el('td', { class: 'rowname' }, row.name));
       for (const cell of row.cells) {
@@ -286,14 +286,14 @@
 
   // The permitted speed at every frame, from the mode and code the cab-signal
   // plug-in shows and its table of speeds; null while it does not supervise.
-  function permittedSpeeds(spec) {
+  function permittedSpeeds(described) {
     const out = new Float64Array(frameCount).fill(NaN);
-    if (!spec) return out;
-    const active = slotSeries(spec.active).dense();
-    const mode = slotSeries(spec.mode).dense();
-    const code = slotSeries(spec.code).dense();
-    const fixed = spec.fixedLimit ? slotSeries(spec.fixedLimit).dense() : null;
-    const byMode = new Map(spec.byMode.map((m) => [m.mode, m]));
+    if (!described) return out;
+    const active = slotSeries(described.active).dense();
+    const mode = slotSeries(described.mode).dense();
+    const code = slotSeries(described.code).dense();
+    const fixed = described.fixedLimit ? slotSeries(described.fixedLimit).dense() : null;
+    const byMode = new Map(described.byMode.map((m) => [m.mode, m]));
     let kept = NaN;
     for (let f = 0; f < frameCount; ++f) {
       if (active[f] === 0) { out[f] = NaN; continue; }
@@ -302,7 +302,7 @@
       // null: the speed permitted before holds.
       let speed = listed === undefined ? NaN : listed === null ? kept : listed;
       kept = speed;
-      if (fixed && fixed[f] !== 0) speed = spec.fixedKmh;
+      if (fixed && fixed[f] !== 0) speed = described.fixedKmh;
       out[f] = speed;
     }
     return out;
@@ -310,8 +310,8 @@
 
   // The speedometer: needle, the permitted speed as a red band from it to the
   // top of the scale, the code shown; the code indicators in a row beneath.
-  function speedometer(spec, permitted) {
-    const box = instrumentBox(spec.caption);
+  function speedometer(described, permitted) {
+    const box = instrumentBox(described.caption);
     const size = 230, cx = size / 2, cy = size / 2, r = 92;
     const dial = svg('svg', { class: 'dial', width: size, height: size, viewBox: `0 0 ${size} ${size}` });
     const top = dialTop;
@@ -333,7 +333,7 @@
     const band = svg('path', { class: 'permitted' });
     dial.append(band);
     const marks = el('div', { class: 'lamps indicators' });
-    for (const mark of spec.indicators || []) {
+    for (const mark of described.indicators || []) {
       const speed = mark.kmh === cab.permitted.stop ? 'stop' : mark.kmh + ' km/h';
       marks.append(lampItem({ slot: mark.slot, name: `${mark.code} \u00b7 ${speed}`, color: '#49e36b',
         slotText: mark.name }));
@@ -345,10 +345,10 @@
     unit.textContent = 'km/h';
     const permittedText = svg('text', { class: 'small', x: cx, y: cy + 74 });
     dial.append(readout, unit, permittedText);
-    if (spec.code) {
+    if (described.code) {
       const codeText = svg('text', { class: 'small', x: cx, y: cy - 30 });
       dial.append(codeText);
-      bindSlot(codeText, spec.code.slot, (v) => { codeText.textContent = spec.code.name + ' ' + v; });
+      bindSlot(codeText, described.code.slot, (v) => { codeText.textContent = described.code.name + ' ' + v; });
     }
     bind(dial, 'speed_kmh', (f) => run.speed[f], (v) => {
       dial.setAttribute('data-value', fixed3(v));
@@ -421,15 +421,15 @@
   function buildPanel(permitted) {
     const host = document.getElementById('cab');
     const groups = el('div', { class: 'groups' });
-    for (const spec of cab.groups) {
-      const group = el('div', { class: 'group', 'data-plugin': spec.plugin });
-      const heading = el('h3', {}, spec.plugin);
-      if (spec.role) heading.append(el('small', {}, spec.role));
+    for (const described of cab.groups) {
+      const group = el('div', { class: 'group', 'data-plugin': described.plugin });
+      const heading = el('h3', {}, described.plugin);
+      if (described.role) heading.append(el('small', {}, described.role));
       group.append(heading);
       // A speedometer stands on its own; everything else flows beside it.
       const row = el('div', { class: 'row' });
       const rest = el('div', { class: 'row rest' });
-      for (const instrument of spec.instruments || []) {
+      for (const instrument of described.instruments || []) {
         if (instrument.type === 'speedometer') {
           row.append(speedometer(instrument, permitted));
           rest.classList.add('beside');
@@ -438,21 +438,21 @@
         else if (instrument.type === 'board') rest.append(boardInstrument(instrument));
       }
       row.append(rest);
-      if (spec.lamps && spec.lamps.length) {
+      if (described.lamps && described.lamps.length) {
         const lamps = instrumentBox('lamps');
         const grid = el('div', { class: 'lamps' });
-        for (const lamp of spec.lamps) grid.append(lampItem(lamp));
+        for (const lamp of described.lamps) grid.append(lampItem(lamp));
         lamps.append(grid);
         rest.append(lamps);
       }
-      if (spec.values && spec.values.length) {
+      if (described.values && described.values.length) {
         const box = instrumentBox('values');
-        box.append(valuesList(spec.values));
+        box.append(valuesList(described.values));
         rest.append(box);
       }
-      if (spec.sounds && spec.sounds.length) {
+      if (described.sounds && described.sounds.length) {
         const box = instrumentBox('sounds');
-        box.append(soundsList(spec.sounds));
+        box.append(soundsList(described.sounds));
         rest.append(box);
       }
       group.append(row);
