@@ -10,6 +10,7 @@
 #include <fmt/format.h>
 
 #include "cab_contract_index.h"
+#include "csv_numbers.h"
 #include "output_file.h"
 #include "utf8_path.h"
 
@@ -180,39 +181,43 @@ void TraceWriter::onStart(const ReplayContext& context) {
     row_.push_back('\n');
     spoolRow();
     flush();
+    // The index and the time, the two decimals, the handles, every plug-in's
+    // command, the combined one, the slots, each after its comma.
+    const std::size_t integers = 1 + 1 + 3 + 4 * kPluginCount + 3 + slots_.size();
+    rowBound_ = integers * (1 + kMaxIntegerChars) + 2 * (1 + kMaxFixed3Chars) + 1;
 }
-
-namespace {
-
-void appendInt(fmt::memory_buffer& buffer, int64_t value) {
-    const fmt::format_int text(value);
-    buffer.push_back(',');
-    buffer.append(text.data(), text.data() + text.size());
-}
-
-}  // namespace
 
 void TraceWriter::onFrame(const Frame& frame) {
-    // The bulk of a replay's output: integers through format_int, the two
-    // decimals through a compiled format.
-    const fmt::format_int index(frame.index);
-    row_.append(index.data(), index.data() + index.size());
-    appendInt(row_, frame.timeOfDayMs);
-    fmt::format_to(fmt::appender(row_), FMT_COMPILE(",{:.3f},{:.3f}"), frame.location, frame.speed);
-    appendInt(row_, frame.driver.reverser);
-    appendInt(row_, frame.driver.power);
-    appendInt(row_, frame.driver.brake);
+    // The bulk of a replay's output, written digit by digit into room made
+    // for the longest row (rowBound_): no format string, no growth check per
+    // number.
+    row_.resize(rowBound_);
+    char* const start = row_.data();
+    char* out = writeInteger(start, frame.index);
+    const auto integer = [&out](int64_t value) {
+        *out++ = ',';
+        out = writeInteger(out, value);
+    };
+    integer(frame.timeOfDayMs);
+    *out++ = ',';
+    out = writeFixed3(out, frame.location);
+    *out++ = ',';
+    out = writeFixed3(out, frame.speed);
+    integer(frame.driver.reverser);
+    integer(frame.driver.power);
+    integer(frame.driver.brake);
     for (const HandleCommand& command : frame.commands) {
-        appendInt(row_, command.brake);
-        appendInt(row_, command.power);
-        appendInt(row_, command.reverser);
-        appendInt(row_, command.constantSpeed);
+        integer(command.brake);
+        integer(command.power);
+        integer(command.reverser);
+        integer(command.constantSpeed);
     }
-    appendInt(row_, frame.combined.brake);
-    appendInt(row_, frame.combined.power);
-    appendInt(row_, frame.combined.reverser);
-    for (const TraceSlot& slot : slots_) appendInt(row_, slot.sound ? frame.sound[slot.slot] : frame.panel[slot.slot]);
-    row_.push_back('\n');
+    integer(frame.combined.brake);
+    integer(frame.combined.power);
+    integer(frame.combined.reverser);
+    for (const TraceSlot& slot : slots_) integer(slot.sound ? frame.sound[slot.slot] : frame.panel[slot.slot]);
+    *out++ = '\n';
+    row_.resize(static_cast<std::size_t>(out - start));
     spoolRow();
     if (spool_->pending.load(std::memory_order_relaxed) >= kBlockBytes) flush();
 }

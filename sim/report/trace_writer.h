@@ -78,6 +78,7 @@ private:
     std::unique_ptr<TraceSpool> ownSpool_;
     TraceSpool* spool_;
     fmt::memory_buffer row_;
+    std::size_t rowBound_ = 0;  // the longest row onFrame can write
 };
 
 }  // namespace cabkit::sim
