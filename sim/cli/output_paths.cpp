@@ -61,7 +61,8 @@ std::vector<NamedPath> inputsOf(const RunOptions& options, const std::vector<std
     std::vector<NamedPath> inputs;
     inputs.reserve(scenarios.size() + kPluginNames.size());
     for (const std::string& scenario : scenarios) inputs.push_back({"the scenario", pathFromUtf8(scenario)});
-    for (const char* name : kPluginNames) {
+    for (const int32_t index : kDefaultOrder) {
+        const char* name = kPluginNames[static_cast<std::size_t>(index)];
         inputs.push_back({fmt::format("the plug-in {}", name),
                           options.pluginFolder / (std::string(name) + SharedLibrary::kExtension)});
     }

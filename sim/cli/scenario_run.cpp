@@ -5,6 +5,7 @@
 #include "event_log.h"
 #include "html_replay.h"
 #include "progress_bar.h"
+#include "run_analysis.h"
 #include "speed_chart.h"
 #include "temporary_folder.h"
 
@@ -16,9 +17,12 @@ RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std:
     CallRecord ownCalls;
     Replay replay(scenario, options.pluginFolder, ownFolder ? ownFolder->path() : options.copyFolder,
                   options.calls != nullptr ? *options.calls : ownCalls);
-    EventLog events(log);
+    // Folded once, before every report that reads it.
+    RunAnalysis analysis;
+    replay.addObserver(analysis);
+    EventLog events(log, &analysis);
     ExpectationChecker checker(scenario, options.stopOnFailure);
-    RunFigures figures(options.figures);
+    RunFigures figures(options.figures, &analysis);
     replay.addObserver(events);
     replay.addObserver(checker);
     replay.addObserver(figures);
@@ -38,7 +42,7 @@ RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std:
         html = std::make_unique<HtmlReplay>(*options.html);
         replay.addObserver(*html);
     }
-    SpeedChart chart;
+    SpeedChart chart(&analysis);
     if (options.plot || options.plotTime) replay.addObserver(chart);
     ProgressBar progress;
     if (options.progress) replay.addObserver(progress);

@@ -89,16 +89,16 @@ void PluginHost::setBeaconData(const BeaconData& beacon) {
 }
 
 const std::array<HandleCommand, kPluginCount>& PluginHost::elapse(const VehicleState& state) {
-    arrays_.endTurn(0);  // the outside component's writes of this frame
+    // The outside component's writes of this frame end its turn.
     constexpr int32_t kElapse = byName("Elapse");
     for (std::size_t i = 0; i < kPluginCount; ++i) {
         const auto writer = static_cast<int32_t>(i + 1);
-        arrays_.beginTurn(writer);
+        arrays_.passTurn(writer - 1, writer);
         calls_.enter(order_[i], kElapse);
         commands_[i] = modules_[i]->api().Elapse(state, arrays_.panel(), arrays_.sound());
         calls_.leave();
-        arrays_.endTurn(writer);
     }
+    arrays_.endTurn(static_cast<int32_t>(kPluginCount));
     return commands_;
 }
 

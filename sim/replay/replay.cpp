@@ -221,7 +221,7 @@ ReplayResult Replay::run() {
     const Scenario& s = scenario_;
     calls_.at(-1, s.start.timeOfDayMs, s.start.location);
     PluginHost host(pluginFolder_, copyFolder_, s.run.order, s.run.zeroUnwrittenPanel, calls_);
-    const std::size_t vehicle = host.positionOf(pluginIndex("Velorin"));
+    const std::size_t vehicle = host.positionOf(pluginIndexOf(contract::kVelorin));
     RunState state(s, host, observers_);
     DriverHandles& driver = state.driver();
     driver = DriverHandles{s.start.reverser, s.start.power, s.start.brake.value_or(s.train.emergencyNotch())};

@@ -25,4 +25,15 @@ void SharedArrays::endTurn(int32_t writer) {
     }
 }
 
+void SharedArrays::passTurn(int32_t from, int32_t to) {
+    const int32_t zeroed = zeroUnwritten_ ? to : kNoWriter - 1;  // a writer no slot has
+    for (std::size_t slot = 0; slot < panel_.size(); ++slot) {
+        const int32_t writer = panel_[slot] != before_[slot] ? from : writer_[slot];
+        const int32_t value = writer == zeroed ? 0 : panel_[slot];
+        writer_[slot] = writer;
+        panel_[slot] = value;
+        before_[slot] = value;
+    }
+}
+
 }  // namespace cabkit::sim

@@ -39,6 +39,9 @@ public:
     // Around each writer's turn within a frame.
     void beginTurn(int32_t writer);
     void endTurn(int32_t writer);
+    // endTurn(from) then beginTurn(to), in one pass over the slots: a frame
+    // hands the panel on three times.
+    void passTurn(int32_t from, int32_t to);
 
     int32_t* panel() { return panel_.data(); }
     int32_t* sound() { return sound_.data(); }

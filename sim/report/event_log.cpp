@@ -83,10 +83,7 @@ void EventLog::addAt(const RunPoint& at, std::string source, std::string text) {
     add(at.elapsedMs, at.timeOfDayMs, at.location, at.speed, std::move(source), std::move(text));
 }
 
-const std::vector<Application>& EventLog::applications() const {
-    static const std::vector<Application> none;
-    return interventions_ ? interventions_->applications() : none;
-}
+const std::vector<Application>& EventLog::applications() const { return analysis_->applications(); }
 
 void EventLog::change(const Frame& frame, const std::string& topic, std::string source, std::string text) {
     auto it = std::find_if(topics_.begin(), topics_.end(), [&](const Topic& t) { return t.name == topic; });
@@ -128,8 +125,7 @@ void EventLog::onStart(const ReplayContext& context) {
     const StartSpec& start = context.scenario.start;
     driver_ = DriverHandles{start.reverser, start.power, start.brake.value_or(emergencyNotch_)};
     sound_.fill(CABKIT_SOUND_STOP);
-    interventions_ = std::make_unique<InterventionFolder>(emergencyNotch_, context.scenario.run.stepMs);
-    standstills_ = std::make_unique<StandstillFolder>(start.speed);
+    analysis_.onStart(context);
     add(0, start.timeOfDayMs, start.location, start.speed, "host",
         fmt::format("start of \"{}\": order {}, {}, {}; reverser {}, power {}, brake {}", context.scenario.name,
                     names_[0], names_[1], names_[2], reverserText(driver_.reverser), driver_.power, driver_.brake));
@@ -228,8 +224,7 @@ void EventLog::narrateSounds(const Frame& frame) {
 }
 
 void EventLog::narrateInterventions(const Frame& frame) {
-    interventions_->fold(frame);
-    for (const InterventionFolder::News& news : interventions_->news()) tellIntervention(news, frame);
+    for (const InterventionFolder::News& news : analysis_->interventionNews()) tellIntervention(news, frame);
 }
 
 namespace {
@@ -244,7 +239,7 @@ std::string flickerText(const Application& app, const char* what) {
 }  // namespace
 
 void EventLog::tellIntervention(const InterventionFolder::News& news, const Frame& frame) {
-    const Application& app = interventions_->applications()[news.application];
+    const Application& app = analysis_->applications()[news.application];
     const std::string& name = names_[app.plugin];
     const bool brake = app.kind == Application::Kind::Brake;
     const double seconds = static_cast<double>(app.durationMs()) / 1000.0;
@@ -450,8 +445,7 @@ std::string EventLog::beaconText(const BeaconData& beacon) const {
 }
 
 void EventLog::narrateMotion(const Frame& frame) {
-    standstills_->fold(frame);
-    for (const StandstillFolder::News& news : standstills_->news()) tellStandstill(news, frame);
+    for (const StandstillFolder::News& news : analysis_->standstillNews()) tellStandstill(news, frame);
 }
 
 std::string EventLog::creepCause() const {
@@ -466,7 +460,7 @@ std::string EventLog::creepCause() const {
 }
 
 void EventLog::tellStandstill(const StandstillFolder::News& news, const Frame& frame) {
-    const Standstill& standstill = standstills_->standstills()[news.standstill];
+    const Standstill& standstill = analysis_->standstills()[news.standstill];
     const double holdSeconds = static_cast<double>(StandstillFolder::kHoldMs) / 1000.0;
     switch (news.what) {
         case StandstillFolder::News::What::Stopped: {
@@ -513,6 +507,7 @@ void EventLog::tellStandstill(const StandstillFolder::News& news, const Frame& f
 }
 
 void EventLog::onFrame(const Frame& frame) {
+    analysis_.onFrame(frame);
     narrateMotion(frame);
     narratePanel(frame);
     narrateSounds(frame);
@@ -527,10 +522,9 @@ void EventLog::onFrame(const Frame& frame) {
 }
 
 void EventLog::onEnd(const Frame& last) {
-    interventions_->finish(last);
-    for (const InterventionFolder::News& news : interventions_->news()) tellIntervention(news, last);
-    standstills_->finish(last);
-    for (const StandstillFolder::News& news : standstills_->news()) tellStandstill(news, last);
+    analysis_.onEnd(last);
+    for (const InterventionFolder::News& news : analysis_->interventionNews()) tellIntervention(news, last);
+    for (const StandstillFolder::News& news : analysis_->standstillNews()) tellStandstill(news, last);
     reportFolded(last, true);
     add(last.elapsedMs, last.timeOfDayMs, last.location, last.speed, "host",
         fmt::format("end after {} frames: {:.1f} m, {:.1f} km/h", last.index + 1, last.location, last.speed));

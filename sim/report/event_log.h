@@ -42,6 +42,7 @@
 #include "host_arrays.h"
 #include "intervention_folder.h"
 #include "replay.h"
+#include "run_analysis.h"
 #include "standstill_folder.h"
 
 namespace cabkit::sim {
@@ -67,8 +68,9 @@ struct StopRecord {
 
 class EventLog : public ReplayObserver {
 public:
-    // `out` may be null: entries are then only collected.
-    explicit EventLog(std::FILE* out) : out_(out) {}
+    // `out` may be null: entries are then only collected. `analysis`, when
+    // given, is the run's, observed before the log; else the log folds.
+    explicit EventLog(std::FILE* out, const RunAnalysis* analysis = nullptr) : out_(out), analysis_(analysis) {}
 
     void onStart(const ReplayContext& context) override;
     void onInput(const InputEvent& event) override;
@@ -119,8 +121,7 @@ private:
     DriverHandles driver_;
     std::array<int32_t, CABKIT_PANEL_SLOTS> panel_{};
     std::array<int32_t, CABKIT_SOUND_SLOTS> sound_{};
-    std::unique_ptr<InterventionFolder> interventions_;
-    std::unique_ptr<StandstillFolder> standstills_;
+    AnalysisView analysis_;
     int32_t checkNotch_ = 0;
     bool atoEngaged_ = false;
     int32_t controllerCode_ = -1;                    // the code (and cut-out) the controller was last told to follow

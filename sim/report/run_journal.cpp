@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "output_file.h"
+#include "run_json.h"
 #include "utf8_path.h"
 
 namespace cabkit::sim {
@@ -31,23 +32,25 @@ std::string text(const json& value) { return value.is_string() ? value.get<std::
 
 RunPoint readPoint(const json& p) {
     return RunPoint{integer<int64_t>(p.value("elapsed_ms", json{})), integer<int64_t>(p.value("time_ms", json{})),
-                    number(p.value("location_m", json{})), number(p.value("speed_kmh", json{}))};
+                    number(p.value(run_json::kLocation, json{})), number(p.value(run_json::kSpeed, json{}))};
 }
 
 json pointJson(const RunPoint& p) {
-    return {
-        {"elapsed_ms", p.elapsedMs}, {"time_ms", p.timeOfDayMs}, {"location_m", p.location}, {"speed_kmh", p.speed}};
+    return {{"elapsed_ms", p.elapsedMs},
+            {"time_ms", p.timeOfDayMs},
+            {run_json::kLocation, p.location},
+            {run_json::kSpeed, p.speed}};
 }
 
 Application readApplication(const json& a) {
     Application app;
-    app.kind = a.value("kind", std::string{}) == "power cut" ? Application::Kind::PowerCut : Application::Kind::Brake;
+    app.kind = run_json::kindNamed(a.value(run_json::kKind, std::string{}));
     app.plugin = std::min<std::size_t>(integer<std::size_t>(a.value("plugin", json{})), kPluginCount - 1);
-    app.start = readPoint(a.value("start", json::object()));
-    app.end = readPoint(a.value("end", json::object()));
-    app.highestNotch = integer<int32_t>(a.value("highest_notch", json{}));
-    app.emergency = a.value("emergency", false);
-    app.flickers = integer<int32_t>(a.value("flickers", json{}));
+    app.start = readPoint(a.value(run_json::kStart, json::object()));
+    app.end = readPoint(a.value(run_json::kEnd, json::object()));
+    app.highestNotch = integer<int32_t>(a.value(run_json::kHighestNotch, json{}));
+    app.emergency = a.value(run_json::kEmergency, false);
+    app.flickers = integer<int32_t>(a.value(run_json::kFlickers, json{}));
     app.onMs = integer<int64_t>(a.value("on_ms", json{}));
     app.open = a.value("open", false);
     return app;
@@ -56,17 +59,17 @@ Application readApplication(const json& a) {
 void readScenario(const json& s, JournalContents& contents) {
     contents.hasScenario = true;
     contents.name = text(s.value("name", json{}));
-    contents.file = text(s.value("file", json{}));
-    contents.stepMs = integer<int32_t>(s.value("step_ms", json{}));
-    const json start = s.value("start", json::object());
+    contents.file = text(s.value(run_json::kFile, json{}));
+    contents.stepMs = integer<int32_t>(s.value(run_json::kStepMs, json{}));
+    const json start = s.value(run_json::kStart, json::object());
     contents.startTimeOfDayMs = integer<int64_t>(start.value("time_ms", json{}));
-    contents.startLocation = number(start.value("location_m", json{}));
-    contents.startSpeed = number(start.value("speed_kmh", json{}));
+    contents.startLocation = number(start.value(run_json::kLocation, json{}));
+    contents.startSpeed = number(start.value(run_json::kSpeed, json{}));
     const json order = s.value("order", json::array());
     for (std::size_t i = 0; i < contents.order.size() && i < order.size(); ++i) contents.order[i] = text(order[i]);
     for (const json& x : s.value("expectations", json::array())) {
         contents.expectations.push_back(JournalContents::Judged{
-            integer<int32_t>(x.value("line", json{})), text(x.value("expects", json{})), {}, {}});
+            integer<int32_t>(x.value(run_json::kLine, json{})), text(x.value(run_json::kExpects, json{})), {}, {}});
     }
 }
 
@@ -79,15 +82,15 @@ void readLine(const json& line, JournalContents& contents) {
     } else if (kind == "event" && value.is_object()) {
         contents.events.push_back(LogEntry{
             integer<int64_t>(value.value("elapsed_ms", json{})), integer<int64_t>(value.value("time_ms", json{})),
-            number(value.value("location_m", json{})), number(value.value("speed_kmh", json{})),
-            text(value.value("source", json{})), text(value.value("text", json{}))});
+            number(value.value(run_json::kLocation, json{})), number(value.value(run_json::kSpeed, json{})),
+            text(value.value(run_json::kSource, json{})), text(value.value(run_json::kText, json{}))});
     } else if (kind == "stop" && value.is_object()) {
         const StopRecord stop{integer<int64_t>(value.value("elapsed_ms", json{})),
-                              number(value.value("location_m", json{})),
-                              text(value.value("station", json{})),
-                              number(value.value("offset_m", json{})),
-                              integer<int32_t>(value.value("creeps", json{})),
-                              number(value.value("creep_m", json{}))};
+                              number(value.value(run_json::kLocation, json{})),
+                              text(value.value(run_json::kStation, json{})),
+                              number(value.value(run_json::kOffset, json{})),
+                              integer<int32_t>(value.value(run_json::kCreeps, json{})),
+                              number(value.value(run_json::kCreepDistance, json{}))};
         // A stop told again replaces what was told of it before.
         const auto index = integer<std::size_t>(value.value("index", json{}));
         if (index < contents.stops.size()) {
@@ -103,13 +106,13 @@ void readLine(const json& line, JournalContents& contents) {
         JournalContents::Judged& judged = contents.expectations[index];
         judged.state =
             value.value("passed", false) ? ExpectationResult::State::Passed : ExpectationResult::State::Failed;
-        judged.detail = text(value.value("detail", json{}));
+        judged.detail = text(value.value(run_json::kDetail, json{}));
     } else if (kind == "error") {
         contents.error = text(value);
     } else if (kind == "end" && value.is_object()) {
         contents.ended = true;
-        contents.frames = integer<int64_t>(value.value("frames", json{}));
-        contents.stoppedEarly = value.value("stopped_early", false);
+        contents.frames = integer<int64_t>(value.value(run_json::kFrames, json{}));
+        contents.stoppedEarly = value.value(run_json::kStoppedEarly, false);
     }
 }
 
@@ -131,17 +134,20 @@ void RunJournal::line(const std::string& text) {
 
 void RunJournal::scenario(const Scenario& s) {
     json expectations = json::array();
-    for (const Expectation& x : s.expectations) expectations.push_back({{"line", x.line}, {"expects", x.describe()}});
+    for (const Expectation& x : s.expectations)
+        expectations.push_back({{run_json::kLine, x.line}, {run_json::kExpects, x.describe()}});
     json order = json::array();
     for (const int32_t index : s.run.order) order.push_back(kPluginNames[static_cast<std::size_t>(index)]);
-    line(json{
-        {"scenario",
-         {{"name", s.name},
-          {"file", s.path},
-          {"step_ms", s.run.stepMs},
-          {"start", {{"time_ms", s.start.timeOfDayMs}, {"location_m", s.start.location}, {"speed_kmh", s.start.speed}}},
-          {"order", order},
-          {"expectations", expectations}}}}
+    line(json{{"scenario",
+               {{"name", s.name},
+                {run_json::kFile, s.path},
+                {run_json::kStepMs, s.run.stepMs},
+                {run_json::kStart,
+                 {{"time_ms", s.start.timeOfDayMs},
+                  {run_json::kLocation, s.start.location},
+                  {run_json::kSpeed, s.start.speed}}},
+                {"order", order},
+                {"expectations", expectations}}}}
              .dump());
 }
 
@@ -149,10 +155,10 @@ void RunJournal::event(const LogEntry& e) {
     line(json{{"event",
                {{"elapsed_ms", e.elapsedMs},
                 {"time_ms", e.timeOfDayMs},
-                {"location_m", e.location},
-                {"speed_kmh", e.speed},
-                {"source", e.source},
-                {"text", e.text}}}}
+                {run_json::kLocation, e.location},
+                {run_json::kSpeed, e.speed},
+                {run_json::kSource, e.source},
+                {run_json::kText, e.text}}}}
              .dump());
 }
 
@@ -160,39 +166,41 @@ void RunJournal::stop(std::size_t index, const StopRecord& s) {
     line(json{{"stop",
                {{"index", index},
                 {"elapsed_ms", s.elapsedMs},
-                {"location_m", s.location},
-                {"station", s.station},
-                {"offset_m", s.offset},
-                {"creeps", s.creeps},
-                {"creep_m", s.creepDistance}}}}
+                {run_json::kLocation, s.location},
+                {run_json::kStation, s.station},
+                {run_json::kOffset, s.offset},
+                {run_json::kCreeps, s.creeps},
+                {run_json::kCreepDistance, s.creepDistance}}}}
              .dump());
 }
 
 void RunJournal::application(const Application& a) {
     line(json{{"application",
-               {{"kind", a.kind == Application::Kind::Brake ? "brake" : "power cut"},
+               {{run_json::kKind, run_json::kindName(a.kind)},
                 {"plugin", a.plugin},
-                {"start", pointJson(a.start)},
-                {"end", pointJson(a.end)},
-                {"highest_notch", a.highestNotch},
-                {"emergency", a.emergency},
-                {"flickers", a.flickers},
+                {run_json::kStart, pointJson(a.start)},
+                {run_json::kEnd, pointJson(a.end)},
+                {run_json::kHighestNotch, a.highestNotch},
+                {run_json::kEmergency, a.emergency},
+                {run_json::kFlickers, a.flickers},
                 {"on_ms", a.onMs},
                 {"open", a.open}}}}
              .dump());
 }
 
 void RunJournal::verdict(std::size_t index, const ExpectationResult& result) {
-    line(json{
-        {"verdict",
-         {{"index", index}, {"passed", result.state == ExpectationResult::State::Passed}, {"detail", result.detail}}}}
+    line(json{{"verdict",
+               {{"index", index},
+                {"passed", result.state == ExpectationResult::State::Passed},
+                {run_json::kDetail, result.detail}}}}
              .dump());
 }
 
 void RunJournal::error(std::string_view message) { line(json{{"error", message}}.dump()); }
 
 void RunJournal::end(const ReplayResult& result) {
-    line(json{{"end", {{"frames", result.frames}, {"stopped_early", result.stoppedEarly}}}}.dump());
+    line(json{{run_json::kEnd, {{run_json::kFrames, result.frames}, {run_json::kStoppedEarly, result.stoppedEarly}}}}
+             .dump());
 }
 
 JournalFeed::JournalFeed(RunJournal& journal, const EventLog& log, const ExpectationChecker& checker, bool withEvents)

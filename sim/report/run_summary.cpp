@@ -10,17 +10,19 @@
 
 #include "clock_text.h"
 #include "command_combiner.h"
+#include "run_json.h"
 #include "utf8_path.h"
 
 namespace cabkit::sim {
 
-RunFigures::RunFigures(FigureRecord* record) : record_(record != nullptr ? record : &own_) {
+RunFigures::RunFigures(FigureRecord* record, const RunAnalysis* analysis)
+    : record_(record != nullptr ? record : &own_), analysis_(analysis) {
     *record_ = FigureRecord{};
 }
 
 void RunFigures::onStart(const ReplayContext& context) {
     stepMs_ = context.scenario.run.stepMs;
-    interventions_ = std::make_unique<InterventionFolder>(context.scenario.train.emergencyNotch(), stepMs_);
+    analysis_.onStart(context);
 }
 
 void RunFigures::onFrame(const Frame& frame) {
@@ -30,9 +32,9 @@ void RunFigures::onFrame(const Frame& frame) {
     for (std::size_t i = 0; i < frame.commands.size(); ++i) {
         if (imposesBrake(frame.commands[i], frame.driver)) r.plugins[i].brakingMs += stepMs_;
     }
-    interventions_->fold(frame);
-    for (const InterventionFolder::News& news : interventions_->news()) {
-        const Application& app = interventions_->applications()[news.application];
+    analysis_.onFrame(frame);
+    for (const InterventionFolder::News& news : analysis_->interventionNews()) {
+        const Application& app = analysis_->applications()[news.application];
         FigureRecord::PerPlugin& plugin = r.plugins[app.plugin];
         const bool brake = app.kind == Application::Kind::Brake;
         switch (news.what) {
@@ -57,7 +59,7 @@ namespace {
 nlohmann::ordered_json pointJson(const RunPoint& at) {
     return {{"time", formatClock(at.timeOfDayMs)},
             {"elapsed_s", static_cast<double>(at.elapsedMs) / 1000.0},
-            {"location_m", std::round(at.location * 1000.0) / 1000.0}};
+            {run_json::kLocation, std::round(at.location * 1000.0) / 1000.0}};
 }
 
 // Each plug-in's counts (complete up to the last whole frame, whatever
@@ -73,19 +75,19 @@ nlohmann::ordered_json interventionsJson(const JournalContents& journal, const F
         ordered_json list = ordered_json::array();
         for (const Application& app : applications) {
             if (app.plugin != i) continue;
-            list.push_back({{"kind", app.kind == Application::Kind::Brake ? "brake" : "power cut"},
-                            {"start", pointJson(app.start)},
-                            {"end", pointJson(app.end)},
+            list.push_back({{run_json::kKind, run_json::kindName(app.kind)},
+                            {run_json::kStart, pointJson(app.start)},
+                            {run_json::kEnd, pointJson(app.end)},
                             {"duration_s", static_cast<double>(app.durationMs()) / 1000.0},
-                            {"highest_notch", app.highestNotch},
-                            {"emergency", app.emergency},
-                            {"flickers", app.flickers},
+                            {run_json::kHighestNotch, app.highestNotch},
+                            {run_json::kEmergency, app.emergency},
+                            {run_json::kFlickers, app.flickers},
                             {"still_on_at_end", app.open}});
         }
         plugins[journal.order[i]] = {{"brake_applications", plugin.brakeApplications},
                                      {"emergency_applications", plugin.emergencyApplications},
                                      {"power_cuts", plugin.powerCuts},
-                                     {"flickers", plugin.flickers},
+                                     {run_json::kFlickers, plugin.flickers},
                                      {"braking_s", static_cast<double>(plugin.brakingMs) / 1000.0},
                                      {"applications", list}};
     }
@@ -111,10 +113,10 @@ void writeSummary(const std::filesystem::path& path, const JournalContents& jour
     using nlohmann::ordered_json;
     ordered_json root;
     root["scenario"] = journal.name;
-    root["file"] = journal.file;
-    root["frames"] = figures.frames;
-    root["step_ms"] = journal.stepMs;
-    root["stopped_early"] = journal.stoppedEarly;
+    root[run_json::kFile] = journal.file;
+    root[run_json::kFrames] = figures.frames;
+    root[run_json::kStepMs] = journal.stepMs;
+    root[run_json::kStoppedEarly] = journal.stoppedEarly;
     ordered_json ended = {{"how", howText(ending.how)}};
     if (!ending.message.empty()) ended["message"] = ending.message;
     if (ending.place) {
@@ -122,30 +124,31 @@ void writeSummary(const std::filesystem::path& path, const JournalContents& jour
         ended["call"] = ending.place->call;
         if (ending.place->frame >= 0) ended["frame"] = ending.place->frame;
         ended["time"] = formatClock(ending.place->timeOfDayMs);
-        ended["location_m"] = ending.place->location;
+        ended[run_json::kLocation] = ending.place->location;
     }
     root["ended"] = ended;
-    root["start"] = {{"time", formatClock(journal.startTimeOfDayMs)}, {"location_m", journal.startLocation}};
+    root[run_json::kStart] = {{"time", formatClock(journal.startTimeOfDayMs)},
+                              {run_json::kLocation, journal.startLocation}};
     // Before its first frame a run stands where it starts.
     const bool moved = figures.frames > 0;
-    root["end"] = {{"time", formatClock(moved ? figures.lastTimeOfDayMs : journal.startTimeOfDayMs)},
-                   {"elapsed_s", static_cast<double>(moved ? figures.lastElapsedMs : 0) / 1000.0},
-                   {"location_m", moved ? figures.lastLocation : journal.startLocation},
-                   {"speed_kmh", moved ? figures.lastSpeed : journal.startSpeed}};
+    root[run_json::kEnd] = {{"time", formatClock(moved ? figures.lastTimeOfDayMs : journal.startTimeOfDayMs)},
+                            {"elapsed_s", static_cast<double>(moved ? figures.lastElapsedMs : 0) / 1000.0},
+                            {run_json::kLocation, moved ? figures.lastLocation : journal.startLocation},
+                            {run_json::kSpeed, moved ? figures.lastSpeed : journal.startSpeed}};
     root["max_speed_kmh"] = figures.maxSpeed;
     root["distance_m"] = figures.distance;
 
     ordered_json stops = ordered_json::array();
     for (const StopRecord& stop : journal.stops) {
         ordered_json entry = {{"elapsed_s", static_cast<double>(stop.elapsedMs) / 1000.0},
-                              {"location_m", stop.location}};
+                              {run_json::kLocation, stop.location}};
         if (!stop.station.empty()) {
-            entry["station"] = stop.station;
-            entry["offset_m"] = stop.offset;
+            entry[run_json::kStation] = stop.station;
+            entry[run_json::kOffset] = stop.offset;
         }
         if (stop.creeps > 0) {
-            entry["creeps"] = stop.creeps;
-            entry["creep_m"] = stop.creepDistance;
+            entry[run_json::kCreeps] = stop.creeps;
+            entry[run_json::kCreepDistance] = stop.creepDistance;
         }
         stops.push_back(entry);
     }
@@ -158,8 +161,10 @@ void writeSummary(const std::filesystem::path& path, const JournalContents& jour
         const char* state = judged.state == ExpectationResult::State::Passed   ? "passed"
                             : judged.state == ExpectationResult::State::Failed ? "failed"
                                                                                : "open";
-        expectations.push_back(
-            {{"line", judged.line}, {"expects", judged.expects}, {"result", state}, {"detail", judged.detail}});
+        expectations.push_back({{run_json::kLine, judged.line},
+                                {run_json::kExpects, judged.expects},
+                                {"result", state},
+                                {run_json::kDetail, judged.detail}});
     }
     root["expectations"] = expectations;
     const bool whole = ending.how == RunEnding::How::Completed || ending.how == RunEnding::How::StoppedEarly;
@@ -173,9 +178,9 @@ void writeSummary(const std::filesystem::path& path, const JournalContents& jour
     for (const LogEntry& entry : inOrder) {
         events.push_back({{"time", formatClock(entry.timeOfDayMs)},
                           {"elapsed_s", static_cast<double>(entry.elapsedMs) / 1000.0},
-                          {"location_m", std::round(entry.location * 1000.0) / 1000.0},
-                          {"source", entry.source},
-                          {"text", entry.text}});
+                          {run_json::kLocation, std::round(entry.location * 1000.0) / 1000.0},
+                          {run_json::kSource, entry.source},
+                          {run_json::kText, entry.text}});
     }
     root["events"] = events;
 

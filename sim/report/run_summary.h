@@ -14,6 +14,7 @@
 
 #include "intervention_folder.h"
 #include "replay.h"
+#include "run_analysis.h"
 #include "run_journal.h"
 
 namespace cabkit::sim {
@@ -48,8 +49,9 @@ static_assert(sizeof(FigureRecord) == 7 * 8 + 3 * 32, "no padding between the fi
 class RunFigures : public ReplayObserver {
 public:
     // Keeps the figures in `record` (null: a record of its own), which it
-    // clears.
-    explicit RunFigures(FigureRecord* record = nullptr);
+    // clears. `analysis`, when given, is the run's, observed before the
+    // figures; else they fold the frames themselves.
+    explicit RunFigures(FigureRecord* record = nullptr, const RunAnalysis* analysis = nullptr);
 
     void onStart(const ReplayContext& context) override;
     void onFrame(const Frame& frame) override;
@@ -60,7 +62,7 @@ private:
     FigureRecord own_{};
     FigureRecord* record_;
     int32_t stepMs_ = 0;
-    std::unique_ptr<InterventionFolder> interventions_;
+    AnalysisView analysis_;
 };
 
 // How a run ended, as the summary tells it.

@@ -77,8 +77,7 @@ void SpeedChart::onStart(const ReplayContext& context) {
         data_.sectionLocations.push_back(section.start);
     const int64_t frames = context.scenario.run.durationMs / context.scenario.run.stepMs + 1;
     every_ = std::max<int64_t>(1, frames / kMaxPoints);
-    interventions_ = std::make_unique<InterventionFolder>(data_.emergencyNotch, context.scenario.run.stepMs);
-    standstills_ = std::make_unique<StandstillFolder>(context.scenario.start.speed);
+    analysis_.onStart(context);
 }
 
 void SpeedChart::onInput(const InputEvent& event) {
@@ -125,9 +124,8 @@ void SpeedChart::followSections(const Frame& frame) {
 }
 
 void SpeedChart::markInterventions(const Frame& frame) {
-    interventions_->fold(frame);
-    for (const InterventionFolder::News& news : interventions_->news()) {
-        const Application& app = interventions_->applications()[news.application];
+    for (const InterventionFolder::News& news : analysis_->interventionNews()) {
+        const Application& app = analysis_->applications()[news.application];
         const bool emergencyNow = news.what == InterventionFolder::News::What::Emergency ||
                                   (news.what == InterventionFolder::News::What::Began && app.emergency);
         if (!emergencyNow) continue;
@@ -153,17 +151,16 @@ void SpeedChart::onFrame(const Frame& frame) {
         data_.samples.push_back(ChartSample{pointOf(frame), windowPower_, frame.driver.brake});
         windowPower_ = std::numeric_limits<int32_t>::min();
     }
+    analysis_.onFrame(frame);
     followSpeeds(frame);
     followSections(frame);
     markInterventions(frame);
-    standstills_->fold(frame);
     lastLocation_ = frame.location;
     started_ = true;
 }
 
-void SpeedChart::markStandstills(const Frame& last) {
-    standstills_->finish(last);
-    for (const Standstill& standstill : standstills_->standstills()) {
+void SpeedChart::markStandstills() {
+    for (const Standstill& standstill : analysis_->standstills()) {
         if (standstill.fromStart) continue;
         std::string label = "stop";
         double nearest = EventLog::kStationReach;
@@ -179,6 +176,7 @@ void SpeedChart::markStandstills(const Frame& last) {
 }
 
 void SpeedChart::onEnd(const Frame& last) {
+    analysis_.onEnd(last);
     if (!started_) return;
     const RunPoint end = pointOf(last);
     if (data_.samples.empty() || data_.samples.back().at.elapsedMs != end.elapsedMs) {
@@ -190,9 +188,8 @@ void SpeedChart::onEnd(const Frame& last) {
     data_.allowed = allowed_.segments();
     data_.codes = codes_.segments();
     data_.aspects = aspects_.segments();
-    interventions_->finish(last);
-    data_.applications = interventions_->applications();
-    markStandstills(last);
+    data_.applications = analysis_->applications();
+    markStandstills();
 }
 
 std::string SpeedChart::script(const std::filesystem::path& output, const std::string& terminal, ChartAxis axis) const {

@@ -23,12 +23,17 @@
 #include "cab_speeds.h"
 #include "chart_data.h"
 #include "replay.h"
+#include "run_analysis.h"
 #include "standstill_folder.h"
 
 namespace cabkit::sim {
 
 class SpeedChart : public ReplayObserver {
 public:
+    // `analysis`, when given, is the run's, observed before the chart; else
+    // the chart folds the frames itself.
+    explicit SpeedChart(const RunAnalysis* analysis = nullptr) : analysis_(analysis) {}
+
     void onStart(const ReplayContext& context) override;
     void onInput(const InputEvent& event) override;
     void onFrame(const Frame& frame) override;
@@ -50,7 +55,7 @@ private:
     void followSpeeds(const Frame& frame);
     void followSections(const Frame& frame);
     void markInterventions(const Frame& frame);
-    void markStandstills(const Frame& last);
+    void markStandstills();
 
     const Scenario* scenario_ = nullptr;
     std::size_t vehicle_ = 0;
@@ -63,8 +68,7 @@ private:
     bool controllerDrives_ = false;
     double lastLocation_ = 0.0;
     bool started_ = false;
-    std::unique_ptr<InterventionFolder> interventions_;
-    std::unique_ptr<StandstillFolder> standstills_;
+    AnalysisView analysis_;
 };
 
 // The colour a plug-in's interventions are drawn in, by its name.

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cab_contract.h"
 #include "host_records.h"
 
 namespace cabkit::sim {
@@ -21,8 +22,23 @@ inline constexpr int32_t kMsPerDay = 86'400'000;
 // Every location a scenario gives lies within this many metres of 0.
 inline constexpr double kMaxLocation = 1.0e9;
 
-// The three plug-ins, named as their library files are.
-inline constexpr std::array<const char*, 3> kPluginNames = {"Cabrix", "Velorin", "Sentrel"};
+// The three plug-ins, named as their library files are: the contract's
+// parties, in its order.
+inline constexpr std::array<const char*, 3> kPluginNames = {contract::partyName(contract::kParties[0]).data(),
+                                                            contract::partyName(contract::kParties[1]).data(),
+                                                            contract::partyName(contract::kParties[2]).data()};
+
+// A party's index in kPluginNames.
+constexpr int32_t pluginIndexOf(contract::Party party) {
+    for (std::size_t i = 0; i < kPluginNames.size(); ++i) {
+        if (contract::kParties[i] == party) return static_cast<int32_t>(i);
+    }
+    return -1;
+}
+
+// The calling order unless the scenario or the command line names another.
+inline constexpr std::array<int32_t, 3> kDefaultOrder = {
+    pluginIndexOf(contract::kCabrix), pluginIndexOf(contract::kVelorin), pluginIndexOf(contract::kSentrel)};
 
 // When something happens: at a time of day, a time after the start, or when
 // the train first reaches a location running forward.
@@ -174,7 +190,7 @@ struct RunSpec {
     int64_t durationMs = 60'000;
     std::optional<double> endLocation;
     int32_t stepMs = 16;
-    std::array<int32_t, 3> order = {0, 1, 2};  // indices into kPluginNames, in calling order
+    std::array<int32_t, 3> order = kDefaultOrder;  // indices into kPluginNames, in calling order
     bool zeroUnwrittenPanel = true;
 };
 

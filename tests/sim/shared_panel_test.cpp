@@ -74,5 +74,40 @@ TEST(SharedPanel, SoundsStartStoppedAndKeepTheirLastCommand) {
     EXPECT_EQ(arrays.sound()[0], CABKIT_SOUND_LOOP);
 }
 
+// The host hands the panel on with one pass; it must leave what the two
+// calls it stands for leave, under both policies and any writes.
+TEST(SharedPanel, PassingTheTurnEqualsEndingOneAndBeginningTheNext) {
+    for (const bool zero : {true, false}) {
+        SharedArrays stepwise(zero);
+        SharedArrays passed(zero);
+        uint32_t seed = 22;
+        for (int frameIndex = 0; frameIndex < 200; ++frameIndex) {
+            for (int32_t writer = 0; writer <= 3; ++writer) {
+                if (writer == 0) {
+                    stepwise.beginTurn(0);
+                    passed.beginTurn(0);
+                } else {
+                    stepwise.endTurn(writer - 1);
+                    stepwise.beginTurn(writer);
+                    passed.passTurn(writer - 1, writer);
+                }
+                for (int write = 0; write < 8; ++write) {  // a few slots, some of them again
+                    seed = seed * 1664525U + 1013904223U;
+                    const std::size_t slot = (seed >> 8U) % 16U;
+                    const auto value = static_cast<int32_t>((seed >> 20U) % 3U);
+                    stepwise.panel()[slot] = value;
+                    passed.panel()[slot] = value;
+                }
+            }
+            stepwise.endTurn(3);
+            passed.endTurn(3);
+            for (std::size_t slot = 0; slot < 16; ++slot) {
+                ASSERT_EQ(passed.panel()[slot], stepwise.panel()[slot]) << frameIndex << " " << slot;
+                ASSERT_EQ(passed.writerOf(slot), stepwise.writerOf(slot)) << frameIndex << " " << slot;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace cabkit::sim
