@@ -27,12 +27,16 @@ void SharedArrays::endTurn(int32_t writer) {
 
 void SharedArrays::passTurn(int32_t from, int32_t to) {
     const int32_t zeroed = zeroUnwritten_ ? to : kNoWriter - 1;  // a writer no slot has
+    // Selections by mask (all ones or none): the compiler keeps this loop in
+    // vector registers, where the same loop with conditionals stays scalar.
     for (std::size_t slot = 0; slot < panel_.size(); ++slot) {
-        const int32_t writer = panel_[slot] != before_[slot] ? from : writer_[slot];
-        const int32_t value = writer == zeroed ? 0 : panel_[slot];
+        const int32_t value = panel_[slot];
+        const int32_t changed = -static_cast<int32_t>(value != before_[slot]);
+        const int32_t writer = (from & changed) | (writer_[slot] & ~changed);
+        const int32_t kept = value & -static_cast<int32_t>(writer != zeroed);
         writer_[slot] = writer;
-        panel_[slot] = value;
-        before_[slot] = value;
+        panel_[slot] = kept;
+        before_[slot] = kept;
     }
 }
 

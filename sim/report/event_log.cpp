@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <span>
+#include <vector>
 
 #include <fmt/format.h>
 
@@ -174,27 +174,26 @@ void EventLog::onInput(const InputEvent& e) {
 void EventLog::narratePanel(const Frame& frame) {
     // Lamps and states; readings that move by themselves (clock, counters,
     // timetable entries) and the outside component's inputs are not told.
-    // Most frames change a slot or two: the rows (by slot number) are looked
-    // up only for the slots that changed.
-    const std::span<const contract::PanelSlot> rows = panelSlots();
-    auto next = rows.begin();
-    for (std::size_t changed = 0; changed < panel_.size(); ++changed) {
-        if (frame.panel[changed] == panel_[changed]) continue;
-        next = std::lower_bound(next, rows.end(), changed, [](const contract::PanelSlot& row, std::size_t slot) {
-            return static_cast<std::size_t>(row.slot) < slot;
-        });
-        for (auto it = next; it != rows.end() && static_cast<std::size_t>(it->slot) == changed; ++it) {
-            const contract::PanelSlot& row = *it;
-            if (row.display == contract::Display::Value || row.writers == contract::kOutside) continue;
-            const auto slot = static_cast<std::size_t>(row.slot);
-            const int32_t now = frame.panel[slot];
-            const std::string topic = fmt::format("panel {}", slot);
-            if (row.display == contract::Display::Lamp && (now == 0 || now == 1) &&
-                (panel_[slot] == 0 || panel_[slot] == 1)) {
-                change(frame, topic, slotSource(row), fmt::format("{} {}", row.label, now != 0 ? "on" : "off"));
-            } else {
-                change(frame, topic, slotSource(row), fmt::format("{} {} -> {}", row.label, panel_[slot], now));
-            }
+    // The narrated rows are gathered once: most frames change none of them,
+    // and a walk over the whole table cost more than the rest of the log.
+    static const std::vector<const contract::PanelSlot*> narrated = [] {
+        std::vector<const contract::PanelSlot*> rows;
+        for (const contract::PanelSlot& row : panelSlots()) {
+            if (row.display != contract::Display::Value && row.writers != contract::kOutside) rows.push_back(&row);
+        }
+        return rows;
+    }();
+    for (const contract::PanelSlot* narratedRow : narrated) {
+        const contract::PanelSlot& row = *narratedRow;
+        const auto slot = static_cast<std::size_t>(row.slot);
+        const int32_t now = frame.panel[slot];
+        if (now == panel_[slot]) continue;
+        const std::string topic = fmt::format("panel {}", slot);
+        if (row.display == contract::Display::Lamp && (now == 0 || now == 1) &&
+            (panel_[slot] == 0 || panel_[slot] == 1)) {
+            change(frame, topic, slotSource(row), fmt::format("{} {}", row.label, now != 0 ? "on" : "off"));
+        } else {
+            change(frame, topic, slotSource(row), fmt::format("{} {} -> {}", row.label, panel_[slot], now));
         }
     }
 }
