@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "output_file.h"
+#include "printable_text.h"
 #include "utf8_path.h"
 
 namespace cabkit::sim {
@@ -189,7 +190,8 @@ void RunJournal::verdict(std::size_t index, const ExpectationResult& result) {
              .dump());
 }
 
-void RunJournal::error(std::string_view message) { line(json{{"error", message}}.dump()); }
+// A message may quote a path or a plug-in's text: JSON holds only valid UTF-8.
+void RunJournal::error(std::string_view message) { line(json{{"error", printable(message)}}.dump()); }
 
 void RunJournal::end(const ReplayResult& result) {
     line(json{{"end", {{"frames", result.frames}, {"stopped_early", result.stoppedEarly}}}}.dump());

@@ -75,4 +75,10 @@ std::string printable(std::string_view text) {
     return out;
 }
 
+void printLine(std::FILE* to, std::string_view line) {
+    std::string out = printable(line);
+    out += '\n';
+    static_cast<void>(std::fwrite(out.data(), 1, out.size(), to));
+}
+
 }  // namespace cabkit::sim

@@ -5,6 +5,7 @@
 #ifndef CABKIT_SIM_PRINTABLE_TEXT_H
 #define CABKIT_SIM_PRINTABLE_TEXT_H
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,10 @@ namespace cabkit::sim {
 // is not part of valid UTF-8 as \xHH. Everything else, backslashes included,
 // is kept as it is, so printing twice changes nothing more.
 std::string printable(std::string_view text);
+
+// Writes `line` as printable() makes it, then a line break: every line
+// simhost prints that may carry such text goes out through here.
+void printLine(std::FILE* to, std::string_view line);
 
 }  // namespace cabkit::sim
 
