@@ -41,10 +41,15 @@ constexpr uint32_t kHandleColour = 0x555555;
 // A string column of a data file, shown as it is: gnuplot reads a quoted
 // field with backslash escapes, so backslashes are doubled and a quote is
 // written in octal (a \" inside would end the field where strcol reads it).
-// What would break the line or the picture is escaped visibly first.
+// What would break the line or the picture is escaped visibly first: SVG
+// text may not hold "]]>", which gnuplot leaves as it is.
 std::string dataText(const std::string& text) {
+    std::string shown = printable(text);
+    for (std::size_t at = shown.find("]]>"); at != std::string::npos; at = shown.find("]]>", at)) {
+        shown.replace(at + 2, 1, "\\x3e");
+    }
     std::string out = "\"";
-    for (const char c : printable(text)) {
+    for (const char c : shown) {
         if (c == '\\') {
             out += "\\\\";
         } else if (c == '"') {
