@@ -101,14 +101,14 @@ std::optional<T> readNumber(const std::string& text) {
 template <typename T>
 CLI::Option* addChecked(CLI::App& app, const std::string& name, T& value, const std::string& description, T lowest,
                         T highest) {
-    const std::string range = fmt::format("{} to {}", lowest, highest);
-    const char* kind = std::is_floating_point_v<T> ? "a number" : "a whole number";
+    const std::string range =
+        fmt::format("{} from {} to {}", std::is_floating_point_v<T> ? "a number" : "a whole number", lowest, highest);
     CLI::Option* option = app.add_option(name, value, description);
     option->check(CLI::Validator(
         [=](const std::string& text) -> std::string {
             const std::optional<T> number = readNumber<T>(text);
             if (number && *number >= lowest && *number <= highest) return {};
-            return fmt::format("must be {} from {}, not '{}'", kind, range, printable(text));
+            return fmt::format("must be {}, not '{}'", range, printable(text));
         },
         fmt::format("{} in [{} - {}]", std::is_floating_point_v<T> ? "FLOAT" : "INT", lowest, highest)));
     return option;
