@@ -1,6 +1,7 @@
 #include "gnuplot_runner.h"
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -52,22 +53,21 @@ void runGnuplot(const std::string& script, const std::filesystem::path& folder) 
     int pipeEnds[2] = {-1, -1};
     if (pipe2(pipeEnds, O_CLOEXEC) != 0)
         throw std::runtime_error("cannot start gnuplot: " + std::string(strerror(errno)));
-    const pid_t child = fork();
-    if (child == 0) {
-        // Only async-signal-safe calls from here to exec.
-        const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (chdir(folder.c_str()) != 0 || dup2(pipeEnds[0], STDIN_FILENO) < 0 ||
-            (nowhere >= 0 && dup2(nowhere, STDOUT_FILENO) < 0)) {
-            _exit(127);
-        }
-        char* const argv[] = {const_cast<char*>("gnuplot"), nullptr};  // NOLINT(cppcoreguidelines-pro-type-const-cast)
-        execv(gnuplot.c_str(), argv);
-        _exit(127);
-    }
+    // Spawned rather than forked: no fork handler of the process runs, and
+    // the folder is gnuplot's own working folder, never a word of a command.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[0], STDIN_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    char* const argv[] = {const_cast<char*>("gnuplot"), nullptr};  // NOLINT(cppcoreguidelines-pro-type-const-cast)
+    pid_t child = -1;
+    const int spawned = posix_spawn(&child, gnuplot.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
     ::close(pipeEnds[0]);
-    if (child < 0) {
+    if (spawned != 0) {
         ::close(pipeEnds[1]);
-        throw std::runtime_error("cannot start gnuplot: " + std::string(strerror(errno)));
+        throw std::runtime_error("cannot start gnuplot: " + std::string(strerror(spawned)));
     }
     // gnuplot may stop reading early; its failure is then reported, not a SIGPIPE.
     struct sigaction ignore {};
@@ -78,9 +78,11 @@ void runGnuplot(const std::string& script, const std::filesystem::path& folder) 
     ::close(pipeEnds[1]);
     sigaction(SIGPIPE, &before, nullptr);
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!written || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    pid_t waited = -1;
+    do {
+        waited = waitpid(child, &status, 0);
+    } while (waited < 0 && errno == EINTR);
+    if (!written || waited != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         throw std::runtime_error("gnuplot failed (its messages are above)");
     }
 }
