@@ -8,8 +8,10 @@
 // Each scenario replays in a child process (simhost again, with the hidden
 // command replay-child) that this one supervises; see replay_command.h for
 // the exit codes.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -56,6 +58,9 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
         "simhost: replays scenarios through the Velorin, Sentrel and Cabrix plug-ins.\n"
         "Without a command it replays the bundled demo scenario."};
     app.require_subcommand(0, 1);
+    // Before the subcommands, which take it over: what the user typed is
+    // echoed escaped.
+    app.failure_message(cabkit::sim::printableFailure);
     // Options are --name everywhere: "/data/x.toml" is a file, not the option /data.
     app.allow_windows_style_options(false);
     CommonOptions demoOptions;
@@ -75,8 +80,9 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     check->add_option("scenarios", checkFiles, "scenario files (.toml)")->required();
     check->add_flag("--log", checkLog, "print the event log, and list the expectations that passed");
     cabkit::sim::CheckOptions batch;
-    check->add_option("-j,--jobs", batch.jobs, "replay this many scenarios at once; the output keeps their order")
-        ->check(CLI::Range(1, cabkit::sim::kMostJobs));
+    cabkit::sim::addNumberOption(*check, "-j,--jobs", batch.jobs,
+                                 "replay this many scenarios at once; the output keeps their order", 1,
+                                 cabkit::sim::kMostJobs);
     check->add_option("--junit", batch.junit, "write the results as JUnit XML to this file, for CI services");
     check->add_option("--trace-dir", batch.traceDir, "write one trace per scenario into this folder, named after it");
     addCommonOptions(*check, checkOptions);
@@ -86,7 +92,8 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     CLI::App* childCommand = app.add_subcommand(cabkit::sim::kChildCommand, "")->group("");
     childCommand->add_option("scenario", child.scenarioFile)->required();
     childCommand->add_option("--run-folder", child.runFolder)->required();
-    childCommand->add_option("--parent", child.parent)->required();
+    cabkit::sim::addNumberOption(*childCommand, "--parent", child.parent, "", 1, std::numeric_limits<int64_t>::max())
+        ->required();
     childCommand->add_flag("--narrate", child.narrate);
     addCommonOptions(*childCommand, child.options);
 

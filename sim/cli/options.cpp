@@ -1,7 +1,11 @@
 #include "options.h"
 
 #include <array>
+#include <cctype>
+#include <charconv>
+#include <cmath>
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 #include <system_error>
 
@@ -9,6 +13,7 @@
 
 #include "child_process.h"
 #include "library_loader.h"
+#include "printable_text.h"
 #include "utf8_path.h"
 
 namespace cabkit::sim {
@@ -55,7 +60,81 @@ std::optional<std::array<int32_t, 3>> parseOrder(const std::string& text, std::s
     return order;
 }
 
+// [+-]digits, and for a fraction .digits and an exponent e[+-]digits: what
+// both std::from_chars and a person read as the same decimal number.
+bool decimalText(const std::string& text, bool fraction) {
+    std::size_t i = 0;
+    const auto digits = [&] {
+        const std::size_t from = i;
+        while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) != 0) ++i;
+        return i > from;
+    };
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    bool whole = digits();
+    if (fraction && i < text.size() && text[i] == '.') {
+        ++i;
+        whole = digits() || whole;
+    }
+    if (!whole) return false;
+    if (fraction && i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+        if (!digits()) return false;
+    }
+    return i == text.size();
+}
+
+template <typename T>
+std::optional<T> readNumber(const std::string& text) {
+    if (!decimalText(text, std::is_floating_point_v<T>)) return std::nullopt;
+    T value{};
+    // from_chars takes no leading '+'.
+    const std::size_t start = !text.empty() && text[0] == '+' ? 1 : 0;
+    const auto [end, problem] = std::from_chars(text.data() + start, text.data() + text.size(), value);
+    if (problem != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if constexpr (std::is_floating_point_v<T>) {
+        if (!std::isfinite(value)) return std::nullopt;
+    }
+    return value;
+}
+
+template <typename T>
+CLI::Option* addChecked(CLI::App& app, const std::string& name, T& value, const std::string& description, T lowest,
+                        T highest) {
+    const std::string range =
+        fmt::format("{} from {} to {}", std::is_floating_point_v<T> ? "a number" : "a whole number", lowest, highest);
+    CLI::Option* option = app.add_option(name, value, description);
+    option->check(CLI::Validator(
+        [=](const std::string& text) -> std::string {
+            const std::optional<T> number = readNumber<T>(text);
+            if (number && *number >= lowest && *number <= highest) return {};
+            return fmt::format("must be {}, not '{}'", range, printable(text));
+        },
+        fmt::format("{} in [{} - {}]", std::is_floating_point_v<T> ? "FLOAT" : "INT", lowest, highest)));
+    return option;
+}
+
 }  // namespace
+
+CLI::Option* addNumberOption(CLI::App& app, const std::string& name, int32_t& value, const std::string& description,
+                             int32_t lowest, int32_t highest) {
+    return addChecked(app, name, value, description, lowest, highest);
+}
+CLI::Option* addNumberOption(CLI::App& app, const std::string& name, int64_t& value, const std::string& description,
+                             int64_t lowest, int64_t highest) {
+    return addChecked(app, name, value, description, lowest, highest);
+}
+CLI::Option* addNumberOption(CLI::App& app, const std::string& name, double& value, const std::string& description,
+                             double lowest, double highest) {
+    return addChecked(app, name, value, description, lowest, highest);
+}
+
+std::string printableFailure(const CLI::App* app, const CLI::Error& error) {
+    std::istringstream lines(CLI::FailureMessage::simple(app, error));
+    std::string out, line;
+    while (std::getline(lines, line)) out += printable(line) + "\n";
+    return out;
+}
 
 void addCommonOptions(CLI::App& app, CommonOptions& options) {
     app.add_option("--plugins", options.plugins,
@@ -70,13 +149,12 @@ void addCommonOptions(CLI::App& app, CommonOptions& options) {
     app.add_option("--slots", options.slots,
                    "slots in the trace, e.g. p72,p75,s0,p150-158 (p: panel, s: sound; default: the slots the plug-ins "
                    "exchange and their lamps and sounds)");
-    app.add_option("--step", options.stepMs, "frame step in ms, instead of the scenario's")
-        ->check(CLI::Range(1, 60000));
+    addNumberOption(app, "--step", options.stepMs, "frame step in ms, instead of the scenario's", 1, 60000);
     app.add_option("--order", options.order, "calling order, e.g. Velorin,Cabrix,Sentrel, instead of the scenario's");
     app.add_flag("--stop-on-failure", options.stopOnFailure, "end a replay at the first failed expectation");
-    app.add_option("--call-timeout", options.callTimeoutSeconds,
-                   "seconds a single plug-in call may take before the replay is ended as failed (default 5)")
-        ->check(CLI::Range(0.1, 3600.0));
+    addNumberOption(app, "--call-timeout", options.callTimeoutSeconds,
+                    "seconds a single plug-in call may take before the replay is ended as failed (default 5)", 0.1,
+                    3600.0);
 }
 
 std::vector<std::string> childArguments(const CommonOptions& options) {

@@ -3,6 +3,7 @@
 #ifndef CABKIT_SIM_OPTIONS_H
 #define CABKIT_SIM_OPTIONS_H
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,12 +18,26 @@ namespace cabkit::sim {
 struct CommonOptions {
     std::string plugins;
     std::string trace, summary, plot, plotTime, html, slots, order;
-    int stepMs = 0;
+    int32_t stepMs = 0;
     bool stopOnFailure = false;
     double callTimeoutSeconds = 5.0;
 };
 
 void addCommonOptions(CLI::App& app, CommonOptions& options);
+
+// Every numeric option is read this one way: plain decimal text only (no
+// "nan", "inf", hexadecimal or trailing text), within [lowest, highest].
+// Anything else is refused at parsing, with a message naming the option and
+// the range, so no non-number ever reaches a check or a computation.
+CLI::Option* addNumberOption(CLI::App& app, const std::string& name, int32_t& value, const std::string& description,
+                             int32_t lowest, int32_t highest);
+CLI::Option* addNumberOption(CLI::App& app, const std::string& name, int64_t& value, const std::string& description,
+                             int64_t lowest, int64_t highest);
+CLI::Option* addNumberOption(CLI::App& app, const std::string& name, double& value, const std::string& description,
+                             double lowest, double highest);
+
+// CLI11's messages with what the user typed escaped (printable_text.h).
+std::string printableFailure(const CLI::App* app, const CLI::Error& error);
 
 // The options for the child that replays a scenario: every one that shapes
 // the replay, with the plug-in folder resolved. The summary and the call

@@ -10,6 +10,7 @@
 
 #include "child_process.h"
 #include "plugin_clock.h"
+#include "printable_text.h"
 #include "replay_record.h"
 #include "replay_supervisor.h"
 #include "scenario_parser.h"
@@ -83,12 +84,13 @@ int replayChild(const ChildRequest& request) {
         mapping =
             std::make_unique<SharedMapping>(folder / kRecordFile, sizeof(ReplayRecord), SharedMapping::Mode::Open);
     } catch (const std::runtime_error& e) {
-        fmt::print(stderr, "simhost: {}\n", e.what());
+        printLine(stderr, fmt::format("simhost: {}", e.what()));
         return kNoRecord;
     }
     auto* record = static_cast<ReplayRecord*>(mapping->data());
     if (!record->valid()) {
-        fmt::print(stderr, "simhost: {} is no replay record of this simhost\n", (folder / kRecordFile).string());
+        printLine(stderr,
+                  fmt::format("simhost: {} is no replay record of this simhost", (folder / kRecordFile).string()));
         return kNoRecord;
     }
     record->setStage(ReplayStage::Reading);
@@ -106,7 +108,7 @@ int replayChild(const ChildRequest& request) {
         record->setStage(ReplayStage::Replaying);
         return finish(replay(request, *scenario, *record, journal));
     } catch (const std::runtime_error& e) {
-        fmt::print(stderr, "simhost: {}\n", e.what());
+        printLine(stderr, fmt::format("simhost: {}", e.what()));
         return finish(kChildBadInput);
     }
 }

@@ -15,6 +15,7 @@
 #include "options.h"
 #include "output_paths.h"
 #include "parallel_replays.h"
+#include "printable_text.h"
 #include "replay_supervisor.h"
 #include "utf8_path.h"
 
@@ -37,18 +38,20 @@ void printVerdict(const SupervisedOutcome& outcome, const std::string& file, boo
     const JournalContents& journal = outcome.journal;
     const std::size_t count = journal.expectations.size();
     if (faulted(outcome)) {
-        fmt::print("FAIL {}: {}\n", title(outcome, file), outcome.ending.message);
+        printLine(stdout, fmt::format("FAIL {}: {}", title(outcome, file), outcome.ending.message));
     } else {
-        fmt::print("{} {}: {} expectation{}{}\n", outcome.verdict == Verdict::Passed ? "PASS" : "FAIL",
-                   title(outcome, file), count, count == 1 ? "" : "s",
-                   journal.stoppedEarly ? ", stopped at the first failure" : "");
+        printLine(stdout, fmt::format("{} {}: {} expectation{}{}", outcome.verdict == Verdict::Passed ? "PASS" : "FAIL",
+                                      title(outcome, file), count, count == 1 ? "" : "s",
+                                      journal.stoppedEarly ? ", stopped at the first failure" : ""));
     }
     for (const JournalContents::Judged& judged : journal.expectations) {
         const bool failed = judged.state == ExpectationResult::State::Failed;
         if (!failed && !verbose) continue;
         const char* mark = failed ? "  FAIL" : judged.state == ExpectationResult::State::Passed ? "  ok  " : "  ... ";
-        fmt::print("{} line {}: {}\n         {}\n", mark, judged.line, judged.expects,
-                   judged.detail.empty() ? std::string("not judged (the run ended early)") : judged.detail);
+        printLine(stdout, fmt::format("{} line {}: {}", mark, judged.line, judged.expects));
+        printLine(stdout,
+                  fmt::format("         {}",
+                              judged.detail.empty() ? std::string("not judged (the run ended early)") : judged.detail));
     }
 }
 
@@ -56,7 +59,7 @@ void printVerdict(const SupervisedOutcome& outcome, const std::string& file, boo
 void printRunEnd(const SupervisedOutcome& outcome, const std::string& file) {
     const JournalContents& journal = outcome.journal;
     if (faulted(outcome)) {
-        fmt::print(stderr, "simhost: {}: {}\n", title(outcome, file), outcome.ending.message);
+        printLine(stderr, fmt::format("simhost: {}: {}", title(outcome, file), outcome.ending.message));
     } else if (!journal.expectations.empty()) {
         fmt::print("{} of {} expectations hold (simhost check judges them)\n",
                    journal.expectations.size() - static_cast<std::size_t>(journal.failed()),
@@ -132,11 +135,11 @@ std::optional<std::string> outputProblem(const ReplayCommand& command) {
 int runReplayCommand(const ReplayCommand& command) {
     std::string error;
     if (!checkOptions(command.options, error)) {
-        fmt::print(stderr, "simhost: {}\n", error);
+        printLine(stderr, "simhost: " + error);
         return kExitBadInput;
     }
     if (const auto problem = outputProblem(command)) {
-        fmt::print(stderr, "simhost: {}\n", *problem);
+        printLine(stderr, "simhost: " + *problem);
         return kExitBadInput;
     }
     // Ctrl-C ends the replays running and the batch, and leaves no temporary files.
@@ -161,7 +164,7 @@ int runReplayCommand(const ReplayCommand& command) {
         static_cast<void>(std::fwrite(outcome.output.data(), 1, outcome.output.size(), stdout));
         static_cast<void>(std::fwrite(outcome.errors.data(), 1, outcome.errors.size(), stderr));
         if (!command.batch.junit.empty()) suites.push_back(junitSuiteOf(outcome, file, timed.seconds));
-        if (!outcome.error.empty()) fmt::print(stderr, "simhost: {}\n", outcome.error);
+        if (!outcome.error.empty()) printLine(stderr, "simhost: " + outcome.error);
         if (outcome.verdict == Verdict::BadInput) {
             ++bad;
             exitCode = kExitBadInput;
@@ -195,7 +198,7 @@ int runReplayCommand(const ReplayCommand& command) {
         try {
             writeJUnit(pathFromUtf8(command.batch.junit), suites, "simhost check");
         } catch (const std::runtime_error& e) {
-            fmt::print(stderr, "simhost: {}\n", e.what());
+            printLine(stderr, fmt::format("simhost: {}", e.what()));
             return kExitBadInput;
         }
     }

@@ -9,8 +9,8 @@
 
 #include "cab_contract_index.h"
 #include "label_layout.h"
+#include "printable_text.h"
 #include "speed_chart.h"
-#include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
@@ -38,16 +38,25 @@ constexpr uint32_t kAllowedColour = 0x8e44ad;
 constexpr uint32_t kPowerColour = 0x2a9d2a;
 constexpr uint32_t kHandleColour = 0x555555;
 
-// gnuplot strings in double quotes: escape what would end or break them.
-std::string gnuplotString(const std::string& text) {
+// A string column of a data file, shown as it is: gnuplot reads a quoted
+// field with backslash escapes, so backslashes are doubled and a quote is
+// written in octal (a \" inside would end the field where strcol reads it).
+// What would break the line or the picture is escaped visibly first: SVG
+// text may not hold "]]>", which gnuplot leaves as it is.
+std::string dataText(const std::string& text) {
+    std::string shown = printable(text);
+    for (std::size_t at = shown.find("]]>"); at != std::string::npos; at = shown.find("]]>", at)) {
+        shown.replace(at + 2, 1, "\\x3e");
+    }
     std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (c == '\n') {
-            out += "\\n";
-            continue;
+    for (const char c : shown) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '"') {
+            out += "\\042";
+        } else {
+            out += c;
         }
-        out += c;
     }
     return out + "\"";
 }
@@ -105,21 +114,24 @@ public:
         unitsPerPx_ = (high_ - low_) / ((kRight - kLeft) * kWidthPx);
     }
 
-    std::string write(const std::filesystem::path& output, const std::string& terminal) {
-        header(output, terminal);
+    ChartJob write(const std::string& terminal) {
+        header(terminal);
+        texts();
         dataBlocks();
-        fmt::format_to(out(), "set multiplot title {} font ',13'\n", gnuplotString(data_.title));
+        fmt::format_to(out(), "set multiplot title texts[1] font ',13' noenhanced\n");
         fmt::format_to(out(), "set lmargin at screen {}\nset rmargin at screen {}\nset xrange [{:.3f}:{:.3f}]\n", kLeft,
                        kRight, low_, high_);
         speedPanel();
         bandsPanel();
         notchPanel();
         fmt::format_to(out(), "unset multiplot\n");
-        return text_;
+        job_.script = std::move(text_);
+        return std::move(job_);
     }
 
 private:
     std::back_insert_iterator<std::string> out() { return std::back_inserter(text_); }
+    std::string& file(const char* name) { return job_.files.emplace_back(name, std::string()).second; }
     double x(const RunPoint& at) const {
         return axis_ == ChartAxis::Location ? at.location : static_cast<double>(at.timeOfDayMs) / 1000.0;
     }
@@ -127,7 +139,8 @@ private:
         return std::fabs(to - from) < (static_cast<double>(chars) + 1.0) * kCharPx * unitsPerPx_;
     }
 
-    void header(const std::filesystem::path& output, const std::string& terminal) {
+    // Texts from elsewhere are drawn noenhanced: no markup in them.
+    void header(const std::string& terminal) {
         fmt::format_to(out(), "set encoding utf8\n");
         if (terminal == "svg") {
             fmt::format_to(out(), "set terminal svg size {},{} dynamic font 'sans,10' background '#ffffff'\n", kWidthPx,
@@ -136,7 +149,17 @@ private:
             fmt::format_to(out(), "set terminal pngcairo size {},{} font 'sans,10' background '#ffffff'\n", kWidthPx,
                            kHeightPx);
         }
-        fmt::format_to(out(), "set output {}\n", gnuplotString(utf8Text(output)));
+        fmt::format_to(out(), "set output '{}.{}'\n", kChartFile, terminal);
+    }
+
+    // The title and the plug-ins' legend entries, read into texts[] from a
+    // file: a string that only ever was data is never taken for a command.
+    void texts() {
+        std::string& lines = file(kTextsFile);
+        lines += dataText(data_.title) + "\n";
+        for (const std::string& name : data_.names) lines += dataText(name + " brakes") + "\n";
+        fmt::format_to(out(), "array texts[{}]\nstats '{}' using (texts[int($0) + 1] = strcol(1), 0) nooutput\n",
+                       1 + data_.names.size(), kTextsFile);
     }
 
     // Segments as one line with steps between neighbours and breaks at gaps.
@@ -159,7 +182,7 @@ private:
             const uint32_t colour = codeColour(aspects ? codeOfAspect(value) : value);
             const std::string label = fmt::format("{}", value);
             fmt::format_to(out(), "{:.3f} {:.3f} {} {}\n", x(s.from), x(s.to), colour,
-                           gnuplotString(narrow(x(s.from), x(s.to), label.size()) ? "" : label));
+                           dataText(narrow(x(s.from), x(s.to), label.size()) ? "" : label));
         }
         fmt::format_to(out(), "EOD\n");
     }
@@ -196,6 +219,7 @@ private:
                        "'#e0e0e0'\nset key at screen {},screen 0.935 right horizontal samplen 2 font ',9'\n",
                        top, kRight);
         stationLines();
+        std::string stations;
         if (axis_ == ChartAxis::Location) {
             for (const double start : data_.sectionLocations) {
                 if (start <= low_ || start > high_) continue;
@@ -208,13 +232,21 @@ private:
                 if (location >= low_ && location <= high_)
                     names.push_back(ChartLabel{location, 0.0, name, {}, 0, 0, 0});
             }
+            // Near the top of the panel, in two rows: the y range is fixed
+            // above, so a fraction of it is a fraction of the panel.
             for (const ChartLabel& label : placeInRows(names, kCharPx * unitsPerPx_ * 1.3, 2, high_)) {
-                fmt::format_to(out(), "set label {} at {:.3f},graph {} left offset 0.3,0 textcolor rgb '#555555'\n",
-                               gnuplotString(label.text), label.x, label.row == 0 ? 0.97 : 0.93);
+                fmt::format_to(std::back_inserter(stations), "{:.3f} {:.3f} {}\n", label.x,
+                               top * (label.row == 0 ? 0.97 : 0.93), dataText(label.text));
             }
         }
         std::string plots =
             fmt::format("$samples using 1:2 with lines linewidth 2 lc rgb {} title 'speed'", rgb(kSpeedColour));
+        if (!stations.empty()) {
+            file(kStationsFile) = std::move(stations);
+            plots += fmt::format(
+                ", '{}' using 1:2:3 with labels left offset 0.3,0 textcolor rgb '#555555' noenhanced notitle",
+                kStationsFile);
+        }
         if (!data_.permitted.empty()) {
             plots += fmt::format(
                 ", $permitted using 1:2 with lines linewidth 1.5 lc rgb {} title 'permitted speed "
@@ -247,16 +279,17 @@ private:
                 const double reach = m.x + 0.5 * kCharPx * static_cast<double>(m.text.size()) * unitsPerPx_;
                 const bool upright = reach > high_ || (i + 1 < marks.size() && reach > marks[i + 1].x);
                 fmt::format_to(std::back_inserter(blocks[upright ? 1 : 0]), "{:.3f} {:.3f} {} {}\n", m.x, m.y, m.colour,
-                               gnuplotString(m.text));
+                               dataText(m.text));
             }
             for (std::size_t kind = 0; kind < blocks.size(); ++kind) {
                 if (blocks[kind].empty()) continue;
-                fmt::format_to(out(), "$marks{} << EOD\n{}EOD\n", kind, blocks[kind]);
+                const char* name = kMarksFiles[kind];
+                file(name) = std::move(blocks[kind]);
                 plots += fmt::format(
-                    ", $marks{0} using 1:2:3 with points pointtype 7 pointsize 0.6 lc rgb variable notitle"
-                    ", $marks{0} using 1:2:4:3 with labels rotate by {1} left offset {2} font ',8' tc rgb variable "
-                    "notitle",
-                    kind, kind == 0 ? 60 : 90, kind == 0 ? "0.3,0.4" : "0,0.5");
+                    ", '{0}' using 1:2:3 with points pointtype 7 pointsize 0.6 lc rgb variable notitle"
+                    ", '{0}' using 1:2:4:3 with labels rotate by {1} left offset {2} font ',8' tc rgb variable "
+                    "noenhanced notitle",
+                    name, kind == 0 ? 60 : 90, kind == 0 ? "0.3,0.4" : "0,0.5");
             }
         }
         fmt::format_to(out(), "plot {}\n", plots);
@@ -292,16 +325,18 @@ private:
         beacons = placeInRows(mergeClose(beacons, 2.0 * unitsPerPx_, 2), kCharPx * unitsPerPx_, kLabelRows, high_);
         std::string plots;
         if (!beacons.empty()) {
-            fmt::format_to(out(), "$beacons << EOD\n");
+            std::string& labels = file(kBeaconsFile);
             for (const ChartLabel& b : beacons) {
-                fmt::format_to(out(), "{:.3f} {:.2f} {}\n", b.x, 2.45 - 0.9 * b.row, gnuplotString(b.text));
+                fmt::format_to(std::back_inserter(labels), "{:.3f} {:.2f} {}\n", b.x, 2.45 - 0.9 * b.row,
+                               dataText(b.text));
             }
-            fmt::format_to(out(), "EOD\n$ticks << EOD\n");
+            fmt::format_to(out(), "$ticks << EOD\n");
             for (const ChartTick& tick : data_.beacons) fmt::format_to(out(), "{:.3f}\n", x(tick.at));
             fmt::format_to(out(), "EOD\n");
-            plots =
+            plots = fmt::format(
                 "$ticks using 1:(3):(0):(-0.3) with vectors nohead lc rgb '#333333' notitle, "
-                "$beacons using 1:2:3 with labels left offset -0.2,0 font ',8' notitle";
+                "'{}' using 1:2:3 with labels left offset -0.2,0 font ',8' noenhanced notitle",
+                kBeaconsFile);
         } else {
             plots = "1/0 notitle";  // something to plot, so that the band's frame is drawn
         }
@@ -349,14 +384,14 @@ private:
             if (narrow(from, to, label.size())) label.clear();
             fmt::format_to(std::back_inserter(blocks[brake ? 0 : 1]), "{:.3f} {:.3f} {} {} {}\n", from, to,
                            brake ? -app.highestNotch : app.highestNotch, pluginColour(data_.names[app.plugin]),
-                           gnuplotString(label));
+                           dataText(label));
             if (brake) braked[app.plugin] = true;
         }
         std::string plots;
         for (std::size_t i = 0; i < kPluginCount; ++i) {
             if (!braked[i]) continue;
-            plots += fmt::format("keyentry with boxes fs solid 0.4 lc rgb {} title '{} brakes', ",
-                                 rgb(pluginColour(data_.names[i])), data_.names[i]);
+            plots += fmt::format("keyentry with boxes fs solid 0.4 lc rgb {} title texts[{}] noenhanced, ",
+                                 rgb(pluginColour(data_.names[i])), i + 2);
         }
         if (!blocks[1].empty()) plots += "keyentry with boxes fs pattern 4 lc rgb '#555555' title 'power cut', ";
         for (std::size_t kind = 0; kind < blocks.size(); ++kind) {
@@ -381,13 +416,13 @@ private:
     double low_ = 0.0, high_ = 1.0;
     double unitsPerPx_ = 1.0;
     std::string text_;
+    ChartJob job_;
 };
 
 }  // namespace
 
-std::string chartScript(const ChartData& data, const std::filesystem::path& output, const std::string& terminal,
-                        ChartAxis axis) {
-    return Script(data, axis).write(output, terminal);
+ChartJob chartScript(const ChartData& data, const std::string& terminal, ChartAxis axis) {
+    return Script(data, axis).write(terminal);
 }
 
 }  // namespace cabkit::sim

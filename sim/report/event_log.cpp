@@ -9,6 +9,7 @@
 #include "cab_contract_index.h"
 #include "clock_text.h"
 #include "command_combiner.h"
+#include "printable_text.h"
 #include "refusal_reasons.h"
 #include "sound_commands.h"
 
@@ -72,9 +73,11 @@ std::string reverserText(int32_t position) { return position > 0 ? "forward" : p
 
 void EventLog::add(int64_t elapsedMs, int64_t timeOfDayMs, double location, double speed, std::string source,
                    std::string text) {
+    // Kept escaped too: the summary and the page show what the terminal shows.
+    text = printable(text);
     if (out_ != nullptr) {
         fmt::print(out_, "{} +{:>9.3f} s {:>9.1f} m {:>6.1f} km/h  {:<8} {}\n", formatClock(timeOfDayMs),
-                   static_cast<double>(elapsedMs) / 1000.0, location, speed, source, text);
+                   static_cast<double>(elapsedMs) / 1000.0, location, speed, printable(source), text);
     }
     entries_.push_back(LogEntry{elapsedMs, timeOfDayMs, location, speed, std::move(source), std::move(text)});
 }

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "printable_text.h"
 #include "wide_text.h"
 
 namespace cabkit::sim {
@@ -54,7 +55,7 @@ private:
 
 }  // namespace
 
-void runGnuplot(const std::string& script) {
+void runGnuplot(const std::string& script, const std::filesystem::path& folder) {
     const std::wstring gnuplot = findGnuplot();
     if (gnuplot.empty()) {
         throw std::runtime_error(
@@ -67,8 +68,8 @@ void runGnuplot(const std::string& script) {
         SetHandleInformation(writeEnd.get(), HANDLE_FLAG_INHERIT, 0) == 0) {
         throw std::runtime_error("cannot start gnuplot: " + systemErrorText(GetLastError()));
     }
-    // gnuplot's messages go where ours go, to standard error; what it would
-    // draw on its standard output (a file it cannot open) goes nowhere.
+    // gnuplot's messages go where ours go, to standard error; its standard
+    // output goes nowhere.
     OwnedHandle errors(inheritable(GetStdHandle(STD_ERROR_HANDLE)));
     OwnedHandle nowhere(CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -81,9 +82,10 @@ void runGnuplot(const std::string& script) {
     startup.hStdError = errors.get();
     std::wstring commandLine = L"\"" + gnuplot + L"\"";
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(gnuplot.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &process) == 0) {
-        throw std::runtime_error("cannot start " + utf8FromWide(gnuplot) + ": " + systemErrorText(GetLastError()));
+    if (CreateProcessW(gnuplot.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
+                       &startup, &process) == 0) {
+        throw std::runtime_error("cannot start " + printable(utf8FromWide(gnuplot)) + ": " +
+                                 systemErrorText(GetLastError()));
     }
     OwnedHandle child(process.hProcess);
     CloseHandle(process.hThread);

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "output_file.h"
+#include "printable_text.h"
 #include "run_json.h"
 #include "utf8_path.h"
 
@@ -196,7 +197,8 @@ void RunJournal::verdict(std::size_t index, const ExpectationResult& result) {
              .dump());
 }
 
-void RunJournal::error(std::string_view message) { line(json{{"error", message}}.dump()); }
+// A message may quote a path or a plug-in's text: JSON holds only valid UTF-8.
+void RunJournal::error(std::string_view message) { line(json{{"error", printable(message)}}.dump()); }
 
 void RunJournal::end(const ReplayResult& result) {
     line(json{{run_json::kEnd, {{run_json::kFrames, result.frames}, {run_json::kStoppedEarly, result.stoppedEarly}}}}

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 
@@ -12,7 +14,10 @@
 #include "chart_script.h"
 #include "event_log.h"
 #include "gnuplot_runner.h"
+#include "output_file.h"
+#include "printable_text.h"
 #include "refusal_reasons.h"
+#include "temporary_folder.h"
 #include "utf8_path.h"
 
 namespace cabkit::sim {
@@ -29,6 +34,24 @@ ChartTick tick(const RunPoint& at, std::string label, uint32_t colour = kDriverC
 
 // Stops and emergency brakes are named first where marks crowd.
 constexpr int32_t kFirst = 0;
+
+// Files are named in messages by the caller; these say only what failed.
+void writeWhole(const std::filesystem::path& path, const std::string& content) {
+    std::string error;
+    const int fd = openOutputFile(path, OutputMode::Replace, error);
+    if (fd < 0) throw std::runtime_error(error);
+    const bool written = writeOutputFile(fd, content.data(), content.size(), error);
+    if (!closeOutputFile(fd) && written) throw std::runtime_error("cannot write it");
+    if (!written) throw std::runtime_error(error);
+}
+
+std::string readWhole(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) throw std::runtime_error("gnuplot wrote no picture");
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw std::runtime_error("cannot read gnuplot's picture");
+    return content;
+}
 
 RunPoint pointOf(const InputEvent& event) {
     return RunPoint{event.elapsedMs, event.timeOfDayMs, event.location, event.speed};
@@ -192,19 +215,25 @@ void SpeedChart::onEnd(const Frame& last) {
     markStandstills();
 }
 
-std::string SpeedChart::script(const std::filesystem::path& output, const std::string& terminal, ChartAxis axis) const {
-    return chartScript(data_, output, terminal, axis);
+ChartJob SpeedChart::script(const std::string& terminal, ChartAxis axis) const {
+    return chartScript(data_, terminal, axis);
 }
 
 void SpeedChart::render(const std::filesystem::path& output, ChartAxis axis) const {
+    const std::string shown = printable(utf8Text(output));
     const std::string extension = utf8Text(output.extension());
     if (extension != ".svg" && extension != ".png") {
-        throw std::runtime_error(fmt::format("the chart {} must end in .svg or .png", utf8Text(output)));
+        throw std::runtime_error(fmt::format("the chart {} must end in .svg or .png", shown));
     }
     try {
-        runGnuplot(script(output, extension.substr(1), axis));
+        const std::string terminal = extension.substr(1);
+        const ChartJob job = script(terminal, axis);
+        TemporaryFolder folder;
+        for (const auto& [name, content] : job.files) writeWhole(folder.path() / name, content);
+        runGnuplot(job.script, folder.path());
+        writeWhole(output, readWhole(folder.path() / fmt::format("{}.{}", kChartFile, terminal)));
     } catch (const std::runtime_error& error) {
-        throw std::runtime_error(fmt::format("cannot draw {}: {}", utf8Text(output), error.what()));
+        throw std::runtime_error(fmt::format("cannot draw {}: {}", shown, error.what()));
     }
 }
 

@@ -22,6 +22,7 @@
 
 #include "cab_speeds.h"
 #include "chart_data.h"
+#include "chart_script.h"
 #include "replay.h"
 #include "run_analysis.h"
 #include "standstill_folder.h"
@@ -41,9 +42,8 @@ public:
 
     const ChartData& data() const { return data_; }
 
-    // The gnuplot script, data inline. `terminal` is "svg" or "png".
-    std::string script(const std::filesystem::path& output, const std::string& terminal,
-                       ChartAxis axis = ChartAxis::Location) const;
+    // The gnuplot script and its data files. `terminal` is "svg" or "png".
+    ChartJob script(const std::string& terminal, ChartAxis axis = ChartAxis::Location) const;
     // Runs gnuplot; throws std::runtime_error when it is missing or fails, or
     // the file name ends neither in .svg nor in .png.
     void render(const std::filesystem::path& output, ChartAxis axis = ChartAxis::Location) const;

@@ -73,7 +73,7 @@ TEST(TextFormats, TraceSlotListsTakeSingleSlotsAndRanges) {
     }
 }
 
-TEST(TextFormats, ControlCharactersArePrintedAsEscapes) {
+TEST(TextFormats, ControlBidiAndInvalidBytesArePrintedAsEscapes) {
     struct Case {
         std::string text, printed;
     };
@@ -82,7 +82,13 @@ TEST(TextFormats, ControlCharactersArePrintedAsEscapes) {
                           Case{"\xc2\x9b"
                                "2J",
                                "\\u009b2J"},
-                          Case{"caf\xc3\xa9 \\n", "caf\xc3\xa9 \\n"}}) {
+                          Case{"caf\xc3\xa9 \\n", "caf\xc3\xa9 \\n"},
+                          // Bidirectional controls, separators, and bytes that are not UTF-8.
+                          Case{"a\u202eb\u2066c\u200fd\u061ce", "a\\u202eb\\u2066c\\u200fd\\u061ce"},
+                          Case{"a\u2028b\u2029c\u0085d", "a\\u2028b\\u2029c\\u0085d"},
+                          Case{"\xff\xc3(\xe2\x82\xc0\x80\xed\xa0\x80\xf4\x90\x80\x80",
+                               "\\xff\\xc3(\\xe2\\x82\\xc0\\x80\\xed\\xa0\\x80\\xf4\\x90\\x80\\x80"},
+                          Case{std::string("nul\0!", 5), "nul\\x00!"}}) {
         EXPECT_EQ(printable(c.text), c.printed) << c.text;
     }
 }
@@ -200,10 +206,37 @@ TEST(Chart, ScriptCarriesTheRunTheMarksAndTheStations) {
     key.value = 12;
     key.location = 3.5;
     chart.onInput(key);
-    const std::string script = chart.script(folder.file("x.png"), "png");
-    EXPECT_TRUE(contains(script, "set terminal pngcairo"));
-    EXPECT_TRUE(contains(script, "3.500 0.000 3355443 \"key 12 (fixed 25 km/h limit)\""));
-    EXPECT_TRUE(contains(script, "$samples << EOD"));
+    const ChartJob job = chart.script("png");
+    EXPECT_TRUE(contains(job.script, "set terminal pngcairo"));
+    EXPECT_TRUE(contains(job.script, "$samples << EOD"));
+    std::string files;
+    for (const auto& [name, content] : job.files) files += content;
+    EXPECT_TRUE(contains(files, "3.500 0.000 3355443 \"key 12 (fixed 25 km/h limit)\"")) << files;
+}
+
+// Texts from outside reach gnuplot only in its data files, written so that
+// its string columns read them back as they were (printable first).
+TEST(Chart, OutsideTextsAreDataNeverScript) {
+    struct Case {
+        std::string text, field;
+    };
+    for (const Case& c : {Case{"x `touch P` @x", "\"x `touch P` @x\""}, Case{"a\"b\\", "\"a\\042b\\\\\""},
+                          Case{"line\nbreak", "\"line\\\\nbreak\""}, Case{"{^_&<b>}", "\"{^_&<b>}\""}}) {
+        ChartData data;
+        data.title = c.text;
+        data.names = {c.text, "Velorin", "Sentrel"};
+        data.stations = {{0.5, c.text}};
+        data.highestLocation = 1.0;
+        const ChartJob job = chartScript(data, "svg", ChartAxis::Location);
+        EXPECT_FALSE(contains(job.script, c.text)) << job.script;
+        EXPECT_TRUE(contains(job.script, "set output 'chart.svg'"));
+        for (const char* file : {kTextsFile, kStationsFile}) {
+            const auto found =
+                std::find_if(job.files.begin(), job.files.end(), [&](const auto& f) { return f.first == file; });
+            ASSERT_NE(found, job.files.end()) << file;
+            EXPECT_TRUE(contains(found->second, c.field)) << found->second;
+        }
+    }
 }
 
 // The JUnit report is valid against the schema kept beside the tests,
