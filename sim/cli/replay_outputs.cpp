@@ -1,7 +1,5 @@
 #include "replay_outputs.h"
 
-#include <array>
-#include <fstream>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -20,19 +18,6 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
         text.replace(at, from.size(), to);
     }
-}
-
-void copyInto(AtomicOutput& output, const std::filesystem::path& from) {
-    std::ifstream in(from, std::ios::binary);
-    if (!in) throw std::runtime_error(fmt::format("cannot read back {}", utf8Text(from)));
-    constexpr std::size_t kChunk = std::size_t{1} << 20U;
-    std::vector<char> buffer(kChunk);
-    while (in) {
-        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        const auto got = static_cast<std::size_t>(in.gcount());
-        if (got > 0) output.write(std::string_view(buffer.data(), got));
-    }
-    if (in.bad()) throw std::runtime_error(fmt::format("cannot read back {}", utf8Text(from)));
 }
 
 }  // namespace
@@ -135,8 +120,7 @@ std::vector<std::string> ReplayOutputs::settle(SupervisedOutcome& outcome) {
         }
         try {
             if (!entry.output) entry.output = std::make_unique<AtomicOutput>(traceDir_, traceName_, "the trace");
-            copyInto(*entry.output, entry.scratch);
-            entry.output->commit();
+            entry.output->commitFile(entry.scratch);
         } catch (const std::runtime_error& e) {
             problems.emplace_back(e.what());
             if (entry.output) entry.output->abandon();

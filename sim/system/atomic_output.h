@@ -67,6 +67,10 @@ public:
     void write(std::string_view data);
     // Puts the whole file in place under its final name.
     void commit();
+    // Puts `whole`, a file of this process's own that nothing else writes,
+    // in place instead of what was written here: renamed when it lies on
+    // the same file system, else copied.
+    void commitFile(const std::filesystem::path& whole);
     // Removes the temporary file; the final name stays as it is.
     void abandon() noexcept;
 

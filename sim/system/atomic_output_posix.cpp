@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include <fmt/format.h>
 
@@ -192,6 +193,39 @@ void AtomicOutput::commit() {
         static_cast<void>(::unlinkat(folder, name_.c_str(), 0));
         fail(why);
     }
+}
+
+void AtomicOutput::commitFile(const std::filesystem::path& whole) {
+    if (fd_ < 0) fail("it was closed");
+    if (!stream_) {
+        // The temporary file's lock is held until the rename is done.
+        if (::renameat(AT_FDCWD, whole.c_str(), folder_->descriptor(), name_.c_str()) == 0) {
+            abandon();
+            return;
+        }
+        if (errno != EXDEV) fail(reason());
+    }
+    const int in = ::open(whole.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) fail(fmt::format("cannot read {}: {}", utf8Text(whole), reason()));
+    constexpr std::size_t kChunk = std::size_t{1} << 20U;
+    std::vector<char> buffer(kChunk);
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got == 0) break;
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            const std::string why = reason();
+            ::close(in);
+            fail(fmt::format("cannot read {}: {}", utf8Text(whole), why));
+        }
+        std::string why;
+        if (!writeOutputFile(fd_, buffer.data(), static_cast<std::size_t>(got), why)) {
+            ::close(in);
+            fail(why);
+        }
+    }
+    ::close(in);
+    commit();
 }
 
 void AtomicOutput::abandon() noexcept {

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include <fmt/format.h>
 
@@ -140,6 +141,33 @@ void AtomicOutput::commit() {
         DeleteFileW(temp.c_str());
         fail(systemErrorText(code));
     }
+}
+
+void AtomicOutput::commitFile(const std::filesystem::path& whole) {
+    if (fd_ < 0) fail("it was closed");
+    if (!stream_) {
+        // Moved, or copied where it lies on another volume.
+        if (MoveFileExW(whole.c_str(), (folder_->path() / name_).c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) == 0) {
+            fail(systemErrorText(GetLastError()));
+        }
+        abandon();
+        return;
+    }
+    const int in = _wopen(whole.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    if (in < 0) fail(fmt::format("cannot read {}", utf8Text(whole)));
+    std::vector<char> buffer(std::size_t{1} << 20U);
+    for (;;) {
+        const int got = _read(in, buffer.data(), static_cast<unsigned int>(buffer.size()));
+        if (got == 0) break;
+        std::string why;
+        if (got < 0 || !writeOutputFile(fd_, buffer.data(), static_cast<std::size_t>(got), why)) {
+            _close(in);
+            fail(got < 0 ? fmt::format("cannot read {}", utf8Text(whole)) : why);
+        }
+    }
+    _close(in);
+    commit();
 }
 
 void AtomicOutput::abandon() noexcept {
