@@ -3,8 +3,9 @@
 // and every later step works in that folder, whatever is renamed or linked
 // in its place since. The bytes go to a temporary file beside the final
 // name (".NAME.partial"), which is renamed over the final name only when
-// whole; an output abandoned, or a process that dies, leaves the final name
-// as it was and at most that temporary file, which the next run reuses.
+// whole (or a whole file of the process's own is renamed there instead);
+// an output abandoned, or a process that dies, leaves the final name as it
+// was and at most that temporary file, which the next run reuses.
 //
 // The temporary file is locked while an output is taken, so two simhost
 // processes never write one file: the second is refused at once. A path
