@@ -11,10 +11,10 @@
 
 #include <fmt/format.h>
 
-#include "child_process.h"
 #include "atomic_output.h"
-#include "junit_results.h"
+#include "child_process.h"
 #include "junit_report.h"
+#include "junit_results.h"
 #include "options.h"
 #include "output_paths.h"
 #include "parallel_replays.h"
@@ -82,7 +82,8 @@ SupervisedReplay requestFor(const ReplayCommand& command, const std::string& fil
     SupervisedReplay request;
     request.scenarioFile = pathFromUtf8(file);
     request.childCommand = kChildCommand;
-    request.childArguments = childArguments(outputs != nullptr ? outputs->childOptions(command.options) : command.options);
+    request.childArguments =
+        childArguments(outputs != nullptr ? outputs->childOptions(command.options) : command.options);
     if (command.narrate) request.childArguments.emplace_back("--narrate");
     if (outputs != nullptr) outputs->shape(request);
     // The file last, after "--": a name that begins with a dash stays a name.

@@ -22,9 +22,8 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 
 }  // namespace
 
-ReplayOutputs::ReplayOutputs(const CommonOptions& options, const std::filesystem::path& scratch,
-                             const std::string& tag, std::shared_ptr<const OutputFolder> traceDir,
-                             std::filesystem::path traceName)
+ReplayOutputs::ReplayOutputs(const CommonOptions& options, const std::filesystem::path& scratch, const std::string& tag,
+                             std::shared_ptr<const OutputFolder> traceDir, std::filesystem::path traceName)
     : traceDir_(std::move(traceDir)), traceName_(std::move(traceName)) {
     const auto take = [&](Kind kind, const std::string& given, const char* what, const std::string& suffix) {
         if (given.empty()) return;
@@ -92,9 +91,9 @@ void ReplayOutputs::shape(SupervisedReplay& request) const {
 }
 
 std::vector<std::string> ReplayOutputs::settle(SupervisedOutcome& outcome) {
-    const bool finished = (outcome.verdict == Verdict::Passed || outcome.verdict == Verdict::Failed) &&
-                          (outcome.ending.how == RunEnding::How::Completed ||
-                           outcome.ending.how == RunEnding::How::StoppedEarly);
+    const bool finished =
+        (outcome.verdict == Verdict::Passed || outcome.verdict == Verdict::Failed) &&
+        (outcome.ending.how == RunEnding::How::Completed || outcome.ending.how == RunEnding::How::StoppedEarly);
     const bool faulted =
         outcome.ending.how == RunEnding::How::PluginFault || outcome.ending.how == RunEnding::How::ReplayFault;
     std::vector<std::string> problems;
@@ -102,8 +101,7 @@ std::vector<std::string> ReplayOutputs::settle(SupervisedOutcome& outcome) {
         const std::string scratch = utf8Text(entry.scratch);
         // A message about the scratch file is about this output: it is not whole.
         const bool spoilt = outcome.error.find(scratch) != std::string::npos;
-        const std::string final =
-            utf8Text(entry.output ? entry.output->path() : traceDir_->path() / traceName_);
+        const std::string final = utf8Text(entry.output ? entry.output->path() : traceDir_->path() / traceName_);
         replaceAll(outcome.error, scratch, final);
         replaceAll(outcome.ending.message, scratch, final);
         bool whole = false;

@@ -50,15 +50,16 @@ OutputFolder::OutputFolder(const std::filesystem::path& folder, const std::strin
     : path_(folder) {
     const std::filesystem::path opened = folder.empty() ? std::filesystem::path(".") : folder;
     fd_ = ::open(opened.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd_ < 0) throw std::runtime_error(fmt::format("{} {}: cannot open the folder: {}", what, utf8Text(folder), reason()));
+    if (fd_ < 0)
+        throw std::runtime_error(fmt::format("{} {}: cannot open the folder: {}", what, utf8Text(folder), reason()));
     if (exclusive && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         const bool busy = errno == EWOULDBLOCK;
         const std::string why = reason();
         ::close(fd_);
         fd_ = -1;
-        throw std::runtime_error(busy ? fmt::format("{} {}: another simhost is writing into this folder", what,
-                                                    utf8Text(folder))
-                                      : fmt::format("{} {}: cannot lock the folder: {}", what, utf8Text(folder), why));
+        throw std::runtime_error(
+            busy ? fmt::format("{} {}: another simhost is writing into this folder", what, utf8Text(folder))
+                 : fmt::format("{} {}: cannot lock the folder: {}", what, utf8Text(folder), why));
     }
 }
 
@@ -71,8 +72,7 @@ std::string OutputFolder::discard(const std::filesystem::path& name) const {
     return {};
 }
 
-AtomicOutput::AtomicOutput(const std::filesystem::path& path, std::string what)
-    : shown_(path), what_(std::move(what)) {
+AtomicOutput::AtomicOutput(const std::filesystem::path& path, std::string what) : shown_(path), what_(std::move(what)) {
     std::error_code error;
     std::filesystem::path target = std::filesystem::absolute(path, error);
     if (error) fail(error.message());

@@ -45,11 +45,10 @@ OutputFolder::OutputFolder(const std::filesystem::path& folder, const std::strin
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (lock == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        throw std::runtime_error(code == ERROR_SHARING_VIOLATION
-                                     ? fmt::format("{} {}: another simhost is writing into this folder", what,
-                                                   utf8Text(folder))
-                                     : fmt::format("{} {}: cannot lock the folder: {}", what, utf8Text(folder),
-                                                   systemErrorText(code)));
+        throw std::runtime_error(
+            code == ERROR_SHARING_VIOLATION
+                ? fmt::format("{} {}: another simhost is writing into this folder", what, utf8Text(folder))
+                : fmt::format("{} {}: cannot lock the folder: {}", what, utf8Text(folder), systemErrorText(code)));
     }
     lock_ = reinterpret_cast<int64_t>(lock);
 }
@@ -66,8 +65,7 @@ std::string OutputFolder::discard(const std::filesystem::path& name) const {
     return {};
 }
 
-AtomicOutput::AtomicOutput(const std::filesystem::path& path, std::string what)
-    : shown_(path), what_(std::move(what)) {
+AtomicOutput::AtomicOutput(const std::filesystem::path& path, std::string what) : shown_(path), what_(std::move(what)) {
     std::error_code error;
     std::filesystem::path target = std::filesystem::absolute(path, error);
     if (error) fail(error.message());
@@ -78,8 +76,8 @@ AtomicOutput::AtomicOutput(const std::filesystem::path& path, std::string what)
     const auto status = std::filesystem::status(target, error);
     if (std::filesystem::is_directory(status)) fail("it is a folder, not a file");
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        const HANDLE file =
-            CreateFileW(target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = CreateFileW(target.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) fail(systemErrorText(GetLastError()));
         fd_ = descriptorOf(file);
         if (fd_ < 0) fail("cannot open it");
@@ -104,8 +102,9 @@ void AtomicOutput::take() {
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        fail(code == ERROR_SHARING_VIOLATION ? std::string("another simhost is writing it")
-                                             : fmt::format("cannot make {}: {}", utf8Text(temp_), systemErrorText(code)));
+        fail(code == ERROR_SHARING_VIOLATION
+                 ? std::string("another simhost is writing it")
+                 : fmt::format("cannot make {}: {}", utf8Text(temp_), systemErrorText(code)));
     }
     fd_ = descriptorOf(file);
     if (fd_ < 0) fail("cannot open it");

@@ -132,8 +132,8 @@ TEST(AtomicOutputs, CommitWholeAbandonNothingAndRefuseASecondWriter) {
         AtomicOutput output(file, "the test");
         output.write("half");
         EXPECT_THROW(AtomicOutput(file, "the test"), std::runtime_error);  // one writer at a time
-        EXPECT_EQ(test::readFile(file), "previous");                      // nothing cut off under the name
-    }  // abandoned
+        EXPECT_EQ(test::readFile(file), "previous");                       // nothing cut off under the name
+    }                                                                      // abandoned
     EXPECT_EQ(test::readFile(file), "previous");
     EXPECT_FALSE(std::filesystem::exists(partial));
     {
