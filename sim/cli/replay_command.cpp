@@ -108,8 +108,8 @@ bool writesFiles(const ReplayCommand& command) {
            !command.batch.traceDir.empty();
 }
 
-// Throws std::runtime_error naming the output that cannot be taken; then
-// nothing has changed yet. Once all are taken, what earlier runs left under
+// Throws std::runtime_error naming the output that cannot be taken, before
+// anything has changed. Once all are taken, what earlier runs left under
 // their names goes.
 void takeOutputs(const ReplayCommand& command, TakenOutputs& taken) {
     if (writesFiles(command)) {
