@@ -18,6 +18,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "atomic_output.h"
 #include "child_process.h"
 #include "command_line.h"
 #include "options.h"
@@ -54,6 +55,9 @@ std::filesystem::path demoScenario() {
 // An exception that escapes is a fault of simhost itself; it should end the
 // process loudly rather than be turned into an exit code.
 int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
+    // In the replay's child too, which is simhost again: a file-size limit
+    // fails the write that crosses it, named, rather than ending the process.
+    cabkit::sim::reportFileSizeLimitAsError();
     CLI::App app{
         "simhost: replays scenarios through the Velorin, Sentrel and Cabrix plug-ins.\n"
         "Without a command it replays the bundled demo scenario."};

@@ -4,19 +4,24 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <set>
 #include <stdexcept>
 
 #include <fmt/format.h>
 
+#include "atomic_output.h"
 #include "child_process.h"
+#include "junit_report.h"
 #include "junit_results.h"
 #include "options.h"
 #include "output_paths.h"
 #include "parallel_replays.h"
 #include "printable_text.h"
+#include "replay_outputs.h"
 #include "replay_supervisor.h"
+#include "temporary_folder.h"
 #include "utf8_path.h"
 
 namespace cabkit::sim {
@@ -68,29 +73,65 @@ void printRunEnd(const SupervisedOutcome& outcome, const std::string& file) {
 }
 
 // The trace of one scenario of a batch: the folder's file named after it.
-std::filesystem::path traceInFolder(const std::string& folder, const std::string& file) {
-    return pathFromUtf8(folder) / pathFromUtf8(utf8Text(pathFromUtf8(file).stem()) + ".csv");
+std::filesystem::path traceName(const std::string& file) {
+    return pathFromUtf8(utf8Text(pathFromUtf8(file).stem()) + ".csv");
 }
 
-SupervisedReplay requestFor(const ReplayCommand& command, const std::string& file) {
+std::filesystem::path traceInFolder(const std::string& folder, const std::string& file) {
+    return pathFromUtf8(folder) / traceName(file);
+}
+
+SupervisedReplay requestFor(const ReplayCommand& command, const std::string& file, const ReplayOutputs* outputs) {
     SupervisedReplay request;
     request.scenarioFile = pathFromUtf8(file);
     request.childCommand = kChildCommand;
-    request.childArguments = childArguments(command.options);
+    request.childArguments =
+        childArguments(outputs != nullptr ? outputs->childOptions(command.options) : command.options);
     if (command.narrate) request.childArguments.emplace_back("--narrate");
-    if (!command.options.trace.empty()) request.trace = pathFromUtf8(command.options.trace);
-    if (!command.batch.traceDir.empty()) {
-        request.trace = traceInFolder(command.batch.traceDir, file);
-        request.childArguments.emplace_back("--trace");
-        request.childArguments.push_back(utf8Text(*request.trace));
-    }
+    if (outputs != nullptr) outputs->shape(request);
     // The file last, after "--": a name that begins with a dash stays a name.
     request.childArguments.emplace_back("--");
     request.childArguments.push_back(file);
-    if (!command.options.summary.empty()) request.summary = pathFromUtf8(command.options.summary);
     request.callTimeout =
         std::chrono::milliseconds(static_cast<int64_t>(std::llround(command.options.callTimeoutSeconds * 1000.0)));
     return request;
+}
+
+// Everything the command writes, taken before any replay starts.
+struct TakenOutputs {
+    std::optional<TemporaryFolder> scratch;
+    std::shared_ptr<const OutputFolder> traceDir;
+    std::vector<ReplayOutputs> replays;  // one per scenario, or none
+    std::unique_ptr<AtomicOutput> junit;
+};
+
+bool writesFiles(const ReplayCommand& command) {
+    const CommonOptions& o = command.options;
+    return !o.trace.empty() || !o.summary.empty() || !o.plot.empty() || !o.plotTime.empty() || !o.html.empty() ||
+           !command.batch.traceDir.empty();
+}
+
+// Throws std::runtime_error naming the output that cannot be taken, before
+// anything has changed. Once all are taken, what earlier runs left under
+// their names goes.
+void takeOutputs(const ReplayCommand& command, TakenOutputs& taken) {
+    if (writesFiles(command)) {
+        if (!command.batch.traceDir.empty()) {
+            taken.traceDir = std::make_shared<OutputFolder>(pathFromUtf8(command.batch.traceDir), "--trace-dir", true);
+        }
+        taken.scratch.emplace();
+        const std::filesystem::path scratch = std::filesystem::absolute(taken.scratch->path());
+        taken.replays.reserve(command.files.size());
+        for (std::size_t i = 0; i < command.files.size(); ++i) {
+            taken.replays.emplace_back(command.options, scratch, fmt::format("{}-", i), taken.traceDir,
+                                       taken.traceDir ? traceName(command.files[i]) : std::filesystem::path{});
+        }
+    }
+    if (!command.batch.junit.empty()) {
+        taken.junit = std::make_unique<AtomicOutput>(pathFromUtf8(command.batch.junit), "the JUnit report");
+    }
+    for (ReplayOutputs& replay : taken.replays) replay.discardPrevious();
+    if (taken.junit) taken.junit->discardPrevious();
 }
 
 // The first problem with the outputs, before any replay: a mistake costs no
@@ -144,9 +185,19 @@ int runReplayCommand(const ReplayCommand& command) {
     }
     // Ctrl-C ends the replays running and the batch, and leaves no temporary files.
     catchInterrupts();
+    TakenOutputs outputs;
+    try {
+        takeOutputs(command, outputs);
+    } catch (const std::runtime_error& e) {
+        fmt::print(stderr, "simhost: {}\n", e.what());
+        return kExitBadInput;
+    }
     std::vector<SupervisedReplay> requests;
     requests.reserve(command.files.size());
-    for (const std::string& file : command.files) requests.push_back(requestFor(command, file));
+    for (std::size_t i = 0; i < command.files.size(); ++i) {
+        requests.push_back(
+            requestFor(command, command.files[i], outputs.replays.empty() ? nullptr : &outputs.replays[i]));
+    }
 
     int exitCode = kExitOk;
     int32_t passed = 0, failed = 0, bad = 0;
@@ -154,17 +205,24 @@ int runReplayCommand(const ReplayCommand& command) {
     std::vector<JUnitSuite> suites;
     // Outcomes come in the order of the files, whatever ran at once.
     superviseInOrder(std::move(requests), command.batch.jobs, [&](std::size_t index, const TimedOutcome& timed) {
-        const SupervisedOutcome& outcome = timed.outcome;
         const std::string& file = command.files[index];
-        if (outcome.verdict == Verdict::Interrupted || interruptRequested()) {
+        if (timed.outcome.verdict == Verdict::Interrupted || interruptRequested()) {
             interrupted = true;
             return false;
         }
+        SupervisedOutcome outcome = timed.outcome;
+        std::vector<std::string> unwritten;
+        if (!outputs.replays.empty()) unwritten = outputs.replays[index].settle(outcome);
         // What a child printed while it ran beside others comes out now, in order.
         static_cast<void>(std::fwrite(outcome.output.data(), 1, outcome.output.size(), stdout));
         static_cast<void>(std::fwrite(outcome.errors.data(), 1, outcome.errors.size(), stderr));
         if (!command.batch.junit.empty()) suites.push_back(junitSuiteOf(outcome, file, timed.seconds));
         if (!outcome.error.empty()) printLine(stderr, "simhost: " + outcome.error);
+        // An output that could not be put in place is an output that cannot be written.
+        for (const std::string& problem : unwritten) {
+            printLine(stderr, "simhost: " + problem);
+            exitCode = kExitBadInput;
+        }
         if (outcome.verdict == Verdict::BadInput) {
             ++bad;
             exitCode = kExitBadInput;
@@ -194,9 +252,10 @@ int runReplayCommand(const ReplayCommand& command) {
         fmt::print("simhost: {} scenarios: {} passed, {} failed, {} with bad input\n", command.files.size(), passed,
                    failed, bad);
     }
-    if (!command.batch.junit.empty()) {
+    if (outputs.junit) {
         try {
-            writeJUnit(pathFromUtf8(command.batch.junit), suites, "simhost check");
+            outputs.junit->write(junitXml(suites, "simhost check"));
+            outputs.junit->commit();
         } catch (const std::runtime_error& e) {
             printLine(stderr, fmt::format("simhost: {}", e.what()));
             return kExitBadInput;

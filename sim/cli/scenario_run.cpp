@@ -52,7 +52,7 @@ RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std:
     outcome.expectations = checker.results();
     outcome.failed = checker.failed();
     if (options.journal != nullptr) options.journal->end(outcome.replay);
-    trace.reset();  // the whole trace is in its file before gnuplot starts
+    if (trace) trace->close();  // the whole trace is in its file before gnuplot starts
     if (options.plot) chart.render(*options.plot, ChartAxis::Location);
     if (options.plotTime) chart.render(*options.plotTime, ChartAxis::Time);
     if (html) html->write(events, checker);

@@ -188,6 +188,7 @@ void writeSummary(const std::filesystem::path& path, const JournalContents& jour
     std::ofstream out(path, std::ios::binary);
     if (!out) throw std::runtime_error(fmt::format("cannot write the summary {}", utf8Text(path)));
     out << root.dump(2) << '\n';
+    out.close();
     if (!out) throw std::runtime_error(fmt::format("cannot write the summary {}", utf8Text(path)));
 }
 

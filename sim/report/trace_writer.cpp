@@ -5,6 +5,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 #include <fmt/compile.h>
 #include <fmt/format.h>
@@ -133,6 +134,14 @@ TraceWriter::~TraceWriter() {
             // Nothing left to tell: the run is over and the disk refused the last rows.
         }
         static_cast<void>(closeOutputFile(fd_));
+    }
+}
+
+void TraceWriter::close() {
+    if (fd_ < 0) return;
+    flush();
+    if (!closeOutputFile(std::exchange(fd_, -1))) {
+        throw std::runtime_error(fmt::format("cannot write the trace {}: the system lost some of it", utf8Text(path_)));
     }
 }
 

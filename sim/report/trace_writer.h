@@ -63,6 +63,9 @@ public:
     void onStart(const ReplayContext& context) override;
     void onFrame(const Frame& frame) override;
     void onEnd(const Frame& last) override;
+    // Writes the rows still waiting and closes the file. Throws
+    // std::runtime_error when the system reports that any of it was lost.
+    void close();
 
     // Rows are written once this many bytes are waiting.
     static constexpr std::size_t kBlockBytes = std::size_t{64} * 1024;

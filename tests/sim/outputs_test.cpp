@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "atomic_output.h"
 #include "clock_text.h"
 #include "event_log.h"
 #include "junit_report.h"
@@ -125,6 +126,61 @@ TEST(OutputPaths, RefuseAnInputUnderAnyNameAndLeaveNoTestFileBehind) {
         }
     }
     EXPECT_FALSE(std::filesystem::exists(folder.file("fresh.csv")));
+}
+
+// An output reaches its name whole or not at all, through the folder and the
+// link resolved when it was taken, and only one writer holds it at a time.
+TEST(AtomicOutputs, CommitWholeAbandonNothingAndRefuseASecondWriter) {
+    test::ScratchFolder folder;
+    const auto file = folder.write("out.txt", "previous");
+    const auto partial = folder.file(".out.txt.partial");
+    {
+        AtomicOutput output(file, "the test");
+        output.write("half");
+        EXPECT_THROW(AtomicOutput(file, "the test"), std::runtime_error);  // one writer at a time
+        EXPECT_EQ(test::readFile(file), "previous");                       // nothing cut off under the name
+    }                                                                      // abandoned
+    EXPECT_EQ(test::readFile(file), "previous");
+    EXPECT_FALSE(std::filesystem::exists(partial));
+    {
+        AtomicOutput output(file, "the test");
+        output.discardPrevious();
+        EXPECT_FALSE(std::filesystem::exists(file));
+        output.write("whole");
+        output.commit();
+    }
+    EXPECT_EQ(test::readFile(file), "whole");
+    EXPECT_FALSE(std::filesystem::exists(partial));
+
+    // A link is followed when the output is taken, never again; a file
+    // linked in at the temporary name is not written through.
+    const auto first = folder.write("first.txt", "first");
+    const auto second = folder.write("second.txt", "second");
+    std::filesystem::create_symlink(first, folder.file("link.txt"));
+    std::filesystem::create_hard_link(second, folder.file(".first.txt.partial"));
+    {
+        AtomicOutput output(folder.file("link.txt"), "the test");
+        std::filesystem::remove(folder.file("link.txt"));
+        std::filesystem::create_symlink(second, folder.file("link.txt"));
+        output.write("new");
+        output.commit();
+    }
+    EXPECT_EQ(test::readFile(first), "new");
+    EXPECT_EQ(test::readFile(second), "second");
+
+    // Streams are written straight and never replaced.
+    {
+        AtomicOutput full("/dev/full", "the test");
+        EXPECT_THROW(full.write("x"), std::runtime_error);
+        AtomicOutput null("/dev/null", "the test");
+        null.discardPrevious();
+        null.write("x");
+        null.commit();
+    }
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+
+    const OutputFolder batch(folder.file("."), "--trace-dir", true);
+    EXPECT_THROW(OutputFolder(folder.file("."), "--trace-dir", true), std::runtime_error);
 }
 
 TEST(CommandLine, ExitCodesTellOkFailedCheckAndBadInputApart) {
@@ -271,9 +327,13 @@ after = 0.5
 key_down = 9
 )");
     const auto trace = folder.file("t.csv");
-    const auto result = test::runSimhost(
-        folder, "run '" + scenario.string() + "' --plugins '" + SIM_STUB_DIR + "' --trace '" + trace.string() + "'");
+    // The page is drawn at the end: after the fault there is none, and no page of an earlier run either.
+    const auto page = folder.write("p.html", "an earlier run's page");
+    const auto result =
+        test::runSimhost(folder, "run '" + scenario.string() + "' --plugins '" + SIM_STUB_DIR + "' --trace '" +
+                                     trace.string() + "' --html '" + page.string() + "'");
     EXPECT_EQ(result.exitCode, 1) << result.err;
+    EXPECT_FALSE(std::filesystem::exists(page));
     const auto lines = test::readLines(trace);
     ASSERT_EQ(lines.size(), 33U);  // the header and frames 0..31; frame 32 (512 ms) crashed
     EXPECT_EQ(lines.back().substr(0, 9), "31,288004");

@@ -10,6 +10,9 @@
  *   FAULT_ABORT_IN_DISPOSE      abort() in Dispose, after a whole run
  *   FAULT_ABORT_IN_CONSTRUCTOR  abort() while the library is being loaded
  *   FAULT_MISSING_EXPORTS       exports neither Elapse nor the event functions
+ *   FAULT_CHDIR_IN_LOAD         makes $TMPDIR the working folder in Load
+ *   FAULT_SWAP_LINK_IN_LOAD     points the link out.json in the working folder
+ *                               at victim.json in Load
  *
  * Frames count from 0, as simhost numbers them. */
 #include <stdlib.h>
@@ -25,6 +28,8 @@
 #define FAULT_ABORT_IN_DISPOSE 6
 #define FAULT_ABORT_IN_CONSTRUCTOR 7
 #define FAULT_MISSING_EXPORTS 8
+#define FAULT_CHDIR_IN_LOAD 9
+#define FAULT_SWAP_LINK_IN_LOAD 10
 
 #ifndef FAULT
 #define FAULT 0
@@ -47,6 +52,10 @@ __attribute__((constructor)) static void abortWhileLoading(void) { abort(); }
 
 CABKIT_EXPORT void CABKIT_CALL Load(void) {
     if (FAULT == FAULT_LOOP_IN_LOAD) loopForever();
+    if (FAULT == FAULT_CHDIR_IN_LOAD && getenv("TMPDIR") != NULL && chdir(getenv("TMPDIR")) != 0) abort();
+    if (FAULT == FAULT_SWAP_LINK_IN_LOAD && (unlink("out.json") != 0 || symlink("victim.json", "out.json") != 0)) {
+        abort();
+    }
 }
 CABKIT_EXPORT void CABKIT_CALL Dispose(void) {
     if (FAULT == FAULT_ABORT_IN_DISPOSE) abort();
