@@ -25,6 +25,20 @@ namespace {
 constexpr int kParentGone = 70;
 constexpr int kNoRecord = 71;
 
+// For the handler that runs in a forked copy: it can only reach globals.
+CallRecord* forkWatch = nullptr;
+
+// Runs in the copy, inside fork(): tells the supervisor, which fails the run.
+void onFork() {
+    CallRecord& calls = *forkWatch;
+    BreachRecord& breach = calls.breach;
+    breach.forkPlugin.store(calls.plugin.load(std::memory_order_relaxed));
+    breach.forkCall.store(calls.call.load(std::memory_order_relaxed));
+    breach.forkFrame.store(calls.frame.load(std::memory_order_relaxed));
+    breach.forkInCall.store(CallRecord::inCall(calls.calls.load(std::memory_order_relaxed)) ? 1 : 0);
+    breach.forks.fetch_add(1, std::memory_order_release);
+}
+
 // Reads the scenario as the command line shapes it; the journal gets an
 // error line instead when it cannot be read.
 std::optional<Scenario> readScenario(const ChildRequest& request, RunJournal& journal) {
@@ -91,6 +105,9 @@ int replayChild(const ChildRequest& request) {
         fmt::print(stderr, "simhost: {} is no replay record of this simhost\n", (folder / kRecordFile).string());
         return kNoRecord;
     }
+    forkWatch = &record->calls;
+    watchForForks(onFork);
+    noteFaultAddress(&record->calls.breach.faultAddress);
     record->setStage(ReplayStage::Reading);
     const auto finish = [record](int verdict) {
         record->verdict.store(verdict, std::memory_order_release);

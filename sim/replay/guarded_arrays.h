@@ -28,8 +28,9 @@ public:
     int32_t& operator[](std::size_t i) { return slots_[i]; }
     int32_t operator[](std::size_t i) const { return slots_[i]; }
 
-    // Whether the canary bytes in front of slot 0 are as they were made.
-    bool frontIntact() const;
+    // Whether the canary bytes in front of slot 0 are as they were made: all
+    // of them, or only the `nearest` bytes next to slot 0.
+    bool frontIntact(std::size_t nearest = SIZE_MAX) const;
 
 private:
     // Around the pages' life: the canary made, and unpoisoned before the pages go.
