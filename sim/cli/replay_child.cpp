@@ -25,19 +25,26 @@ namespace {
 constexpr int kParentGone = 70;
 constexpr int kNoRecord = 71;
 
-// For the handler that runs in a forked copy: it can only reach globals.
+// For the fork handler: it can only reach globals.
 CallRecord* forkWatch = nullptr;
 
-// Runs in the copy, inside fork(): tells the supervisor, which fails the run.
-void onFork() {
+// Runs in the forking thread, inside fork(), before the copy exists: the
+// supervisor, told here, fails the run whatever becomes of the copy.
+void beforeFork() {
     CallRecord& calls = *forkWatch;
     BreachRecord& breach = calls.breach;
-    breach.forkPlugin.store(calls.plugin.load(std::memory_order_relaxed));
-    breach.forkCall.store(calls.call.load(std::memory_order_relaxed));
-    breach.forkFrame.store(calls.frame.load(std::memory_order_relaxed));
-    breach.forkInCall.store(CallRecord::inCall(calls.calls.load(std::memory_order_relaxed)) ? 1 : 0);
+    if (breach.forks.load(std::memory_order_relaxed) == 0) {
+        breach.forkPlugin.store(calls.plugin.load(std::memory_order_relaxed));
+        breach.forkCall.store(calls.call.load(std::memory_order_relaxed));
+        breach.forkFrame.store(calls.frame.load(std::memory_order_relaxed));
+        breach.forkTimeOfDayMs.store(calls.timeOfDayMs.load(std::memory_order_relaxed));
+        breach.forkLocation.store(calls.location.load(std::memory_order_relaxed));
+        breach.forkInCall.store(CallRecord::inCall(calls.calls.load(std::memory_order_relaxed)) ? 1 : 0);
+    }
     breach.forks.fetch_add(1, std::memory_order_release);
 }
+
+void inForkedCopy() {}
 
 // Reads the scenario as the command line shapes it; the journal gets an
 // error line instead when it cannot be read.
@@ -106,7 +113,7 @@ int replayChild(const ChildRequest& request) {
         return kNoRecord;
     }
     forkWatch = &record->calls;
-    watchForForks(onFork);
+    watchForForks(beforeFork, inForkedCopy);
     noteFaultAddress(&record->calls.breach.faultAddress);
     record->setStage(ReplayStage::Reading);
     const auto finish = [record](int verdict) {

@@ -64,6 +64,8 @@ struct BreachRecord {
     std::atomic<int32_t> forkPlugin{-1};
     std::atomic<int32_t> forkCall{-1};
     std::atomic<int64_t> forkFrame{-1};
+    std::atomic<int64_t> forkTimeOfDayMs{0};
+    std::atomic<double> forkLocation{0.0};
     std::atomic<int32_t> forkInCall{0};
 };
 

@@ -119,10 +119,11 @@ bool endWithParent(int64_t parent);
 // way the supervisor can read from its exit status, with no debugger or
 // error report started for it.
 void endAtOnceOnFault();
-// The child's side: `onFork` runs in the copy of this process a fork() makes
-// (from a plug-in), before fork() returns there; isForkedCopy() is true in
-// that copy from then on. Does nothing where processes do not fork.
-void watchForForks(void (*onFork)());
+// The child's side: around every fork() (a plug-in's), `before` runs in this
+// process and `inCopy` in the copy it makes, before fork() returns there;
+// isForkedCopy() is true in that copy from then on. Does nothing where
+// processes do not fork.
+void watchForForks(void (*before)(), void (*inCopy)());
 bool isForkedCopy();
 // The child's side: the faulting address of a crash is stored in `where`
 // before the crash ends this process (POSIX; 0 where it is not known).

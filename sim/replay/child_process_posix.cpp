@@ -20,6 +20,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -69,10 +70,36 @@ std::atomic<bool> interrupted{false};
 int32_t claimSlot(pid_t pid) {
     for (std::size_t i = 0; i < kSlots; ++i) {
         pid_t free = 0;
-        sentBy[i].store(0);
         if (running[i].compare_exchange_strong(free, pid)) return static_cast<int32_t>(i);
     }
     return -1;  // more children than slots: their signals count as interrupts
+}
+
+// Signals from a process not (yet) known as a child's: a child may signal
+// before its supervisor has entered it above, so they are judged later,
+// outside the handler.
+struct PendingSignal {
+    std::atomic<pid_t> sender{0};
+    std::atomic<pid_t> group{0};
+    std::atomic<int32_t> signal{0};  // 0 not yet filled, -1 judged
+};
+std::array<PendingSignal, 32> pending{};
+std::atomic<uint32_t> pendingCount{0};
+std::mutex judging;
+
+// The slot of the child that `sender` (of group `group`) is or belongs to, or -1.
+int32_t childOf(pid_t sender, pid_t group) {
+    for (std::size_t i = 0; i < kSlots; ++i) {
+        const pid_t child = running[i].load();
+        if (child > 0 && (sender == child || group == child)) return static_cast<int32_t>(i);
+    }
+    return -1;
+}
+
+void blame(int32_t slot, int32_t signalNumber) {
+    // Held where it is, so that the call it was in can be named.
+    ::kill(-running[static_cast<std::size_t>(slot)].load(), SIGSTOP);
+    sentBy[static_cast<std::size_t>(slot)].store(signalNumber);
 }
 
 // A signal from a child's group is that child's doing; any other is the
@@ -82,17 +109,36 @@ extern "C" void onInterrupt(int signalNumber, siginfo_t* info, void* /*context*/
     const pid_t sender = info != nullptr ? info->si_pid : 0;
     if (sender > 0 && sender != getpid()) {
         const pid_t group = getpgid(sender);
-        for (std::size_t i = 0; i < kSlots; ++i) {
-            const pid_t child = running[i].load();
-            if (child > 0 && (sender == child || group == child)) {
-                sentBy[i].store(signalNumber);
-                errno = savedErrno;
-                return;
-            }
+        const int32_t slot = childOf(sender, group);
+        if (slot >= 0) {
+            blame(slot, signalNumber);
+        } else if (const uint32_t at = pendingCount.fetch_add(1); at < pending.size()) {
+            pending[at].sender.store(sender);
+            pending[at].group.store(group);
+            pending[at].signal.store(signalNumber, std::memory_order_release);
+        } else {
+            interrupted.store(true);
         }
+    } else {
+        interrupted.store(true);
     }
-    interrupted.store(true);
     errno = savedErrno;
+}
+
+void judgePending() {
+    const std::lock_guard<std::mutex> one(judging);
+    const uint32_t count = std::min<uint32_t>(pendingCount.load(), static_cast<uint32_t>(pending.size()));
+    for (uint32_t i = 0; i < count; ++i) {
+        const int32_t signalNumber = pending[i].signal.load(std::memory_order_acquire);
+        if (signalNumber <= 0) continue;
+        const int32_t slot = childOf(pending[i].sender.load(), pending[i].group.load());
+        if (slot >= 0) {
+            blame(slot, signalNumber);
+        } else {
+            interrupted.store(true);
+        }
+        pending[i].signal.store(-1);
+    }
 }
 
 ExitStatus statusOf(const siginfo_t& info) {
@@ -104,6 +150,7 @@ ExitStatus statusOf(const siginfo_t& info) {
 }
 
 std::atomic<uint64_t>* faultAddress = nullptr;
+void (*forkPrepared)() = nullptr;
 void (*forkHandler)() = nullptr;
 bool forkedCopy = false;
 
@@ -114,6 +161,10 @@ extern "C" void onFault(int signalNumber, siginfo_t* info, void* /*context*/) {
     // The action is back at its default (SA_RESETHAND): this ends the
     // process, also when the signal was sent rather than a fault.
     static_cast<void>(raise(signalNumber));
+}
+
+extern "C" void beforeFork() {
+    if (forkPrepared != nullptr) forkPrepared();
 }
 
 extern "C" void inForkedCopy() {
@@ -226,10 +277,16 @@ ChildProcess::~ChildProcess() {
     if (!status_) static_cast<void>(kill());
     closeFd(pipes_[0]);
     closeFd(pipes_[1]);
-    if (slot_ >= 0) running[static_cast<std::size_t>(slot_)].store(0);
+    if (slot_ >= 0) {
+        sentBy[static_cast<std::size_t>(slot_)].store(0);
+        running[static_cast<std::size_t>(slot_)].store(0);
+    }
 }
 
-int32_t ChildProcess::signalSent() const { return slot_ >= 0 ? sentBy[static_cast<std::size_t>(slot_)].load() : 0; }
+int32_t ChildProcess::signalSent() const {
+    judgePending();
+    return slot_ >= 0 ? sentBy[static_cast<std::size_t>(slot_)].load() : 0;
+}
 
 void ChildProcess::readOutput(std::chrono::milliseconds wait) {
     std::array<pollfd, 2> fds{};
@@ -344,7 +401,10 @@ void catchInterrupts() {
     }
 }
 
-bool interruptRequested() { return interrupted.load(); }
+bool interruptRequested() {
+    judgePending();
+    return interrupted.load();
+}
 
 bool endWithParent(int64_t parent) {
 #ifdef __linux__
@@ -357,9 +417,10 @@ bool endWithParent(int64_t parent) {
 // A fatal signal at its default action does exactly that.
 void endAtOnceOnFault() {}
 
-void watchForForks(void (*onFork)()) {
-    forkHandler = onFork;
-    pthread_atfork(nullptr, nullptr, inForkedCopy);
+void watchForForks(void (*before)(), void (*inCopy)()) {
+    forkPrepared = before;
+    forkHandler = inCopy;
+    pthread_atfork(beforeFork, nullptr, inForkedCopy);
 }
 
 bool isForkedCopy() { return forkedCopy; }

@@ -105,15 +105,18 @@ std::string guardedPageText(const CallRecord& calls, const ExitStatus& status) {
     if (status.how != ExitStatus::How::Signalled) return {};
     const uint64_t at = calls.breach.faultAddress.load(std::memory_order_acquire);
     constexpr uint64_t kBytes = CABKIT_PANEL_SLOTS * sizeof(int32_t);
-    constexpr uint64_t kReach = 1U << 16U;  // well beyond a guard page
+    constexpr uint64_t kGuard = 4096;  // a page behind each array, canary and a page in front
     static_assert(CABKIT_PANEL_SLOTS == CABKIT_SOUND_SLOTS, "one length for both arrays");
-    for (const auto& [start, name] :
-         {std::pair{calls.breach.panelStart.load(), "panel"}, std::pair{calls.breach.soundStart.load(), "sound"}}) {
-        if (at == 0 || start == 0) continue;
-        if (at >= start + kBytes && at < start + kBytes + kReach) {
+    const std::pair<uint64_t, const char*> arrays[] = {{calls.breach.panelStart.load(), "panel"},
+                                                       {calls.breach.soundStart.load(), "sound"}};
+    if (at == 0) return {};
+    for (const auto& [start, name] : arrays) {
+        if (start != 0 && at >= start + kBytes && at < start + kBytes + kGuard) {
             return fmt::format(", reaching past the end of the {} array (slot {})", name, (at - start) / 4);
         }
-        if (at < start && start - at < kReach) {
+    }
+    for (const auto& [start, name] : arrays) {
+        if (start != 0 && at < start && start - at <= 2 * kGuard) {
             return fmt::format(", reaching in front of the {} array (slot -{})", name, (start - at + 3) / 4);
         }
     }
@@ -183,8 +186,10 @@ bool judgeContainment(const CallRecord& calls, const ChildEnd& end, SupervisedOu
         const int32_t last = calls.call.load();
         place = placeOf(calls);
         if (inCall) {
-            message = fmt::format("plug-in {} failed in {} {}: the replay sent signal {} to simhost", place.plugin,
-                                  place.call, whereText(place, last), signalText(end.signal));
+            message = fmt::format(
+                "plug-in {} failed in {} {}: simhost received signal {} from the replay while it "
+                "was in this call",
+                place.plugin, place.call, whereText(place, last), signalText(end.signal));
         } else {
             known = false;
             message = fmt::format(
@@ -198,6 +203,8 @@ bool judgeContainment(const CallRecord& calls, const ChildEnd& end, SupervisedOu
         const int32_t forkCall = breach.forkCall.load();
         const int64_t forkFrame = breach.forkFrame.load();
         place = placeFor(calls, forkPlugin, forkCall, forkFrame, true);
+        place.timeOfDayMs = breach.forkTimeOfDayMs.load();
+        place.location = breach.forkLocation.load();
         if (breach.forkInCall.load() != 0) {
             message = fmt::format(
                 "plug-in {} failed in {} {}: it forked the replay process (the copy was ended "
@@ -278,6 +285,15 @@ void judgeFinished(int32_t verdict, const SupervisedReplay& request, SupervisedO
     switch (verdict) {
         case kChildPassed:
         case kChildFailed:
+            if (!outcome.journal.ended) {
+                // Its verdict cannot be checked against a journal cut short.
+                outcome.verdict = Verdict::Failed;
+                outcome.ending.how = RunEnding::How::ReplayFault;
+                outcome.ending.message =
+                    "the replay finished, but its journal ends before the run did (a plug-in may have closed or "
+                    "replaced the replay's files; which plug-in is not known)";
+                return;
+            }
             outcome.verdict = verdict == kChildPassed ? Verdict::Passed : Verdict::Failed;
             outcome.ending.how =
                 outcome.journal.stoppedEarly ? RunEnding::How::StoppedEarly : RunEnding::How::Completed;
