@@ -61,14 +61,15 @@ const char* signalName(int32_t number) {
 }
 
 // Children running now, for the signal handler: their process ids, each
-// the id of its child's group as well; 0 for a free slot.
-constexpr std::size_t kSlots = 128;
-std::array<std::atomic<pid_t>, kSlots> running{};
-std::array<std::atomic<int32_t>, kSlots> sentBy{};
+// the id of its child's group as well; 0 for a free place. Twice the most
+// replays a batch runs at once.
+constexpr std::size_t kPlaces = 2 * 64;
+std::array<std::atomic<pid_t>, kPlaces> running{};
+std::array<std::atomic<int32_t>, kPlaces> sentBy{};
 std::atomic<bool> interrupted{false};
 
 int32_t claimSlot(pid_t pid) {
-    for (std::size_t i = 0; i < kSlots; ++i) {
+    for (std::size_t i = 0; i < kPlaces; ++i) {
         pid_t free = 0;
         if (running[i].compare_exchange_strong(free, pid)) return static_cast<int32_t>(i);
     }
@@ -89,7 +90,7 @@ std::mutex judging;
 
 // The slot of the child that `sender` (of group `group`) is or belongs to, or -1.
 int32_t childOf(pid_t sender, pid_t group) {
-    for (std::size_t i = 0; i < kSlots; ++i) {
+    for (std::size_t i = 0; i < kPlaces; ++i) {
         const pid_t child = running[i].load();
         if (child > 0 && (sender == child || group == child)) return static_cast<int32_t>(i);
     }
