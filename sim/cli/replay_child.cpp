@@ -26,6 +26,27 @@ namespace {
 constexpr int kParentGone = 70;
 constexpr int kNoRecord = 71;
 
+// For the fork handler: it can only reach globals.
+CallRecord* forkWatch = nullptr;
+
+// Runs in the forking thread, inside fork(), before the copy exists: the
+// supervisor, told here, fails the run whatever becomes of the copy.
+void beforeFork() {
+    CallRecord& calls = *forkWatch;
+    BreachRecord& breach = calls.breach;
+    if (breach.forks.load(std::memory_order_relaxed) == 0) {
+        breach.forkPlugin.store(calls.plugin.load(std::memory_order_relaxed));
+        breach.forkCall.store(calls.call.load(std::memory_order_relaxed));
+        breach.forkFrame.store(calls.frame.load(std::memory_order_relaxed));
+        breach.forkTimeOfDayMs.store(calls.timeOfDayMs.load(std::memory_order_relaxed));
+        breach.forkLocation.store(calls.location.load(std::memory_order_relaxed));
+        breach.forkInCall.store(CallRecord::inCall(calls.calls.load(std::memory_order_relaxed)) ? 1 : 0);
+    }
+    breach.forks.fetch_add(1, std::memory_order_release);
+}
+
+void inForkedCopy() {}
+
 // Reads the scenario as the command line shapes it; the journal gets an
 // error line instead when it cannot be read.
 std::optional<Scenario> readScenario(const ChildRequest& request, RunJournal& journal) {
@@ -93,6 +114,9 @@ int replayChild(const ChildRequest& request) {
                   fmt::format("simhost: {} is no replay record of this simhost", (folder / kRecordFile).string()));
         return kNoRecord;
     }
+    forkWatch = &record->calls;
+    watchForForks(beforeFork, inForkedCopy);
+    noteFaultAddress(&record->calls.breach.faultAddress);
     record->setStage(ReplayStage::Reading);
     const auto finish = [record](int verdict) {
         record->verdict.store(verdict, std::memory_order_release);

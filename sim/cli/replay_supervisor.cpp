@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include <fmt/format.h>
 
@@ -27,35 +26,50 @@ using Verdict = SupervisedOutcome::Verdict;
 // How the child ended, as far as the supervisor saw it.
 struct ChildEnd {
     ExitStatus status;
-    bool timedOut = false;
+    bool timedOut = false;  // a plug-in call did not return
+    bool stalled = false;   // the replay stood still outside any call
     bool interrupted = false;
+    int32_t signal = 0;  // a signal the child's group sent to simhost
 };
 
+// Outside plug-in calls the replay is simhost's own code, which moves on
+// within moments; once the plug-ins are unloaded it writes its reports,
+// which may take a while (gnuplot).
+std::chrono::milliseconds outsideCallLimit(const CallRecord& calls, std::chrono::milliseconds timeout) {
+    const bool reporting = calls.call.load(std::memory_order_acquire) == kCallUnloading;
+    return std::max(timeout, reporting ? std::chrono::milliseconds(60000) : std::chrono::milliseconds(10000));
+}
+
 // Waits for the child, and ends it when a plug-in call has not returned
-// within the timeout or the user interrupts simhost. The call record's
-// counter is read a few times a second; while it stands still on an odd
-// value, one call has been running since it was first seen there.
+// within the timeout, when it stands still outside the calls, when its
+// group signals simhost, or when the user interrupts simhost. The call
+// record is read a few times a second; while its counter and frame stand
+// still, the replay has been where it is since they were first seen there.
 ChildEnd watch(ChildProcess& child, const CallRecord& calls, std::chrono::milliseconds timeout) {
     const auto poll = std::min<std::chrono::milliseconds>(std::chrono::milliseconds(100), timeout / 4);
     uint64_t seen = calls.calls.load(std::memory_order_acquire);
+    int64_t seenFrame = calls.frame.load(std::memory_order_acquire);
     auto seenSince = Clock::now();
     for (;;) {
-        // Ctrl-C reaches the child too, which may die of it first.
-        if (auto status = child.waitFor(poll)) return ChildEnd{*status, false, interruptRequested()};
-        if (interruptRequested()) return ChildEnd{child.kill(), false, true};
+        if (auto status = child.waitFor(poll)) {
+            return ChildEnd{*status, false, false, child.signalSent() == 0 && interruptRequested(), child.signalSent()};
+        }
+        if (const int32_t signal = child.signalSent(); signal != 0)
+            return ChildEnd{child.kill(), false, false, false, signal};
+        if (interruptRequested()) return ChildEnd{child.kill(), false, false, true, 0};
         const uint64_t now = calls.calls.load(std::memory_order_acquire);
-        if (now != seen) {
+        const int64_t frame = calls.frame.load(std::memory_order_acquire);
+        const auto standing = Clock::now() - seenSince;
+        if (now != seen || frame != seenFrame) {
             seen = now;
+            seenFrame = frame;
             seenSince = Clock::now();
-        } else if (CallRecord::inCall(now) && Clock::now() - seenSince >= timeout) {
-            return ChildEnd{child.kill(), true, false};
+        } else if (CallRecord::inCall(now) && standing >= timeout) {
+            return ChildEnd{child.kill(), true, false, false, 0};
+        } else if (!CallRecord::inCall(now) && standing >= outsideCallLimit(calls, timeout)) {
+            return ChildEnd{child.kill(), false, true, false, 0};
         }
     }
-}
-
-std::string readWhole(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string seconds(std::chrono::milliseconds duration) {
@@ -85,11 +99,146 @@ std::string whereText(const RunEnding::Place& place, int32_t call) {
     return fmt::format("at frame {} ({})", place.frame, clock);
 }
 
+// "writing past the end of the panel array (slot 256)" for a crash at one of
+// the arrays' guarded pages, else nothing.
+std::string guardedPageText(const CallRecord& calls, const ExitStatus& status) {
+    if (status.how != ExitStatus::How::Signalled) return {};
+    const uint64_t at = calls.breach.faultAddress.load(std::memory_order_acquire);
+    constexpr uint64_t kBytes = CABKIT_PANEL_SLOTS * sizeof(int32_t);
+    constexpr uint64_t kGuard = 4096;  // a page behind each array, canary and a page in front
+    static_assert(CABKIT_PANEL_SLOTS == CABKIT_SOUND_SLOTS, "one length for both arrays");
+    const std::pair<uint64_t, const char*> arrays[] = {{calls.breach.panelStart.load(), "panel"},
+                                                       {calls.breach.soundStart.load(), "sound"}};
+    if (at == 0) return {};
+    for (const auto& [start, name] : arrays) {
+        if (start != 0 && at >= start + kBytes && at < start + kBytes + kGuard) {
+            return fmt::format(", reaching past the end of the {} array (slot {})", name, (at - start) / 4);
+        }
+    }
+    for (const auto& [start, name] : arrays) {
+        if (start != 0 && at < start && start - at <= 2 * kGuard) {
+            return fmt::format(", reaching in front of the {} array (slot -{})", name, (start - at + 3) / 4);
+        }
+    }
+    return {};
+}
+
+const char* arrayName(int32_t array) { return array == 0 ? "panel" : "sound"; }
+
+// The plug-in a breach or fork names, with its place; "(unknown)" when it is not known.
+RunEnding::Place placeFor(const CallRecord& calls, int32_t plugin, int32_t call, int64_t frame, bool known) {
+    RunEnding::Place place = placeOf(calls);
+    place.plugin = known && plugin >= 0 && plugin < static_cast<int32_t>(kPluginNames.size())
+                       ? std::string(kPluginNames[static_cast<std::size_t>(plugin)])
+                       : std::string("(unknown)");
+    place.call = callName(call);
+    place.frame = frame;
+    return place;
+}
+
+// "after Elapse of plug-in Velorin at frame 3 (...)": the last call, for a fault no call can be blamed for.
+std::string afterText(const CallRecord& calls, int32_t plugin, int32_t call, int64_t frame) {
+    RunEnding::Place place = placeFor(calls, plugin, call, frame, true);
+    if (call < 0) return "before any plug-in was called";
+    return fmt::format("after {} of plug-in {} {}", place.call, place.plugin, whereText(place, call));
+}
+
+// What the replay found wrong with the arrays, a fork, or a signal to simhost; false when none.
+bool judgeContainment(const CallRecord& calls, const ChildEnd& end, SupervisedOutcome& outcome) {
+    const BreachRecord& breach = calls.breach;
+    const auto kind = static_cast<Breach>(breach.kind.load(std::memory_order_acquire));
+    const int32_t plugin = breach.plugin.load();
+    const int32_t call = breach.call.load();
+    const int64_t frame = breach.frame.load();
+    const std::string array = arrayName(breach.array.load());
+    const std::string change =
+        fmt::format("slot {} from {} to {}", breach.slot.load(), breach.before.load(), breach.after.load());
+    std::string message;
+    bool known = true;
+    RunEnding::Place place = placeFor(calls, plugin, call, frame, true);
+    switch (kind) {
+        case Breach::None: break;
+        case Breach::WrittenInOtherCall:
+            message = fmt::format("plug-in {} failed in {} {}: it changed the {} array outside Elapse ({})",
+                                  place.plugin, place.call, whereText(place, call), array, change);
+            break;
+        case Breach::WrittenBetweenCalls:
+            known = false;
+            message = fmt::format(
+                "the {} array changed while no plug-in was called ({}), {}: a plug-in's thread "
+                "wrote it; which plug-in is not known",
+                array, change, afterText(calls, plugin, call, frame));
+            break;
+        case Breach::InFrontOfArray:
+            message = fmt::format("plug-in {} failed in Elapse {}: it wrote in front of slot 0 of the {} array",
+                                  place.plugin, whereText(place, call), array);
+            break;
+        case Breach::InFrontUnattributed:
+            known = false;
+            message = fmt::format(
+                "a plug-in wrote far in front of slot 0 of the {} array in frame {}; which "
+                "plug-in is not known",
+                array, frame);
+            break;
+    }
+    if (message.empty() && end.signal != 0) {
+        const bool inCall = CallRecord::inCall(calls.calls.load(std::memory_order_acquire));
+        const int32_t last = calls.call.load();
+        place = placeOf(calls);
+        if (inCall) {
+            message = fmt::format(
+                "plug-in {} failed in {} {}: simhost received signal {} from the replay while it "
+                "was in this call",
+                place.plugin, place.call, whereText(place, last), signalText(end.signal));
+        } else {
+            known = false;
+            message = fmt::format(
+                "the replay sent signal {} to simhost outside any plug-in call, {}; which "
+                "plug-in is not known",
+                signalText(end.signal), afterText(calls, calls.plugin.load(), last, place.frame));
+        }
+    }
+    if (message.empty() && breach.forks.load(std::memory_order_acquire) > 0) {
+        const int32_t forkPlugin = breach.forkPlugin.load();
+        const int32_t forkCall = breach.forkCall.load();
+        const int64_t forkFrame = breach.forkFrame.load();
+        place = placeFor(calls, forkPlugin, forkCall, forkFrame, true);
+        place.timeOfDayMs = breach.forkTimeOfDayMs.load();
+        place.location = breach.forkLocation.load();
+        if (breach.forkInCall.load() != 0) {
+            message = fmt::format(
+                "plug-in {} failed in {} {}: it forked the replay process (the copy was ended "
+                "before it replayed anything)",
+                place.plugin, place.call, whereText(place, forkCall));
+        } else {
+            known = false;
+            message = fmt::format(
+                "a plug-in's thread forked the replay process, {} (the copy was ended before it "
+                "replayed anything); which plug-in is not known",
+                afterText(calls, forkPlugin, forkCall, forkFrame));
+        }
+    }
+    if (message.empty()) return false;
+    if (!known) place.plugin = "(unknown)";
+    outcome.verdict = Verdict::Failed;
+    outcome.ending.how = RunEnding::How::PluginFault;
+    outcome.ending.message = std::move(message);
+    outcome.ending.place = std::move(place);
+    return true;
+}
+
 // The outcome of a child that did not finish: what the call record says it was doing.
 void judgeFault(const ReplayRecord& record, const ChildEnd& end, const SupervisedReplay& request,
                 SupervisedOutcome& outcome) {
-    const std::string how =
-        end.timedOut ? fmt::format("did not return within {}", seconds(request.callTimeout)) : end.status.describe();
+    std::string how = end.status.describe();
+    if (end.timedOut) how = fmt::format("did not return within {}", seconds(request.callTimeout));
+    if (end.stalled) {
+        how = fmt::format(
+            "it stood still for {} and was ended (a plug-in's thread may hold what it waits for; which "
+            "plug-in is not known)",
+            seconds(outsideCallLimit(record.calls, request.callTimeout)));
+    }
+    how += guardedPageText(record.calls, end.status);
     const std::string file = outcome.journal.hasScenario ? outcome.journal.file : request.scenarioFile.string();
     const CallRecord& calls = record.calls;
     const int32_t call = calls.call.load(std::memory_order_acquire);
@@ -136,6 +285,15 @@ void judgeFinished(int32_t verdict, const SupervisedReplay& request, SupervisedO
     switch (verdict) {
         case kChildPassed:
         case kChildFailed:
+            if (!outcome.journal.ended) {
+                // Its verdict cannot be checked against a journal cut short.
+                outcome.verdict = Verdict::Failed;
+                outcome.ending.how = RunEnding::How::ReplayFault;
+                outcome.ending.message =
+                    "the replay finished, but its journal ends before the run did (a plug-in may have closed or "
+                    "replaced the replay's files; which plug-in is not known)";
+                return;
+            }
             outcome.verdict = verdict == kChildPassed ? Verdict::Passed : Verdict::Failed;
             outcome.ending.how =
                 outcome.journal.stoppedEarly ? RunEnding::How::StoppedEarly : RunEnding::How::Completed;
@@ -143,7 +301,11 @@ void judgeFinished(int32_t verdict, const SupervisedReplay& request, SupervisedO
         default:
             outcome.verdict = Verdict::BadInput;
             outcome.ending.how = RunEnding::How::BadInput;
-            outcome.error = outcome.journal.error.value_or(file + ": the replay gave up without saying why");
+            // A journal without the reason: the replay could not write it.
+            outcome.error = outcome.journal.error.value_or(
+                file +
+                ": the replay gave up and could not write why into its journal (a plug-in may have closed "
+                "or replaced the replay's files)");
             outcome.ending.message = outcome.error;
             return;
     }
@@ -165,17 +327,20 @@ SupervisedOutcome superviseReplay(const SupervisedReplay& request) {
         // What this process printed goes out before the child's output.
         static_cast<void>(std::fflush(stdout));
         static_cast<void>(std::fflush(stderr));
-        std::optional<ChildProcess::Capture> capture;
-        if (request.captureOutput)
-            capture = ChildProcess::Capture{folder.path() / "output.txt", folder.path() / "errors.txt"};
         ChildEnd end;
         {
-            ChildProcess child(currentExecutable(), arguments, capture);
+            ChildProcess child(currentExecutable(), arguments, request.captureOutput);
             end = watch(child, record->calls, request.callTimeout);
-        }
-        if (capture) {
-            outcome.output = readWhole(capture->output);
-            outcome.errors = readWhole(capture->errors);
+            outcome.output = child.output().kept;
+            outcome.errors = child.errors().kept;
+            for (const auto& [stream, name] :
+                 {std::pair{&child.output(), "standard output"}, std::pair{&child.errors(), "standard error"}}) {
+                if (stream->cut() == 0) continue;
+                outcome.errors += fmt::format(
+                    "simhost: the replay wrote {} bytes to its {}; the {} after the "
+                    "first {} were not shown\n",
+                    stream->bytes, name, stream->cut(), kChildOutputLimit);
+            }
         }
 
         outcome.journal = readJournal(folder.path() / kJournalFile);
@@ -183,6 +348,8 @@ SupervisedOutcome superviseReplay(const SupervisedReplay& request) {
         if (end.interrupted) {
             outcome.verdict = Verdict::Interrupted;
             outcome.ending.how = RunEnding::How::Interrupted;
+        } else if (judgeContainment(record->calls, end, outcome)) {
+            // a breach, a fork or a signal: the plug-in's fault, whatever the child said
         } else if (record->currentStage() == ReplayStage::Finished && end.status.exitedWith(verdict)) {
             judgeFinished(verdict, request, outcome);
         } else {

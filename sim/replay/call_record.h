@@ -30,6 +30,45 @@ constexpr int32_t exportIndex(std::string_view name) {
     return -1;
 }
 
+// What the replay found wrong with the shared arrays or its own process,
+// told once before it ends itself (see PluginHost).
+enum class Breach : int32_t {
+    None = 0,
+    WrittenBetweenCalls,  // an array changed while no plug-in was called
+    WrittenInOtherCall,   // an array changed during an export other than Elapse
+    InFrontOfArray,       // the bytes in front of slot 0 changed during Elapse
+    InFrontUnattributed,  // the same, found only at the end of a frame
+};
+
+// The exit code of a replay that ended itself for a breach.
+inline constexpr int kBreachExit = 75;
+
+struct BreachRecord {
+    std::atomic<int32_t> kind{0};
+    std::atomic<int32_t> plugin{-1};  // the plug-in called (or called last), as in CallRecord
+    std::atomic<int32_t> call{-1};
+    std::atomic<int64_t> frame{-1};
+    std::atomic<int32_t> array{0};  // 0 the panel, 1 the sound array
+    std::atomic<int32_t> slot{0};
+    std::atomic<int32_t> before{0};
+    std::atomic<int32_t> after{0};
+    // Where slot 0 of each array lies and how long the arrays are, so that a
+    // crash at a guarded page can be told from another.
+    std::atomic<uint64_t> panelStart{0};
+    std::atomic<uint64_t> soundStart{0};
+    std::atomic<uint64_t> faultAddress{0};
+    // A copy of the process made by fork() inside the replay: it counts here
+    // (the copy ends itself before it replays anything), with the call it was
+    // made in.
+    std::atomic<int32_t> forks{0};
+    std::atomic<int32_t> forkPlugin{-1};
+    std::atomic<int32_t> forkCall{-1};
+    std::atomic<int64_t> forkFrame{-1};
+    std::atomic<int64_t> forkTimeOfDayMs{0};
+    std::atomic<double> forkLocation{0.0};
+    std::atomic<int32_t> forkInCall{0};
+};
+
 struct CallRecord {
     // Raised as a plug-in call begins and again as it returns, so it is odd
     // while a call runs and a call that does not return leaves it standing.
@@ -41,6 +80,7 @@ struct CallRecord {
     std::atomic<int64_t> frame{-1};
     std::atomic<int64_t> timeOfDayMs{0};
     std::atomic<double> location{0.0};
+    BreachRecord breach;
 
     void enter(int32_t pluginIndex, int32_t what) {
         plugin.store(pluginIndex, std::memory_order_relaxed);

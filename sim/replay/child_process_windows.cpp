@@ -1,13 +1,14 @@
 // Child processes on Windows: CreateProcessW, each child in a job object of
 // its own. The job ends the child with everything it started, and ends it
 // too when the supervisor goes, since the supervisor's handle is the job's
-// last. Neither an error box nor a debugger comes up for a crash: the child
+// last. Its output comes back through pipes. Neither an error box nor a debugger comes up for a crash: the child
 // ends with the exception's code as its exit code.
 #include "child_process.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <mutex>
 #include <stdexcept>
 
@@ -97,22 +98,20 @@ void shareStandardHandles(STARTUPINFOW& startup) {
     }
 }
 
-// A file a child writes as its standard output or error, made or emptied;
-// inheritable, so that the child receives it.
-HANDLE openCaptureFile(const std::filesystem::path& path) {
+// A pipe for one of the child's streams: the write end inheritable, for the
+// child, the read end this process's own.
+void makeOutputPipe(HANDLE& read, HANDLE& write) {
     SECURITY_ATTRIBUTES inherit{};
     inherit.nLength = sizeof(inherit);
     inherit.bInheritHandle = TRUE;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    if (CreatePipe(&read, &write, &inherit, 0) == 0) {
         throw std::runtime_error(
-            fmt::format("cannot make {}: {}", utf8FromWide(path.wstring()), systemErrorText(GetLastError())));
+            fmt::format("cannot start the replay process: pipe: {}", systemErrorText(GetLastError())));
     }
-    return file;
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
 }
 
-// Children are started one at a time: an inheritable capture file must
+// Children are started one at a time: an inheritable pipe end must
 // reach only the child it was made for, and is closed here before the next
 // child starts and could inherit it too (check -j starts them from several
 // threads).
@@ -147,8 +146,10 @@ std::string ExitStatus::describe() const {
                            : fmt::format("ended by exception {:#010x}", value);
 }
 
+std::string signalText(int32_t number) { return std::to_string(number); }
+
 ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
-                           const std::optional<Capture>& capture)
+                           bool keepOutput)
     : started_(std::chrono::steady_clock::now()) {
     std::wstring commandLine = quotedArgument(program.wstring());
     for (const std::string& argument : arguments) commandLine += L" " + quotedArgument(wideFromUtf8(argument));
@@ -161,33 +162,39 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vect
     PROCESS_INFORMATION process{};
     {
         const std::lock_guard<std::mutex> oneAtATime(startingChild);
-        HANDLE captured[2] = {nullptr, nullptr};
-        const auto closeCaptured = [&captured] {
-            for (HANDLE& file : captured) {
-                if (file != nullptr) CloseHandle(file);
-                file = nullptr;
+        HANDLE reads[2] = {nullptr, nullptr};
+        HANDLE writes[2] = {nullptr, nullptr};
+        const auto closeAll = [&] {
+            for (HANDLE* ends : {reads, writes}) {
+                for (int i = 0; i < 2; ++i) {
+                    if (ends[i] != nullptr) CloseHandle(ends[i]);
+                    ends[i] = nullptr;
+                }
             }
         };
-        if (capture) {
-            captured[0] = openCaptureFile(capture->output);
-            try {
-                captured[1] = openCaptureFile(capture->errors);
-            } catch (...) {
-                closeCaptured();
-                throw;
-            }
-            startup.hStdOutput = captured[0];
-            startup.hStdError = captured[1];
+        try {
+            makeOutputPipe(reads[0], writes[0]);
+            makeOutputPipe(reads[1], writes[1]);
+        } catch (...) {
+            closeAll();
+            throw;
         }
+        startup.hStdInput = nullptr;
+        startup.hStdOutput = writes[0];
+        startup.hStdError = writes[1];
         // Suspended until it is in its job, so nothing it starts escapes.
         const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                             CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
         const DWORD why = GetLastError();
-        closeCaptured();  // the child holds its own copies
+        CloseHandle(writes[0]);  // the child holds its own copies
+        CloseHandle(writes[1]);
+        writes[0] = writes[1] = nullptr;
         if (started == 0) {
+            closeAll();
             throw std::runtime_error(fmt::format("cannot start the replay process {}: {}",
                                                  utf8FromWide(program.wstring()), systemErrorText(why)));
         }
+        pipes_ = {valueOf(reads[0]), valueOf(reads[1])};
     }
     // A simhost that itself runs in a job that allows no nested one (before
     // Windows 8) still supervises: the watchdog and kill() work without it.
@@ -200,21 +207,77 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vect
     CloseHandle(process.hThread);
     id_ = valueOf(process.hProcess);
     job_ = valueOf(job);
+    if (!keepOutput) {
+        streams_[0].passOn = stdout;
+        streams_[1].passOn = stderr;
+    }
 }
 
 ChildProcess::~ChildProcess() {
     if (!status_) static_cast<void>(kill());
+    for (int64_t& pipe : pipes_) {
+        if (pipe != -1) CloseHandle(handleOf(pipe));
+        pipe = -1;
+    }
     if (job_ != 0) CloseHandle(handleOf(job_));
     CloseHandle(handleOf(id_));
 }
 
+// Signals do not pass between processes here.
+int32_t ChildProcess::signalSent() const { return 0; }
+
+void ChildProcess::readOutput(std::chrono::milliseconds wait) {
+    std::array<char, 65536> buffer{};
+    bool any = false;
+    for (std::size_t i = 0; i < 2; ++i) {
+        if (pipes_[i] == -1) continue;
+        for (int reads = 0; reads < 64; ++reads) {
+            DWORD available = 0;
+            if (PeekNamedPipe(handleOf(pipes_[i]), nullptr, 0, nullptr, &available, nullptr) == 0) {
+                CloseHandle(handleOf(pipes_[i]));  // every writer has gone
+                pipes_[i] = -1;
+                break;
+            }
+            if (available == 0) break;
+            DWORD got = 0;
+            const DWORD wanted = std::min<DWORD>(available, static_cast<DWORD>(buffer.size()));
+            if (ReadFile(handleOf(pipes_[i]), buffer.data(), wanted, &got, nullptr) == 0 || got == 0) break;
+            streams_[i].take(buffer.data(), got);
+            any = true;
+        }
+    }
+    if (!any && wait.count() > 0) WaitForSingleObject(handleOf(id_), static_cast<DWORD>(wait.count()));
+}
+
+// The job holds everything the child started: it ends with the child.
+void ChildProcess::endGroup() {
+    if (job_ != 0) TerminateJobObject(handleOf(job_), kEndedBySupervisor);
+    for (int round = 0; round < 16 && (pipes_[0] != -1 || pipes_[1] != -1); ++round) {
+        readOutput(std::chrono::milliseconds(0));
+    }
+    for (int64_t& pipe : pipes_) {
+        if (pipe != -1) CloseHandle(handleOf(pipe));
+        pipe = -1;
+    }
+}
+
 std::optional<ExitStatus> ChildProcess::waitFor(std::chrono::milliseconds timeout) {
-    if (status_) return status_;
-    const auto wait = static_cast<DWORD>(std::clamp<int64_t>(timeout.count(), 0, INFINITE - 1));
-    if (WaitForSingleObject(handleOf(id_), wait) != WAIT_OBJECT_0) return std::nullopt;
-    DWORD exitCode = kEndedBySupervisor;
-    GetExitCodeProcess(handleOf(id_), &exitCode);
-    status_ = statusOf(exitCode);
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + timeout;
+    while (!status_) {
+        if (WaitForSingleObject(handleOf(id_), 0) == WAIT_OBJECT_0) {
+            DWORD exitCode = kEndedBySupervisor;
+            GetExitCodeProcess(handleOf(id_), &exitCode);
+            status_ = statusOf(exitCode);
+            endGroup();
+            break;
+        }
+        const auto now = steady_clock::now();
+        if (now >= deadline) break;
+        const auto age = duration_cast<milliseconds>(now - started_);
+        const milliseconds step = std::clamp(age / 20, milliseconds(1), milliseconds(50));
+        readOutput(std::min(step, duration_cast<milliseconds>(deadline - now) + milliseconds(1)));
+    }
     return status_;
 }
 
@@ -226,6 +289,7 @@ ExitStatus ChildProcess::kill() {
     DWORD exitCode = kEndedBySupervisor;
     GetExitCodeProcess(handleOf(id_), &exitCode);
     status_ = statusOf(exitCode);
+    endGroup();
     return *status_;
 }
 
@@ -263,6 +327,13 @@ bool endWithParent(int64_t parent) {
     if (watcher != nullptr) CloseHandle(watcher);
     return true;
 }
+
+void watchForForks(void (* /*before*/)(), void (* /*inCopy*/)()) {}
+
+bool isForkedCopy() { return false; }
+
+// The crash's exception code is what the supervisor gets.
+void noteFaultAddress(std::atomic<uint64_t>* /*where*/) {}
 
 void endAtOnceOnFault() {
     SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);

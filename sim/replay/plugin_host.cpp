@@ -1,5 +1,8 @@
 #include "plugin_host.h"
 
+#include <cstdlib>
+
+#include "child_process.h"
 #include "scenario.h"
 
 namespace cabkit::sim {
@@ -16,6 +19,8 @@ consteval int32_t byName(std::string_view name) {
 PluginHost::PluginHost(const std::filesystem::path& folder, const std::filesystem::path& copyFolder,
                        const std::array<int32_t, kPluginCount>& order, bool zeroUnwrittenPanel, CallRecord& calls)
     : calls_(calls), order_(order), arrays_(zeroUnwrittenPanel) {
+    calls_.breach.panelStart.store(reinterpret_cast<uintptr_t>(arrays_.panel()), std::memory_order_relaxed);
+    calls_.breach.soundStart.store(reinterpret_cast<uintptr_t>(arrays_.sound()), std::memory_order_relaxed);
     for (std::size_t i = 0; i < kPluginCount; ++i) {
         const CallScope loading(calls_, order_[i], kCallLoading);
         modules_[i] =
@@ -27,17 +32,61 @@ PluginHost::~PluginHost() {
     dispose();
     for (std::size_t i = 0; i < kPluginCount; ++i) {
         if (!modules_[i]) continue;
-        const CallScope unloading(calls_, order_[i], kCallUnloading);
+        checkSettled(Breach::WrittenBetweenCalls, -1, -1);
+        calls_.enter(order_[i], kCallUnloading);
         modules_[i].reset();
+        returned();
     }
+}
+
+void PluginHost::checkSettled(Breach kind, int32_t pluginIndex, int32_t what) {
+    if (!arrays_.unchangedSinceSettled()) {
+        const std::optional<SlotChange> change = arrays_.changeSinceSettled();
+        breach(kind, pluginIndex, what, change ? &*change : nullptr);
+    }
+    if (!arrays_.nearFrontIntact()) breach(kind, pluginIndex, what, nullptr);
+}
+
+void PluginHost::breach(Breach kind, int32_t pluginIndex, int32_t what, const SlotChange* change) {
+    BreachRecord& record = calls_.breach;
+    // Between calls the last call is what can be named.
+    record.plugin.store(pluginIndex >= 0 ? pluginIndex : calls_.plugin.load(std::memory_order_relaxed));
+    record.call.store(pluginIndex >= 0 ? what : calls_.call.load(std::memory_order_relaxed));
+    record.frame.store(calls_.frame.load(std::memory_order_relaxed));
+    if (change != nullptr) {
+        record.array.store(change->array);
+        record.slot.store(change->slot);
+        record.before.store(change->before);
+        record.after.store(change->after);
+    } else {
+        record.slot.store(-1);
+        record.array.store(arrays_.guarded().panel.frontIntact() ? 1 : 0);
+    }
+    record.kind.store(static_cast<int32_t>(kind), std::memory_order_release);
+    std::_Exit(kBreachExit);
+}
+
+// After every call: a forked copy of the process goes before it touches
+// anything the replay shares.
+void PluginHost::returned() {
+    if (isForkedCopy()) std::_Exit(0);
+    calls_.leave();
 }
 
 template <typename Call>
 void PluginHost::broadcast(int32_t what, Call call) {
     for (std::size_t i = 0; i < kPluginCount; ++i) {
-        const CallScope scope(calls_, order_[i], what);
+        checkSettled(Breach::WrittenBetweenCalls, -1, -1);
+        calls_.enter(order_[i], what);
         call(modules_[i]->api());
+        returned();
+        checkSettled(Breach::WrittenInOtherCall, order_[i], what);
     }
+}
+
+void PluginHost::beginStandIn() {
+    checkSettled(Breach::WrittenBetweenCalls, -1, -1);
+    arrays_.beginTurn(0);
 }
 
 void PluginHost::start(const VehicleSpec& vehicle, const DriverHandles& handles) {
@@ -53,6 +102,7 @@ void PluginHost::start(const VehicleSpec& vehicle, const DriverHandles& handles)
 
 void PluginHost::dispose() {
     if (!started_) return;
+    checkWholeFront();
     started_ = false;
     broadcast(byName("Dispose"), [](const CabkitPluginTable& api) { api.Dispose(); });
 }
@@ -96,10 +146,18 @@ const std::array<HandleCommand, kPluginCount>& PluginHost::elapse(const VehicleS
         arrays_.passTurn(writer - 1, writer);
         calls_.enter(order_[i], kElapse);
         commands_[i] = modules_[i]->api().Elapse(state, arrays_.panel(), arrays_.sound());
-        calls_.leave();
+        returned();
+        if (!arrays_.nearFrontIntact()) breach(Breach::InFrontOfArray, order_[i], kElapse, nullptr);
     }
-    arrays_.endTurn(static_cast<int32_t>(kPluginCount));
+    arrays_.endLastTurn(static_cast<int32_t>(kPluginCount));
+    // Further in front than the per-call look reaches: looked at every so
+    // many frames (and at the end), by whom is not known.
+    if (++frames_ % kWholeFrontEvery == 0) checkWholeFront();
     return commands_;
+}
+
+void PluginHost::checkWholeFront() {
+    if (!arrays_.frontIntact()) breach(Breach::InFrontUnattributed, -1, -1, nullptr);
 }
 
 std::size_t PluginHost::positionOf(int32_t pluginIndex) const {

@@ -5,6 +5,13 @@
 // call, and the loading and unloading of each library, is entered in a call
 // record, so that a plug-in that never returns or takes the process down is
 // named for it.
+//
+// The host also watches the arrays: they may change only in Elapse (or by
+// the host's own hand). A change found before or after any other call, or a
+// write in front of slot 0, is a breach: the host enters it in the call
+// record and ends the process at once, so that nothing written after it
+// counts. So does a copy of the process that a plug-in forked, as soon as it
+// returns into the host.
 #ifndef CABKIT_SIM_PLUGIN_HOST_H
 #define CABKIT_SIM_PLUGIN_HOST_H
 
@@ -50,7 +57,7 @@ public:
 
     // The outside component's turn comes first in each frame: write its slots
     // between beginStandIn and elapse.
-    void beginStandIn() { arrays_.beginTurn(0); }
+    void beginStandIn();
     void writeStandIn(int32_t slot, int32_t value) { arrays_.panel()[slot] = value; }
 
     // Elapse of each plug-in in calling order; the commands come back in that order.
@@ -68,6 +75,12 @@ public:
 private:
     template <typename Call>
     void broadcast(int32_t what, Call call);
+    // The arrays must be as the host left them; `kind` tells what it means if not.
+    void checkSettled(Breach kind, int32_t pluginIndex, int32_t what);
+    [[noreturn]] void breach(Breach kind, int32_t pluginIndex, int32_t what, const SlotChange* change);
+    void returned();
+    void checkWholeFront();
+    static constexpr uint32_t kWholeFrontEvery = 64;
 
     CallRecord& calls_;
     std::array<int32_t, kPluginCount> order_;
@@ -75,6 +88,7 @@ private:
     SharedArrays arrays_;
     std::array<HandleCommand, kPluginCount> commands_{};
     bool started_ = false;
+    uint32_t frames_ = 0;
 };
 
 }  // namespace cabkit::sim

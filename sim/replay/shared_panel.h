@@ -18,15 +18,29 @@
 //
 // The sound array always keeps the last command; it starts with every sound
 // stopped.
+//
+// Both arrays are guarded (guarded_arrays.h), and the host keeps a copy of
+// them as it last left them (settle()), so that a change made while no
+// plug-in's Elapse runs is found (changeSinceSettled()).
 #ifndef CABKIT_SIM_SHARED_PANEL_H
 #define CABKIT_SIM_SHARED_PANEL_H
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
+#include "guarded_arrays.h"
 #include "host_arrays.h"
 
 namespace cabkit::sim {
+
+// A slot found changed: in which array (0 the panel, 1 the sound array), and how.
+struct SlotChange {
+    int32_t array = 0;
+    int32_t slot = 0;
+    int32_t before = 0;
+    int32_t after = 0;
+};
 
 class SharedArrays {
 public:
@@ -43,20 +57,36 @@ public:
     // hands the panel on three times.
     void passTurn(int32_t from, int32_t to);
 
-    int32_t* panel() { return panel_.data(); }
-    int32_t* sound() { return sound_.data(); }
-    const int32_t* panel() const { return panel_.data(); }
-    const int32_t* sound() const { return sound_.data(); }
+    int32_t* panel() { return guarded_.panel.data(); }
+    int32_t* sound() { return guarded_.sound.data(); }
+    const int32_t* panel() const { return guarded_.panel.data(); }
+    const int32_t* sound() const { return guarded_.sound.data(); }
     // Who last wrote a panel slot (kNoWriter before anyone did).
     int32_t writerOf(std::size_t slot) const { return writer_[slot]; }
 
+    // endTurn() of a frame's last writer and settle() at once.
+    void endLastTurn(int32_t writer);
+
+    // Takes both arrays as they are now as the host's.
+    void settle();
+    // Whether both arrays are as settled; cheap enough for every call.
+    bool unchangedSinceSettled() const;
+    // The first slot that differs from the settled copy.
+    std::optional<SlotChange> changeSinceSettled() const;
+    // Whether the bytes in front of both arrays are untouched: all of them,
+    // or only the few nearest slot 0 (cheap enough for every call).
+    bool frontIntact() const { return guarded_.frontIntact(); }
+    bool nearFrontIntact() const;
+    const GuardedHostArrays& guarded() const { return guarded_; }
+
 private:
     bool zeroUnwritten_;
-    std::array<int32_t, CABKIT_PANEL_SLOTS> panel_{};
+    GuardedHostArrays guarded_;
     std::array<int32_t, CABKIT_PANEL_SLOTS> before_{};
     // Same width as the slots, so the per-turn loops vectorise.
     std::array<int32_t, CABKIT_PANEL_SLOTS> writer_{};
-    std::array<int32_t, CABKIT_SOUND_SLOTS> sound_{};
+    std::array<int32_t, CABKIT_PANEL_SLOTS> settledPanel_{};
+    std::array<int32_t, CABKIT_SOUND_SLOTS> settledSound_{};
 };
 
 }  // namespace cabkit::sim

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fmt/format.h>
@@ -150,21 +151,45 @@ TEST(TraceCompletion, AppendsExactlyWhatTheFileLacks) {
 
 TEST(ChildProcess, TellsHowAChildEndedAndEndsOneThatRuns) {
     using std::chrono::milliseconds;
-    ChildProcess exits("/bin/sh", {"-c", "exit 3"});
-    const auto exited = exits.waitFor(milliseconds(10000));
-    ASSERT_TRUE(exited.has_value());
-    EXPECT_TRUE(exited->exitedWith(3));
-    EXPECT_EQ(exited->describe(), "exited with code 3");
+    const struct {
+        const char* script;
+        const char* ended;
+    } cases[] = {
+        {"exit 3", "exited with code 3"},
+        {"kill -SEGV $$", "killed by signal 11 (SIGSEGV)"},
+        {"kill -STOP $$", "stopped by signal 19 (SIGSTOP)"},  // a stopped child would be waited for for ever
+    };
+    for (const auto& c : cases) {
+        ChildProcess child("/bin/sh", {"-c", c.script}, true);
+        const auto ended = child.waitFor(milliseconds(10000));
+        ASSERT_TRUE(ended.has_value()) << c.script;
+        EXPECT_EQ(ended->describe(), c.ended);
+    }
 
-    ChildProcess crashes("/bin/sh", {"-c", "kill -SEGV $$"});
-    const auto crashed = crashes.waitFor(milliseconds(10000));
-    ASSERT_TRUE(crashed.has_value());
-    EXPECT_EQ(crashed->describe(), "killed by signal 11 (SIGSEGV)");
-
-    ChildProcess sleeps("/bin/sleep", {"30"});
+    ChildProcess sleeps("/bin/sleep", {"30"}, true);
     EXPECT_FALSE(sleeps.waitFor(milliseconds(20)).has_value());
     EXPECT_EQ(sleeps.kill().describe(), "killed by signal 9 (SIGKILL)");
     EXPECT_TRUE(sleeps.waitFor(milliseconds(0)).has_value()) << "the status stays once it is known";
+}
+
+// A helper the child leaves running goes with it, and cannot keep the
+// output open; output beyond the limit is counted, not kept.
+TEST(ChildProcess, EndsItsGroupAndKeepsOutputUpToTheLimit) {
+    using std::chrono::milliseconds;
+    ChildProcess leaves("/bin/sh", {"-c", "sleep 30 & echo $!"}, true);
+    ASSERT_TRUE(leaves.waitFor(milliseconds(10000)).has_value());
+    const int helper = std::atoi(leaves.output().kept.c_str());
+    ASSERT_GT(helper, 0) << leaves.output().kept;
+    std::this_thread::sleep_for(milliseconds(50));  // the group's SIGKILL is delivered by now
+    EXPECT_NE(std::system(fmt::format("ps -o stat= -p {} | grep -qv Z", helper).c_str()), 0)  // NOLINT(cert-env33-c)
+        << "helper still running";
+
+    const std::size_t printed = kChildOutputLimit + 12345;
+    ChildProcess floods("/bin/sh", {"-c", fmt::format("head -c {} /dev/zero; echo oops >&2", printed)}, true);
+    ASSERT_TRUE(floods.waitFor(milliseconds(20000)).has_value());
+    EXPECT_EQ(floods.output().kept.size(), kChildOutputLimit);
+    EXPECT_EQ(floods.output().cut(), 12345U);
+    EXPECT_EQ(floods.errors().kept, "oops\n");
 }
 
 }  // namespace

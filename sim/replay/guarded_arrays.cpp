@@ -1,0 +1,69 @@
+// The canary in front of a guarded array; the pages themselves are the
+// system's side (guarded_arrays_posix.cpp, guarded_arrays_windows.cpp).
+#include "guarded_arrays.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CABKIT_GUARDED_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) && !defined(CABKIT_GUARDED_ASAN)
+#define CABKIT_GUARDED_ASAN 1
+#endif
+#ifdef CABKIT_GUARDED_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
+namespace cabkit::sim {
+namespace {
+
+constexpr unsigned char kCanary = 0xA5;
+
+}  // namespace
+
+void GuardedSlots::fillFront() {
+    std::memset(front_, kCanary, frontBytes_);
+#ifdef CABKIT_GUARDED_ASAN
+    // An instrumented plug-in is stopped at the write itself.
+    ASAN_POISON_MEMORY_REGION(front_, frontBytes_);
+#endif
+}
+
+void GuardedSlots::clearFront() {
+#ifdef CABKIT_GUARDED_ASAN
+    ASAN_UNPOISON_MEMORY_REGION(front_, frontBytes_);
+#endif
+}
+
+#ifdef CABKIT_GUARDED_ASAN
+// Reads the poisoned bytes on purpose, byte by byte: the sanitizer's own
+// memcmp would report them.
+__attribute__((no_sanitize("address"))) bool GuardedSlots::frontIntact(std::size_t nearest) const {
+    const std::size_t first = nearest < frontBytes_ ? frontBytes_ - nearest : 0;
+    unsigned char differs = 0;
+    for (std::size_t i = first; i < frontBytes_; ++i) differs |= static_cast<unsigned char>(front_[i] ^ kCanary);
+    return differs == 0;
+}
+#else
+// Run every frame: the library's memcmp against a block of the pattern is
+// many times faster than a loop over bytes.
+bool GuardedSlots::frontIntact(std::size_t nearest) const {
+    static const std::array<unsigned char, 512> pattern = [] {
+        std::array<unsigned char, 512> bytes{};
+        bytes.fill(kCanary);
+        return bytes;
+    }();
+    const std::size_t first = nearest < frontBytes_ ? frontBytes_ - nearest : 0;
+    for (std::size_t at = first; at < frontBytes_; at += pattern.size()) {
+        const std::size_t length = std::min(pattern.size(), frontBytes_ - at);
+        if (std::memcmp(front_ + at, pattern.data(), length) != 0) return false;
+    }
+    return true;
+}
+#endif
+
+}  // namespace cabkit::sim
