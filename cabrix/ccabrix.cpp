@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "handle_outputs.h"
 #include "sound_commands.h"
 
 namespace cabkit::cabrix {
@@ -38,16 +39,11 @@ CCabrix::CCabrix()
       fixedLimitSound(CABKIT_SOUND_STOP),
       cutOutSound(CABKIT_SOUND_STOP),
       rollbackSound(CABKIT_SOUND_STOP),
-      vehicleState(nullptr),
-      reverserRef(nullptr),
+      vehicleState{},
+      reverserRef(0),
       signalCode(0) {}
 
 CCabrix::~CCabrix() = default;
-
-void CCabrix::wire(const VehicleState* state, const int32_t* reverser) {
-    vehicleState = state;
-    reverserRef = reverser;
-}
 
 void CCabrix::initialize() {
     rollbackTripped = false;
@@ -69,7 +65,7 @@ void CCabrix::initialize() {
     fixedLimitLamp = 0;
     cutOutLamp = 0;
     rollbackLamp = 0;
-    clearSpeedIndicators(*this);
+    clearSpeedIndicators();
     cutOut = false;
     mode = kModeOff;
     fixedLimitMode = false;
@@ -81,6 +77,52 @@ void CCabrix::initialize() {
     rollbackSound = CABKIT_SOUND_STOP;
 }
 
-void clearSpeedIndicators(CCabrix& cab) { std::fill(cab.speedIndicators.begin(), cab.speedIndicators.end(), 0); }
+void CCabrix::brakeMoved(int32_t notch, int32_t emergencyNotch) {
+    brakeAtEmergency = contract::cabrix::brakeAtEmergency(notch, emergencyNotch);
+}
+
+CabrixOutputs CCabrix::update(const CabrixInputs& inputs) {
+    vehicleState = inputs.state;
+    reverserRef = inputs.driver.reverser;
+
+    // Supervise, or clear what an inactive frame does not show.
+    decideActive(inputs.vehiclePermits);
+    if (active) {
+        activeLamp = 1;
+        supervisingLamp = 1;
+        superviseFrame();
+    } else {
+        clearInactiveFrame();
+    }
+
+    settleFrameSounds();
+    return outputs(inputs);
+}
+
+CabrixOutputs CCabrix::outputs(const CabrixInputs& inputs) const {
+    CabrixOutputs out{};
+    out.handles = commandHandles(HandleDemands{.active = active, .speedOk = speedOk, .runOk = runOk}, inputs.driver,
+                                 inputs.notches);
+    out.activeLamp = activeLamp;
+    out.supervisingLamp = supervisingLamp;
+    out.rollbackLamp = rollbackLamp;
+    out.fixedLimitLamp = fixedLimitLamp;
+    out.serviceBrakeLamp = serviceBrakeLamp;
+    out.emergencyBrakeLamp = emergencyBrakeLamp;
+    out.cutOutLamp = cutOutLamp;
+    out.mode = mode;
+    out.signalCode = signalCode;
+    std::copy(speedIndicators.begin(), speedIndicators.end(), out.speedIndicators.begin());
+    out.bellSound = bellSound;
+    out.chimeSound = chimeSound;
+    out.spareSound = spareSound;
+    out.fixedLimitSound = fixedLimitSound;
+    out.cutOutSound = cutOutSound;
+    out.rollbackSound = rollbackSound;
+    return out;
+}
+
+// Sets every indicator to 0 without touching the storage.
+void CCabrix::clearSpeedIndicators() { std::fill(speedIndicators.begin(), speedIndicators.end(), 0); }
 
 }  // namespace cabkit::cabrix

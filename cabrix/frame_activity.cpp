@@ -1,46 +1,43 @@
-#include "frame_activity.h"
-
+// Whether supervision runs in this frame, and what an inactive frame clears.
+#include "ccabrix.h"
 #include "sound_commands.h"
-#include "supervise_frame.h"
 
 namespace cabkit::cabrix {
 
-void decideActive(CCabrix& cab, bool panelPermits) {
-    if (cab.signalReceived && cab.signalCode != 1) {
-        cab.active = true;
-    } else if (cab.mode == kModeOff) {
-        cab.active = false;
-    } else if (cab.signalReceived || cab.mode == kModeLimited) {
-        cab.active = true;
+// A received code switches supervision on in any mode, mode 1 switches it on
+// without one, and mode 2 without a code keeps it as it was; nothing is
+// active unless the vehicle permits it.
+void CCabrix::decideActive(bool vehiclePermits) {
+    if (signalReceived && signalCode != 1) {
+        active = true;
+    } else if (mode == kModeOff) {
+        active = false;
+    } else if (signalReceived || mode == kModeLimited) {
+        active = true;
     }
-    // Otherwise full mode without a code: supervision stays as it was.
 
-    if (!panelPermits) {
-        cab.active = false;
+    if (!vehiclePermits) {
+        active = false;
     }
 }
 
-void runActiveFrame(CCabrix& cab) {
-    cab.activeLamp = 1;
-    cab.supervisingLamp = 1;
-    superviseFrame(cab);
-}
-
-void clearInactiveFrame(CCabrix& cab) {
-    if (cab.supervisingLamp == 1) {
-        cab.bellTrigger = CABKIT_SOUND_PLAY_ONCE;
+// Lamps dark but for cut-out and rollback, the selector back to 0, both
+// demands and the emergency-notch flag cleared.
+void CCabrix::clearInactiveFrame() {
+    if (supervisingLamp == 1) {
+        bellTrigger = CABKIT_SOUND_PLAY_ONCE;
     }
-    cab.fixedLimitLamp = 0;
-    cab.activeLamp = 0;
-    cab.supervisingLamp = 0;
-    cab.serviceBrakeLamp = 0;
-    cab.emergencyBrakeLamp = 0;
-    cab.mode = kModeOff;
+    fixedLimitLamp = 0;
+    activeLamp = 0;
+    supervisingLamp = 0;
+    serviceBrakeLamp = 0;
+    emergencyBrakeLamp = 0;
+    mode = kModeOff;
     // The handle must be moved again before a rollback trip can clear.
-    cab.speedOk = false;
-    cab.runOk = false;
-    cab.brakeAtEmergency = false;
-    clearSpeedIndicators(cab);
+    speedOk = false;
+    runOk = false;
+    brakeAtEmergency = false;
+    clearSpeedIndicators();
 }
 
 }  // namespace cabkit::cabrix

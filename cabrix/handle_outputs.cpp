@@ -2,21 +2,22 @@
 
 namespace cabkit::cabrix {
 
-HandleCommand commandHandles(const CCabrix& cab, const DriverHandles& driver, const BrakeNotches& notches) {
-    HandleCommand command{driver.brake, driver.power, driver.reverser, 0};
-    const bool demanding = !cab.speedOk || !cab.runOk;
+HandleCommand commandHandles(const HandleDemands& demands, const DriverHandles& driver, const BrakeNotches& notches) {
+    HandleCommand command{
+        .brake = driver.brake, .power = driver.power, .reverser = driver.reverser, .constantSpeed = 0};
+    const bool demanding = !demands.speedOk || !demands.runOk;
 
     // Any brake demand cuts power and the reverser.
-    if (cab.active && demanding) {
+    if (demands.active && demanding) {
         command.reverser = 0;
         command.power = 0;
     }
 
     // The emergency demand wins over the service demand.
-    if (cab.active && !cab.speedOk) {
+    if (demands.active && !demands.speedOk) {
         command.brake = notches.service;
     }
-    if (cab.active && !cab.runOk) {
+    if (demands.active && !demands.runOk) {
         command.brake = notches.emergency;
     }
 

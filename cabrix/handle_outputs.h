@@ -6,27 +6,23 @@
 #include <cstdint>
 
 #include "ccabrix.h"
+#include "driver_handles.h"
 #include "host_records.h"
 
 namespace cabkit::cabrix {
 
-// The driver's handles as last reported.
-struct DriverHandles {
-    int32_t reverser;
-    int32_t power;
-    int32_t brake;
-};
-
-struct BrakeNotches {
-    int32_t service;    // number of service notches, the full service brake
-    int32_t emergency;  // service + 1
+// What supervision concluded in the frame.
+struct HandleDemands {
+    bool active;
+    bool speedOk;  // false: service brake demanded
+    bool runOk;    // false: emergency brake demanded
 };
 
 // Constant-speed command that cancels the train's speed holding.
 inline constexpr int32_t kCancelConstantSpeed = 2;
 
 // A demanded notch replaces the driver's, even a stronger one.
-HandleCommand commandHandles(const CCabrix& cab, const DriverHandles& driver, const BrakeNotches& notches);
+HandleCommand commandHandles(const HandleDemands& demands, const DriverHandles& driver, const BrakeNotches& notches);
 
 }  // namespace cabkit::cabrix
 

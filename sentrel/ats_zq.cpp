@@ -1,5 +1,6 @@
 #include "ats_zq.h"
 
+#include "ats_outputs.h"
 #include "ats_random_times.h"
 #include "local_time.h"
 
@@ -16,6 +17,38 @@ int32_t countDown(int32_t remainingMs, int32_t stepMs) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- events
+
+void CAtsZQ::initialize() { Reset(ResetMode::kInitialize); }
+
+void CAtsZQ::acknowledgeKey(bool held) { ackHeld = held; }
+
+void CAtsZQ::toneResetKey(bool held) { toneResetHeld = held; }
+
+// ---------------------------------------------------------------- the frame
+
+SentrelOutputs CAtsZQ::update(const SentrelInputs& inputs) {
+    if (inputs.permissionRead) {
+        enabled = inputs.permitted;
+    }
+    Update(inputs.frameStepMs);
+    // Taken after Update, so that Update, Supervise and OnResetKey always see
+    // the handle as it stood at the end of the previous frame.
+    brakeAtEmergency = contract::sentrel::brakeAtEmergency(inputs.driver.brake, inputs.emergencyNotch);
+    brakeAtCheck = contract::sentrel::brakeAtCheck(inputs.driver.brake, inputs.checkNotch);
+
+    const HandleOutput handle = buildHandleOutput(brakeDemand && active, inputs.driver, inputs.emergencyNotch);
+    return SentrelOutputs{.handles = handle.command,
+                          .brakeOverride = handle.brakeOverride,
+                          .normalLamp = normalLamp,
+                          .alarmLamp = alarmLamp,
+                          .alarmSound = alarmSound,
+                          .toneSound = toneSound,
+                          .alarmEndOut = alarmEndOut,
+                          .strokeAOut = strokeAOut,
+                          .strokeBOut = strokeBOut};
+}
 
 // ---------------------------------------------------------------- Reset
 
@@ -98,7 +131,7 @@ void CAtsZQ::redrawRandomTimes() {
 
 // ---------------------------------------------------------------- Update
 
-void CAtsZQ::Update() {
+void CAtsZQ::Update(int32_t frameStepMs) {
     // The alarm command of the previous frame, to tell when the alarm ends.
     const int32_t previousAlarmSound = alarmSound;
 
@@ -122,7 +155,7 @@ void CAtsZQ::Update() {
 
     // Supervise while on; while off, silence the tone and clear the state.
     if (active) {
-        Supervise();
+        Supervise(frameStepMs);
     } else {
         strokeARequest = kSoundStop;
         strokeBRequest = kSoundStop;
@@ -149,9 +182,9 @@ void CAtsZQ::Update() {
 
 // ---------------------------------------------------------------- Supervise
 
-void CAtsZQ::Supervise() {
+void CAtsZQ::Supervise(int32_t frameStepMs) {
     const int32_t selfTestBefore = selfTestMs;
-    countDownTimers();
+    countDownTimers(frameStepMs);
     runSwitchOnTest(selfTestBefore);
     releaseToneOnKey();
     acceptAcknowledgement();
@@ -161,8 +194,7 @@ void CAtsZQ::Supervise() {
     brakeDemand = emergencyLatch;
 }
 
-void CAtsZQ::countDownTimers() {
-    const int32_t step = frameStepMs_;
+void CAtsZQ::countDownTimers(int32_t step) {
     selfTestMs = countDown(selfTestMs, step);
     ackMs = countDown(ackMs, step);
     pairMs = countDown(pairMs, step);
@@ -190,10 +222,12 @@ void CAtsZQ::releaseToneOnKey() {
     }
 }
 
-// Key 0 with the brake at or beyond the check notch, while time is left and
-// no switch-on test runs.
 void CAtsZQ::acceptAcknowledgement() {
-    if (ackHeld && brakeAtCheck && ackMs > 0 && selfTestMs == 0 && warningPending) {
+    if (contract::sentrel::acknowledges(contract::sentrel::AcknowledgeMoment{.keyHeld = ackHeld,
+                                                                             .brakeAtCheck = brakeAtCheck,
+                                                                             .ackMs = ackMs,
+                                                                             .selfTestMs = selfTestMs,
+                                                                             .warningPending = warningPending})) {
         ackMs = 0;
         warningPending = false;
     }
@@ -236,10 +270,9 @@ void CAtsZQ::strikeReminderTone() {
 
 // ---------------------------------------------------------------- key 3
 
-// The latch yields only with the brake handle at the emergency notch; a
-// pending warning is not touched and may still expire.
+// A pending warning is not touched and may still expire.
 void CAtsZQ::OnResetKey() {
-    if (brakeAtEmergency) {
+    if (contract::sentrel::resetReleasesLatch(brakeAtEmergency)) {
         emergencyLatch = false;
     }
 }

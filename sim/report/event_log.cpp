@@ -9,6 +9,7 @@
 #include "clock_text.h"
 #include "command_combiner.h"
 #include "refusal_reasons.h"
+#include "sentrel/sentrel_rules.h"
 #include "sound_commands.h"
 
 namespace cabkit::sim {
@@ -363,7 +364,7 @@ void EventLog::watchKeyUp(const InputEvent& e) {
             "the emergency brake is latched, and key {} does not release it: brake handle to the "
             "emergency notch, then key {} ({})",
             e.value, kResetKey, keyRow(contract::kSentrel, kResetKey).label);
-    } else if (ack.brake < checkNotch_ || driver_.brake < checkNotch_) {
+    } else if (!sentrel::brakeAtCheck(ack.brake, checkNotch_) || !sentrel::brakeAtCheck(driver_.brake, checkNotch_)) {
         why = fmt::format("the brake handle is at notch {}, below the check notch {}",
                           std::min(ack.brake, driver_.brake), checkNotch_);
     } else if (lastBrakeChangeMs_ >= ack.pressedMs && ack.framesHeld <= 1) {
