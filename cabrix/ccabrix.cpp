@@ -81,6 +81,55 @@ void CCabrix::brakeMoved(int32_t notch, int32_t emergencyNotch) {
     brakeAtEmergency = contract::cabrix::brakeAtEmergency(notch, emergencyNotch);
 }
 
+// A received code switches supervision on in any mode, mode 1 switches it on
+// without one, and mode 2 without a code keeps it as it was; nothing is
+// active unless the vehicle permits it.
+void CCabrix::decideActive(bool vehiclePermits) {
+    if (signalReceived && signalCode != 1) {
+        active = true;
+    } else if (mode == kModeOff) {
+        active = false;
+    } else if (signalReceived || mode == kModeLimited) {
+        active = true;
+    }
+
+    if (!vehiclePermits) {
+        active = false;
+    }
+}
+
+// Lamps dark but for cut-out and rollback, the selector back to 0, both
+// demands and the emergency-notch flag cleared.
+void CCabrix::clearInactiveFrame() {
+    if (supervisingLamp == 1) {
+        bellTrigger = CABKIT_SOUND_PLAY_ONCE;
+    }
+    fixedLimitLamp = 0;
+    activeLamp = 0;
+    supervisingLamp = 0;
+    serviceBrakeLamp = 0;
+    emergencyBrakeLamp = 0;
+    mode = kModeOff;
+    // The handle must be moved again before a rollback trip can clear.
+    speedOk = false;
+    runOk = false;
+    brakeAtEmergency = false;
+    clearSpeedIndicators();
+}
+
+// Turns the pending triggers into this frame's commands and re-arms them as
+// "unchanged", so that a one-shot plays exactly once. A change of activity
+// always rings the bell.
+void CCabrix::settleFrameSounds() {
+    bellSound = active != wasActive ? CABKIT_SOUND_PLAY_ONCE : bellTrigger;
+    chimeSound = chimeTrigger;
+    spareSound = spareTrigger;
+    wasActive = active;
+    bellTrigger = CABKIT_SOUND_UNCHANGED;
+    chimeTrigger = CABKIT_SOUND_UNCHANGED;
+    spareTrigger = CABKIT_SOUND_UNCHANGED;
+}
+
 CabrixOutputs CCabrix::update(const CabrixInputs& inputs) {
     vehicleState = inputs.state;
     reverserRef = inputs.driver.reverser;
@@ -100,29 +149,30 @@ CabrixOutputs CCabrix::update(const CabrixInputs& inputs) {
 }
 
 CabrixOutputs CCabrix::outputs(const CabrixInputs& inputs) const {
-    CabrixOutputs out{};
-    out.handles = commandHandles(HandleDemands{.active = active, .speedOk = speedOk, .runOk = runOk}, inputs.driver,
-                                 inputs.notches);
-    out.activeLamp = activeLamp;
-    out.supervisingLamp = supervisingLamp;
-    out.rollbackLamp = rollbackLamp;
-    out.fixedLimitLamp = fixedLimitLamp;
-    out.serviceBrakeLamp = serviceBrakeLamp;
-    out.emergencyBrakeLamp = emergencyBrakeLamp;
-    out.cutOutLamp = cutOutLamp;
-    out.mode = mode;
-    out.signalCode = signalCode;
-    std::copy(speedIndicators.begin(), speedIndicators.end(), out.speedIndicators.begin());
-    out.bellSound = bellSound;
-    out.chimeSound = chimeSound;
-    out.spareSound = spareSound;
-    out.fixedLimitSound = fixedLimitSound;
-    out.cutOutSound = cutOutSound;
-    out.rollbackSound = rollbackSound;
-    return out;
+    return CabrixOutputs{
+        .handles = commandHandles(HandleDemands{.active = active, .speedOk = speedOk, .runOk = runOk}, inputs.driver,
+                                  inputs.notches),
+        .activeLamp = activeLamp,
+        .supervisingLamp = supervisingLamp,
+        .serviceBrakeLamp = serviceBrakeLamp,
+        .emergencyBrakeLamp = emergencyBrakeLamp,
+        .fixedLimitLamp = fixedLimitLamp,
+        .cutOutLamp = cutOutLamp,
+        .rollbackLamp = rollbackLamp,
+        .mode = mode,
+        .signalCode = signalCode,
+        .speedIndicators = speedIndicators.data(),
+        .bellSound = bellSound,
+        .chimeSound = chimeSound,
+        .spareSound = spareSound,
+        .fixedLimitSound = fixedLimitSound,
+        .cutOutSound = cutOutSound,
+        .rollbackSound = rollbackSound,
+    };
 }
 
-// Sets every indicator to 0 without touching the storage.
-void CCabrix::clearSpeedIndicators() { std::fill(speedIndicators.begin(), speedIndicators.end(), 0); }
+// The storage always holds kSpeedIndicatorCount elements; a fixed count
+// lets the compiler clear it in a few stores instead of a call.
+void CCabrix::clearSpeedIndicators() { std::fill_n(speedIndicators.data(), kSpeedIndicatorCount, 0); }
 
 }  // namespace cabkit::cabrix

@@ -32,33 +32,36 @@ inline constexpr int32_t kModeNone = 4;
 inline constexpr double kStopSpeed = -1.0;
 
 struct BrakeNotches {
-    int32_t service;    // number of service notches, the full service brake
-    int32_t emergency;  // service + 1
+    int32_t service = 0;    // number of service notches, the full service brake
+    int32_t emergency = 0;  // service + 1
 };
 
 // What a frame brings: the vehicle's state, the driver's handles, the
 // vehicle's notches and whether the vehicle lets supervision be active.
 struct CabrixInputs {
-    VehicleState state;  // only the speed is read
-    DriverHandles driver;
-    BrakeNotches notches;
-    bool vehiclePermits;  // the vehicle's operating mode is not 0
+    VehicleState state{};  // only the speed is read
+    DriverHandles driver{};
+    BrakeNotches notches{};
+    bool vehiclePermits = false;  // the vehicle's operating mode is not 0
 };
 
 // What a frame publishes: the handle command, the panel values and the
-// sound commands.
+// sound commands, in the order the state keeps them so that the copy is a
+// few block moves.
 struct CabrixOutputs {
     HandleCommand handles;
     int32_t activeLamp;
     int32_t supervisingLamp;
-    int32_t rollbackLamp;
-    int32_t fixedLimitLamp;
     int32_t serviceBrakeLamp;
     int32_t emergencyBrakeLamp;
+    int32_t fixedLimitLamp;
     int32_t cutOutLamp;
+    int32_t rollbackLamp;
     int32_t mode;
     int32_t signalCode;
-    std::array<int32_t, kSpeedIndicatorCount> speedIndicators;
+    // The state's own indicators, one per code; valid until the next event
+    // or update, which is as long as the host's frame.
+    const int32_t* speedIndicators;
     int32_t bellSound;
     int32_t chimeSound;
     int32_t spareSound;
@@ -93,7 +96,6 @@ public:
     CabrixOutputs update(const CabrixInputs& inputs);
 
 private:
-    // frame_activity.cpp
     void decideActive(bool vehiclePermits);
     void clearInactiveFrame();
     // supervise_frame.cpp
@@ -107,7 +109,6 @@ private:
     void setLampsAndLoopingSounds();
     void applyCutOut();
     void ringOnChange(bool previousSpeedOk, bool previousRunOk);
-    // sound_outputs.cpp
     void settleFrameSounds();
 
     void clearSpeedIndicators();

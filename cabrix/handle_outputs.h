@@ -21,8 +21,33 @@ struct HandleDemands {
 // Constant-speed command that cancels the train's speed holding.
 inline constexpr int32_t kCancelConstantSpeed = 2;
 
-// A demanded notch replaces the driver's, even a stronger one.
-HandleCommand commandHandles(const HandleDemands& demands, const DriverHandles& driver, const BrakeNotches& notches);
+// A demanded notch replaces the driver's, even a stronger one. Inline: it
+// runs every frame, and the call cost more than its body.
+constexpr HandleCommand commandHandles(const HandleDemands& demands, const DriverHandles& driver,
+                                       const BrakeNotches& notches) {
+    HandleCommand command{
+        .brake = driver.brake, .power = driver.power, .reverser = driver.reverser, .constantSpeed = 0};
+    const bool demanding = !demands.speedOk || !demands.runOk;
+
+    // Any brake demand cuts power and the reverser.
+    if (demands.active && demanding) {
+        command.reverser = 0;
+        command.power = 0;
+    }
+
+    // The emergency demand wins over the service demand.
+    if (demands.active && !demands.speedOk) {
+        command.brake = notches.service;
+    }
+    if (demands.active && !demands.runOk) {
+        command.brake = notches.emergency;
+    }
+
+    // The constant-speed command is cancelled under any demand; inactive
+    // frames clear both flags, so they cancel too.
+    command.constantSpeed = demanding ? kCancelConstantSpeed : 0;
+    return command;
+}
 
 }  // namespace cabkit::cabrix
 

@@ -20,6 +20,7 @@ struct PermittedSpeed {
 // indicator. Modes 0 and 1: a flat 25 km/h for codes 4..9 and no
 // indicators; a code these modes have no speed for gives 255 in mode 0 and
 // keeps `previous` in mode 1. Unknown codes count as code 0.
+// CCabrix::settlePermittedSpeed, in permitted_speed.cpp, applies it.
 PermittedSpeed permittedSpeedFor(int32_t mode, int32_t code, double previous);
 
 }  // namespace cabkit::cabrix

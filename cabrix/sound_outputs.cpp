@@ -42,19 +42,6 @@ static_assert(slotsFitTheArray(), "sound slots lie within the host's array, one 
 
 }  // namespace
 
-// Turns the pending triggers into this frame's commands and re-arms them as
-// "unchanged", so that a one-shot plays exactly once. A change of activity
-// always rings the bell.
-void CCabrix::settleFrameSounds() {
-    bellSound = active != wasActive ? CABKIT_SOUND_PLAY_ONCE : bellTrigger;
-    chimeSound = chimeTrigger;
-    spareSound = spareTrigger;
-    wasActive = active;
-    bellTrigger = CABKIT_SOUND_UNCHANGED;
-    chimeTrigger = CABKIT_SOUND_UNCHANGED;
-    spareTrigger = CABKIT_SOUND_UNCHANGED;
-}
-
 void writeSounds(const CabrixOutputs& out, int32_t* sound) {
     for (const SoundSlot& entry : kSoundSlots) {
         sound[static_cast<std::size_t>(entry.slot)] = out.*entry.field;

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 
-#include "permitted_speed.h"
 #include "sound_commands.h"
 
 namespace cabkit::cabrix {
@@ -21,15 +20,6 @@ int32_t loopWhile(bool on) { return on ? CABKIT_SOUND_LOOP : CABKIT_SOUND_STOP; 
 void CCabrix::detectRollback(double speed) {
     if (reverserRef == kReverserForward && kRollbackSpeed > speed) {
         rollbackTripped = true;
-    }
-}
-
-// The permitted speed and the code's indicator.
-void CCabrix::settlePermittedSpeed() {
-    const PermittedSpeed permitted = permittedSpeedFor(mode, signalCode, permittedSpeed);
-    permittedSpeed = permitted.speed;
-    if (permitted.indicator != kNoIndicator) {
-        speedIndicators[static_cast<std::size_t>(permitted.indicator)] = 1;
     }
 }
 

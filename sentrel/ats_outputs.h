@@ -42,15 +42,6 @@ inline constexpr std::size_t kStrokeBSoundSlot = soundSlot("reminder stroke B");
 static_assert(contract::sentrel::kPanelSlots.size() == 3 && contract::sentrel::kSoundSlots.size() == 5,
               "the train stop writes every slot of its table");
 
-struct HandleOutput {
-    HandleCommand command;
-    int32_t brakeOverride;  // 1 when the emergency notch is imposed
-};
-
-// The driver's handles, or the emergency notch with power and reverser
-// cut while the active supervisor demands the brake (`imposes`).
-HandleOutput buildHandleOutput(bool imposes, const DriverHandles& driver, int32_t emergencyNotch);
-
 // Writes the train stop's slots and leaves all others alone. Either array
 // may be absent, in which case nothing is written to it.
 void writePanelAndSound(const SentrelOutputs& out, int32_t* panel, int32_t* sound);

@@ -1,6 +1,5 @@
 #include "ats_zq.h"
 
-#include "ats_outputs.h"
 #include "ats_random_times.h"
 #include "local_time.h"
 
@@ -25,30 +24,6 @@ void CAtsZQ::initialize() { Reset(ResetMode::kInitialize); }
 void CAtsZQ::acknowledgeKey(bool held) { ackHeld = held; }
 
 void CAtsZQ::toneResetKey(bool held) { toneResetHeld = held; }
-
-// ---------------------------------------------------------------- the frame
-
-SentrelOutputs CAtsZQ::update(const SentrelInputs& inputs) {
-    if (inputs.permissionRead) {
-        enabled = inputs.permitted;
-    }
-    Update(inputs.frameStepMs);
-    // Taken after Update, so that Update, Supervise and OnResetKey always see
-    // the handle as it stood at the end of the previous frame.
-    brakeAtEmergency = contract::sentrel::brakeAtEmergency(inputs.driver.brake, inputs.emergencyNotch);
-    brakeAtCheck = contract::sentrel::brakeAtCheck(inputs.driver.brake, inputs.checkNotch);
-
-    const HandleOutput handle = buildHandleOutput(brakeDemand && active, inputs.driver, inputs.emergencyNotch);
-    return SentrelOutputs{.handles = handle.command,
-                          .brakeOverride = handle.brakeOverride,
-                          .normalLamp = normalLamp,
-                          .alarmLamp = alarmLamp,
-                          .alarmSound = alarmSound,
-                          .toneSound = toneSound,
-                          .alarmEndOut = alarmEndOut,
-                          .strokeAOut = strokeAOut,
-                          .strokeBOut = strokeBOut};
-}
 
 // ---------------------------------------------------------------- Reset
 
@@ -194,12 +169,12 @@ void CAtsZQ::Supervise(int32_t frameStepMs) {
     brakeDemand = emergencyLatch;
 }
 
-void CAtsZQ::countDownTimers(int32_t step) {
-    selfTestMs = countDown(selfTestMs, step);
-    ackMs = countDown(ackMs, step);
-    pairMs = countDown(pairMs, step);
-    windowMs = countDown(windowMs, step);
-    toneMs = countDown(toneMs, step);
+void CAtsZQ::countDownTimers(int32_t stepMs) {
+    selfTestMs = countDown(selfTestMs, stepMs);
+    ackMs = countDown(ackMs, stepMs);
+    pairMs = countDown(pairMs, stepMs);
+    windowMs = countDown(windowMs, stepMs);
+    toneMs = countDown(toneMs, stepMs);
 }
 
 // The test runs for its full length of frame time: in a switch-on frame

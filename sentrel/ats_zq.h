@@ -41,12 +41,12 @@ struct BeaconContext {
 
 // What a frame brings.
 struct SentrelInputs {
-    int32_t frameStepMs;     // not clamped: may be 0, negative or huge
-    bool permissionRead;     // false in the very first frame after loading, or without a panel
-    bool permitted;          // panel slot 249 is 0
-    DriverHandles driver;    // as the host last reported them
-    int32_t emergencyNotch;  // the vehicle's brake notches + 1
-    int32_t checkNotch;      // acknowledgement needs the brake at or beyond it
+    int32_t frameStepMs = 0;      // not clamped: may be 0, negative or huge
+    bool permissionRead = false;  // false in the very first frame after loading, or without a panel
+    bool permitted = false;       // panel slot 249 is 0
+    DriverHandles driver{};       // as the host last reported them
+    int32_t emergencyNotch = 0;   // the vehicle's brake notches + 1
+    int32_t checkNotch = 0;       // acknowledgement needs the brake at or beyond it
 };
 
 // What a frame publishes: the handle command, the three lamps and the five
@@ -62,6 +62,23 @@ struct SentrelOutputs {
     int32_t strokeAOut;
     int32_t strokeBOut;
 };
+
+struct HandleOutput {
+    HandleCommand command;
+    int32_t brakeOverride;  // 1 when the emergency notch is imposed
+};
+
+// The driver's handles, or the emergency notch with power and reverser
+// cut while the active supervisor demands the brake (`imposes`). Inline: it
+// runs every frame, and the call cost more than its body.
+constexpr HandleOutput buildHandleOutput(bool imposes, const DriverHandles& driver, int32_t emergencyNotch) {
+    if (imposes) {
+        return HandleOutput{HandleCommand{.brake = emergencyNotch, .power = 0, .reverser = 0, .constantSpeed = 0}, 1};
+    }
+    return HandleOutput{
+        HandleCommand{.brake = driver.brake, .power = driver.power, .reverser = driver.reverser, .constantSpeed = 0},
+        0};
+}
 
 class CAtsZQ {
 public:
@@ -86,7 +103,8 @@ public:
     void beaconPassed(const BeaconData& data, const BeaconContext& context);
 
     // Elapse: the permission, the supervision, the brake flags of the end
-    // of the frame, then what the frame publishes.
+    // of the frame, then what the frame publishes. Inline, so that neither
+    // record costs the frame a copy.
     SentrelOutputs update(const SentrelInputs& inputs);
 
 private:
@@ -99,7 +117,7 @@ private:
     void redrawRandomTimes();
 
     void Supervise(int32_t frameStepMs);
-    void countDownTimers(int32_t frameStepMs);
+    void countDownTimers(int32_t stepMs);
     void runSwitchOnTest(int32_t selfTestBefore);
     void releaseToneOnKey();
     void acceptAcknowledgement();
@@ -155,6 +173,28 @@ private:
 
     platform::CrtRandom random_;
 };
+
+inline SentrelOutputs CAtsZQ::update(const SentrelInputs& inputs) {
+    if (inputs.permissionRead) {
+        enabled = inputs.permitted;
+    }
+    Update(inputs.frameStepMs);
+    // Taken after Update, so that Update, Supervise and OnResetKey always see
+    // the handle as it stood at the end of the previous frame.
+    brakeAtEmergency = contract::sentrel::brakeAtEmergency(inputs.driver.brake, inputs.emergencyNotch);
+    brakeAtCheck = contract::sentrel::brakeAtCheck(inputs.driver.brake, inputs.checkNotch);
+
+    const HandleOutput handle = buildHandleOutput(brakeDemand && active, inputs.driver, inputs.emergencyNotch);
+    return SentrelOutputs{.handles = handle.command,
+                          .brakeOverride = handle.brakeOverride,
+                          .normalLamp = normalLamp,
+                          .alarmLamp = alarmLamp,
+                          .alarmSound = alarmSound,
+                          .toneSound = toneSound,
+                          .alarmEndOut = alarmEndOut,
+                          .strokeAOut = strokeAOut,
+                          .strokeBOut = strokeBOut};
+}
 
 }  // namespace cabkit::sentrel
 
