@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include <fmt/format.h>
 
 #include "cab_contract_index.h"
+#include "cabrix/cabrix_rules.h"
 #include "clock_text.h"
 #include "command_combiner.h"
 #include "refusal_reasons.h"
@@ -394,7 +396,11 @@ void EventLog::narrateKeyResults(const Frame& frame) {
         const ModeKey key = *cabrixModeKey_;
         cabrixModeKey_.reset();
         const int32_t now = frame.panel[kCabrixMode];
-        const bool wanted = key.key == kModeUpKey ? key.modeBefore < 2 : key.modeBefore > 0;
+        // Whether the key would move the selector with its condition met (no
+        // code received, the brake applied).
+        const bool wanted =
+            cabrix::modeAfterKey(key.key == kModeUpKey ? cabrix::ModeKey::Up : cabrix::ModeKey::Down, key.modeBefore,
+                                 false, std::numeric_limits<int32_t>::max()) != key.modeBefore;
         if (wanted && now == key.modeBefore) {
             const contract::Key& row = keyRow(contract::kCabrix, key.key);
             std::string why;
