@@ -8,10 +8,10 @@
 
 #include <array>
 #include <cstdint>
-#include <limits>
 #include <string_view>
 
 #include "cab_contract.h"
+#include "cabrix_rules.h"
 
 namespace cabkit::contract::cabrix {
 
@@ -89,16 +89,11 @@ inline constexpr auto kKeys = std::to_array<Key>({
      "toggles the cut-out: no brake demand, most lamps dark, the code indicators stay", ""},
 });
 
-// Markers in the code table.
-inline constexpr int32_t kAnyOtherAspect = -1;  // the code of every aspect not listed
-inline constexpr int32_t kNoAspect = -2;        // no aspect gives the code
-inline constexpr int32_t kStop = -1;            // permitted speed: a standing train is not below it
-inline constexpr int32_t kKeepsPrevious = std::numeric_limits<int32_t>::min();  // the last permitted speed holds
-
 // From the aspect of the section ahead (SetSignal) to the cab-signal code
-// and the speed each mode permits for it, km/h. A code is received when it
-// is one of 2 to 9; a received code switches supervision on in any mode. In
-// modes 0 and 1 no indicator is lit.
+// and the speed each mode permits for it, km/h: the numbers of
+// cabrix_rules.h with the label of each code's indicator lamp. A code is
+// received when it is one of 2 to 9; a received code switches supervision on
+// in any mode. In modes 0 and 1 no indicator is lit.
 struct CabSignalCode {
     int32_t code;
     int32_t aspect;
@@ -115,23 +110,30 @@ inline constexpr const char* kCabSignalCodesNote =
     "stop: a standing train is not below it, so the service brake acts even at a standstill. With the fixed "
     "limit on (key 12) the permitted speed is 25 km/h inclusive, whatever the code.";
 
-inline constexpr auto kCabSignalCodes = std::to_array<CabSignalCode>({
-    {0, kAnyOtherAspect, false, "code 0 indicator", 255, kKeepsPrevious, kStop},
-    {1, 10, false, nullptr, 255, kKeepsPrevious, 25},
-    {2, 11, true, "code 2 indicator", kStop, kStop, kStop},
-    {3, 13, true, "code 3 indicator", 15, 15, 15},
-    {4, kNoAspect, true, "code 4 indicator", 25, 25, 25},
-    {5, 15, true, "code 5 indicator", 25, 25, 25},
-    {6, 19, true, "code 6 indicator", 25, 25, 45},
-    {7, 21, true, "code 7 indicator", 25, 25, 55},
-    {8, 23, true, "code 8 indicator", 25, 25, 65},
-    {9, 25, true, "code 9 indicator", 25, 25, 75},
-});
+// The label of each code's indicator lamp, by code; code 1 has none.
+inline constexpr std::array<const char*, kCodeRules.size()> kIndicatorLabels{
+    "code 0 indicator", nullptr,
+    "code 2 indicator", "code 3 indicator",
+    "code 4 indicator", "code 5 indicator",
+    "code 6 indicator", "code 7 indicator",
+    "code 8 indicator", "code 9 indicator",
+};
 
-// The fixed limit (key 12): within while the speed is at most this.
-inline constexpr int32_t kFixedLimit = 25;
-// Aspects from this one up ring the bell when they come or go.
-inline constexpr int32_t kBellAspectFrom = 9;
+constexpr std::array<CabSignalCode, kCodeRules.size()> cabSignalCodes() {
+    std::array<CabSignalCode, kCodeRules.size()> rows{};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const CodeRule& rule = kCodeRules[i];
+        rows[i] = CabSignalCode{rule.code,
+                                rule.aspect,
+                                rule.received,
+                                kIndicatorLabels[i],
+                                rule.permittedModeZero,
+                                rule.permittedModeOne,
+                                rule.permittedModeTwo};
+    }
+    return rows;
+}
+inline constexpr std::array<CabSignalCode, kCodeRules.size()> kCabSignalCodes = cabSignalCodes();
 
 // The indicator slot of a code, or -1 when it has none.
 constexpr int32_t indicatorSlot(const CabSignalCode& code) {
@@ -151,7 +153,7 @@ constexpr bool codesValid() {
         const CabSignalCode& row = kCabSignalCodes[i];
         // One row per code, in order; every named indicator is a lamp of this table.
         if (row.code != static_cast<int32_t>(i) || (row.indicator != nullptr && indicatorSlot(row) < 0) ||
-            row.received != (row.code >= 2)) {
+            (row.indicator != nullptr) != kCodeRules[i].hasIndicator) {
             return false;
         }
     }

@@ -2,15 +2,9 @@
 #include "cabrix_plugin.h"
 
 #include "int32_arith.h"
-#include "mode_keys.h"
 #include "plugin_exports.h"
-#include "signal_codes.h"
 
 namespace cabkit::cabrix {
-
-CabrixPlugin::CabrixPlugin() { attach(); }
-
-void CabrixPlugin::attach() { cabrix.wire(&vehicleStateCopy, &reverserHandle); }
 
 void CabrixPlugin::load() {
     powerHandle = 0;
@@ -34,12 +28,12 @@ void CabrixPlugin::setPower(int32_t notch) { powerHandle = notch; }
 
 void CabrixPlugin::setBrake(int32_t notch) {
     brakeHandle = notch;
-    cabrix.brakeAtEmergency = notch == emergencyNotch;
+    cabrix.brakeMoved(notch, emergencyNotch);
 }
 
 void CabrixPlugin::setReverser(int32_t position) { reverserHandle = position; }
 
-void CabrixPlugin::keyDown(int32_t key) { pressKey(cabrix, key, brakeHandle); }
+void CabrixPlugin::keyDown(int32_t key) { cabrix.keyPressed(key, brakeHandle); }
 
 void CabrixPlugin::keyUp(int32_t /*key*/) {}
 
@@ -49,7 +43,7 @@ void CabrixPlugin::doorOpen() {}
 
 void CabrixPlugin::doorClose() {}
 
-void CabrixPlugin::setSignal(int32_t aspect) { receiveSignal(cabrix, aspect); }
+void CabrixPlugin::setSignal(int32_t aspect) { cabrix.aspectSignalled(aspect); }
 
 void CabrixPlugin::setBeaconData(const BeaconData& /*beacon*/) {}
 

@@ -1,7 +1,6 @@
 // The plug-in as the host sees it: the driver's handles, the vehicle's brake
-// notches, the frame's vehicle state and the state object, with one
-// operation per export. exports.cpp holds the process-wide instance; tests
-// build fresh ones.
+// notches and the state object, with one operation per export. exports.cpp
+// holds the process-wide instance; tests build fresh ones.
 #ifndef CABKIT_CABRIX_CABRIX_PLUGIN_H
 #define CABKIT_CABRIX_CABRIX_PLUGIN_H
 
@@ -14,11 +13,8 @@ namespace cabkit::cabrix {
 
 class CabrixPlugin {
 public:
-    // Load values, then the library entry's wiring of the state object to
-    // vehicleStateCopy and reverserHandle.
-    CabrixPlugin();
+    CabrixPlugin() = default;
 
-    // The state object points into this instance, so it never moves.
     CabrixPlugin(const CabrixPlugin&) = delete;
     CabrixPlugin& operator=(const CabrixPlugin&) = delete;
     CabrixPlugin(CabrixPlugin&&) = delete;
@@ -44,19 +40,15 @@ public:
     void setSignal(int32_t aspect);
     void setBeaconData(const BeaconData& beacon);
 
+private:
     // What the plug-in keeps beside the state object.
     int32_t reverserHandle = 0;  // 1 forward, 0 neutral, -1 backward
     int32_t powerHandle = 0;
     int32_t brakeHandle = 0;
     int32_t serviceNotches = 0;
     int32_t emergencyNotch = 0;
-    VehicleState vehicleStateCopy{};
     HandleCommand handleOut{};
     CCabrix cabrix;
-
-private:
-    // Library entry: points the state object at this instance's copies.
-    void attach();
 };
 
 }  // namespace cabkit::cabrix

@@ -1,4 +1,5 @@
-// The driver's keys: mode selector, fixed 25 km/h limit, cut-out switch.
+// The driver's keys: mode selector, fixed 25 km/h limit, cut-out switch
+// (CCabrix::keyPressed; what the mode keys do is in cabrix_rules.h).
 #ifndef CABKIT_CABRIX_MODE_KEYS_H
 #define CABKIT_CABRIX_MODE_KEYS_H
 
@@ -13,9 +14,6 @@ inline constexpr int32_t kKeyModeDown = contract::keyNumber(contract::cabrix::kK
 inline constexpr int32_t kKeyModeUp = contract::keyNumber(contract::cabrix::kKeys, "cab-signal mode up");
 inline constexpr int32_t kKeyFixedLimit = contract::keyNumber(contract::cabrix::kKeys, "fixed 25 km/h limit");
 inline constexpr int32_t kKeyCutOut = contract::keyNumber(contract::cabrix::kKeys, "cab-signal cut-out");
-
-// KeyDown with the brake handle as last reported; other keys do nothing.
-void pressKey(CCabrix& cab, int32_t key, int32_t brakeHandle);
 
 }  // namespace cabkit::cabrix
 

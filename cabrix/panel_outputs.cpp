@@ -8,7 +8,7 @@ namespace {
 
 struct FieldSlot {
     int32_t slot;
-    int32_t CCabrix::*field;
+    int32_t CabrixOutputs::*field;
 };
 
 struct IndicatorSlot {
@@ -17,15 +17,15 @@ struct IndicatorSlot {
 };
 
 constexpr std::array<FieldSlot, 9> kFieldSlots{{
-    {ownSlot("active lamp"), &CCabrix::activeLamp},
-    {ownSlot("supervising lamp"), &CCabrix::supervisingLamp},
-    {ownSlot("rollback lamp"), &CCabrix::rollbackLamp},
-    {ownSlot("fixed-limit lamp"), &CCabrix::fixedLimitLamp},
-    {kPanelServiceBrake, &CCabrix::serviceBrakeLamp},
-    {kPanelEmergencyBrake, &CCabrix::emergencyBrakeLamp},
-    {kPanelCutOut, &CCabrix::cutOutLamp},
-    {ownSlot("mode"), &CCabrix::mode},
-    {kPanelSignalCode, &CCabrix::signalCode},
+    {ownSlot("active lamp"), &CabrixOutputs::activeLamp},
+    {ownSlot("supervising lamp"), &CabrixOutputs::supervisingLamp},
+    {ownSlot("rollback lamp"), &CabrixOutputs::rollbackLamp},
+    {ownSlot("fixed-limit lamp"), &CabrixOutputs::fixedLimitLamp},
+    {kPanelServiceBrake, &CabrixOutputs::serviceBrakeLamp},
+    {kPanelEmergencyBrake, &CabrixOutputs::emergencyBrakeLamp},
+    {kPanelCutOut, &CabrixOutputs::cutOutLamp},
+    {ownSlot("mode"), &CabrixOutputs::mode},
+    {kPanelSignalCode, &CabrixOutputs::signalCode},
 }};
 
 // Each code's indicator lamp, from the code table; code 1 has none.
@@ -97,16 +97,16 @@ std::size_t at(int32_t slot) { return static_cast<std::size_t>(slot); }
 
 bool vehiclePermitsSupervision(const int32_t* panel) { return panel[at(kPanelVehicleMode)] != 0; }
 
-void writePanel(const CCabrix& cab, int32_t* panel) {
-    panel[at(kPanelModeOff)] = cab.mode == kModeOff ? 1 : 0;
-    if (cab.mode != kModeOff) {
+void writePanel(const CabrixOutputs& out, int32_t* panel) {
+    panel[at(kPanelModeOff)] = out.mode == kModeOff ? 1 : 0;
+    if (out.mode != kModeOff) {
         panel[at(kPanelTrainStopOff)] = 1;
     }
     for (const FieldSlot& entry : kFieldSlots) {
-        panel[at(entry.slot)] = cab.*entry.field;
+        panel[at(entry.slot)] = out.*entry.field;
     }
     for (const IndicatorSlot& entry : kIndicatorSlots) {
-        panel[at(entry.slot)] = cab.speedIndicators[entry.indicator];
+        panel[at(entry.slot)] = out.speedIndicators[entry.indicator];
     }
 }
 

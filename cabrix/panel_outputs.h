@@ -32,7 +32,7 @@ bool vehiclePermitsSupervision(const int32_t* panel);
 
 // Writes slots 247 and 249 first, then the lamps, the selector, the code
 // and the code indicators.
-void writePanel(const CCabrix& cab, int32_t* panel);
+void writePanel(const CabrixOutputs& out, int32_t* panel);
 
 }  // namespace cabkit::cabrix
 

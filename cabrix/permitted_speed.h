@@ -1,5 +1,6 @@
 // The speed a cab-signal code permits, by mode, and the code indicator that
-// goes with it.
+// goes with it, as the supervision compares them (the table is in
+// cabrix_rules.h).
 #ifndef CABKIT_CABRIX_PERMITTED_SPEED_H
 #define CABKIT_CABRIX_PERMITTED_SPEED_H
 
@@ -15,16 +16,11 @@ struct PermittedSpeed {
     int32_t indicator;  // index into speedIndicators, or kNoIndicator
 };
 
-// Full mode (2): every code has its own speed and, but for code 1, its own
-// indicator; unknown codes count as code 0.
-PermittedSpeed fullModeSpeed(int32_t code);
-
-// Modes 0 and 1: a flat 25 km/h for codes 4..9 and no indicators. A code
-// these modes have no speed for gives 255 in mode 0 and keeps `previous` in
-// mode 1.
-PermittedSpeed restrictedModeSpeed(int32_t mode, int32_t code, double previous);
-
-// Either of the two above, by mode.
+// Mode 2: every code has its own speed and, but for code 1, its own
+// indicator. Modes 0 and 1: a flat 25 km/h for codes 4..9 and no
+// indicators; a code these modes have no speed for gives 255 in mode 0 and
+// keeps `previous` in mode 1. Unknown codes count as code 0.
+// CCabrix::settlePermittedSpeed, in permitted_speed.cpp, applies it.
 PermittedSpeed permittedSpeedFor(int32_t mode, int32_t code, double previous);
 
 }  // namespace cabkit::cabrix

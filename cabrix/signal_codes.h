@@ -1,11 +1,11 @@
 // From the aspect of the section ahead to the cab-signal code, and what a new
-// aspect announces to the driver (chime, bell).
+// aspect announces to the driver (chime, bell): CCabrix::aspectSignalled.
 #ifndef CABKIT_CABRIX_SIGNAL_CODES_H
 #define CABKIT_CABRIX_SIGNAL_CODES_H
 
 #include <cstdint>
 
-#include "cabrix_contract.h"
+#include "cabrix_rules.h"
 #include "ccabrix.h"
 
 namespace cabkit::cabrix {
@@ -17,12 +17,6 @@ struct CabSignal {
 
 // The code an aspect carries; aspects outside the table carry none (0).
 CabSignal cabSignalForAspect(int32_t aspect);
-
-// Aspects from this one up ring the bell when they come or go.
-inline constexpr int32_t kBellAspectFrom = contract::cabrix::kBellAspectFrom;
-
-// SetSignal: takes the new code and raises the chime and bell triggers.
-void receiveSignal(CCabrix& cab, int32_t aspect);
 
 }  // namespace cabkit::cabrix
 

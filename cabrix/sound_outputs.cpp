@@ -13,7 +13,7 @@ namespace {
 
 struct SoundSlot {
     int32_t slot;
-    int32_t CCabrix::*field;
+    int32_t CabrixOutputs::*field;
 };
 
 consteval int32_t soundSlot(std::string_view label) {
@@ -21,13 +21,13 @@ consteval int32_t soundSlot(std::string_view label) {
 }
 
 constexpr std::array<SoundSlot, 7> kSoundSlots{{
-    {soundSlot("bell"), &CCabrix::bellSound},
-    {soundSlot("bell, second slot"), &CCabrix::bellSound},
-    {soundSlot("chime"), &CCabrix::chimeSound},
-    {soundSlot("spare sound"), &CCabrix::spareSound},
-    {soundSlot("fixed-limit sound"), &CCabrix::fixedLimitSound},
-    {soundSlot("cut-out sound"), &CCabrix::cutOutSound},
-    {soundSlot("rollback sound"), &CCabrix::rollbackSound},
+    {soundSlot("bell"), &CabrixOutputs::bellSound},
+    {soundSlot("bell, second slot"), &CabrixOutputs::bellSound},
+    {soundSlot("chime"), &CabrixOutputs::chimeSound},
+    {soundSlot("spare sound"), &CabrixOutputs::spareSound},
+    {soundSlot("fixed-limit sound"), &CabrixOutputs::fixedLimitSound},
+    {soundSlot("cut-out sound"), &CabrixOutputs::cutOutSound},
+    {soundSlot("rollback sound"), &CabrixOutputs::rollbackSound},
 }};
 
 constexpr bool slotsFitTheArray() {
@@ -42,19 +42,9 @@ static_assert(slotsFitTheArray(), "sound slots lie within the host's array, one 
 
 }  // namespace
 
-void settleFrameSounds(CCabrix& cab) {
-    cab.bellSound = cab.active != cab.wasActive ? CABKIT_SOUND_PLAY_ONCE : cab.bellTrigger;
-    cab.chimeSound = cab.chimeTrigger;
-    cab.spareSound = cab.spareTrigger;
-    cab.wasActive = cab.active;
-    cab.bellTrigger = CABKIT_SOUND_UNCHANGED;
-    cab.chimeTrigger = CABKIT_SOUND_UNCHANGED;
-    cab.spareTrigger = CABKIT_SOUND_UNCHANGED;
-}
-
-void writeSounds(const CCabrix& cab, int32_t* sound) {
+void writeSounds(const CabrixOutputs& out, int32_t* sound) {
     for (const SoundSlot& entry : kSoundSlots) {
-        sound[static_cast<std::size_t>(entry.slot)] = cab.*entry.field;
+        sound[static_cast<std::size_t>(entry.slot)] = out.*entry.field;
     }
 }
 

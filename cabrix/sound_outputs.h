@@ -1,5 +1,5 @@
 // The frame's sound commands: one-shot bell, chime and spare, and the
-// looping warnings.
+// looping warnings (CCabrix::settleFrameSounds turns the triggers into them).
 #ifndef CABKIT_CABRIX_SOUND_OUTPUTS_H
 #define CABKIT_CABRIX_SOUND_OUTPUTS_H
 
@@ -9,13 +9,8 @@
 
 namespace cabkit::cabrix {
 
-// Turns the pending triggers into this frame's commands and re-arms them as
-// "unchanged", so that a one-shot plays exactly once. A change of activity
-// always rings the bell.
-void settleFrameSounds(CCabrix& cab);
-
 // Writes sound slots 4 and 5 (both the bell) and 110..114.
-void writeSounds(const CCabrix& cab, int32_t* sound);
+void writeSounds(const CabrixOutputs& out, int32_t* sound);
 
 }  // namespace cabkit::cabrix
 

@@ -8,17 +8,18 @@ bool moving(const BeaconContext& context) { return context.trainSpeed != 0.0F; }
 
 }  // namespace
 
-void dispatchBeacon(CAtsZQ& ats, const BeaconData& data, const BeaconContext& context) {
+// Hands the beacon to its handler when the train's state lets it be taken.
+void CAtsZQ::beaconPassed(const BeaconData& data, const BeaconContext& context) {
     switch (data.type) {
         case beacon::kWarning:
             // Holding key 0 while passing means the driver has seen it.
-            if (moving(context) && !ats.ackHeld) {
-                ats.OnWarningBeacon(data.signal, data.optional);
+            if (moving(context) && !ackHeld) {
+                OnWarningBeacon(data.signal, data.optional);
             }
             return;
         case beacon::kStop:
             if (moving(context)) {
-                ats.OnStopBeacon(data.signal, data.optional);
+                OnStopBeacon(data.signal, data.optional);
             }
             return;
         case beacon::kPairA:
@@ -26,18 +27,18 @@ void dispatchBeacon(CAtsZQ& ats, const BeaconData& data, const BeaconContext& co
             // At a standstill the pair is not counted, or the next beacon
             // would be taken for the wrong half.
             if (moving(context)) {
-                ats.OnPairBeacon();
+                OnPairBeacon();
             }
             return;
-        case beacon::kWindow: ats.OnWindowBeacon(data.optional); return;
+        case beacon::kWindow: OnWindowBeacon(data.optional); return;
         case beacon::kSignalWarning:
-            if (moving(context) && !ats.ackHeld) {
-                ats.OnSignalWarningBeacon(data.signal);
+            if (moving(context) && !ackHeld) {
+                OnSignalWarningBeacon(data.signal);
             }
             return;
         case beacon::kDirectStop:
             if (moving(context) && context.reverserHandle != -1) {
-                ats.OnDirectStopBeacon(data.signal);
+                OnDirectStopBeacon(data.signal);
             }
             return;
         default: return;

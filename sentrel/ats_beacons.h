@@ -30,16 +30,6 @@ inline constexpr int32_t kSignalWarning = type("train-stop signal warning");
 inline constexpr int32_t kDirectStop = type("train-stop direct stop");
 }  // namespace beacon
 
-// What the plug-in knows about the train when a beacon is passed.
-struct BeaconContext {
-    float trainSpeed;        // km/h of the last frame; 0 also between Initialize and the next frame
-    int32_t reverserHandle;  // -1 backward
-};
-
-// Hands the beacon to its handler when the train's state lets it be taken;
-// a beacon not taken has no effect at all.
-void dispatchBeacon(CAtsZQ& ats, const BeaconData& data, const BeaconContext& context);
-
 }  // namespace cabkit::sentrel
 
 #endif  // CABKIT_SENTREL_ATS_BEACONS_H

@@ -2,25 +2,18 @@
 
 namespace cabkit::sentrel {
 
-HandleOutput buildHandleOutput(const CAtsZQ& ats, const DriverHandles& driver, int32_t emergencyNotch) {
-    if (ats.brakeDemand && ats.active) {
-        return HandleOutput{HandleCommand{emergencyNotch, 0, 0, 0}, 1};
-    }
-    return HandleOutput{HandleCommand{driver.brake, driver.power, driver.reverser, 0}, 0};
-}
-
-void writePanelAndSound(const CAtsZQ& ats, int32_t brakeOverride, int32_t* panel, int32_t* sound) {
+void writePanelAndSound(const SentrelOutputs& out, int32_t* panel, int32_t* sound) {
     if (panel != nullptr) {
-        panel[kNormalLampSlot] = ats.normalLamp;
-        panel[kAlarmLampSlot] = ats.alarmLamp;
-        panel[kBrakeOverrideSlot] = brakeOverride;
+        panel[kNormalLampSlot] = out.normalLamp;
+        panel[kAlarmLampSlot] = out.alarmLamp;
+        panel[kBrakeOverrideSlot] = out.brakeOverride;
     }
     if (sound != nullptr) {
-        sound[kAlarmSoundSlot] = ats.alarmSound;
-        sound[kToneSoundSlot] = ats.toneSound;
-        sound[kAlarmEndSoundSlot] = ats.alarmEndOut;
-        sound[kStrokeASoundSlot] = ats.strokeAOut;
-        sound[kStrokeBSoundSlot] = ats.strokeBOut;
+        sound[kAlarmSoundSlot] = out.alarmSound;
+        sound[kToneSoundSlot] = out.toneSound;
+        sound[kAlarmEndSoundSlot] = out.alarmEndOut;
+        sound[kStrokeASoundSlot] = out.strokeAOut;
+        sound[kStrokeBSoundSlot] = out.strokeBOut;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "ats_zq.h"
+#include "driver_handles.h"
 #include "host_arrays.h"
 #include "host_records.h"
 #include "sentrel_contract.h"
@@ -41,25 +42,9 @@ inline constexpr std::size_t kStrokeBSoundSlot = soundSlot("reminder stroke B");
 static_assert(contract::sentrel::kPanelSlots.size() == 3 && contract::sentrel::kSoundSlots.size() == 5,
               "the train stop writes every slot of its table");
 
-// The driver's handles as the host last reported them.
-struct DriverHandles {
-    int32_t brake;
-    int32_t power;
-    int32_t reverser;
-};
-
-struct HandleOutput {
-    HandleCommand command;
-    int32_t brakeOverride;  // 1 when the emergency notch is imposed
-};
-
-// The driver's handles, or the emergency notch with power and reverser
-// cut while the supervisor is active and demands the brake.
-HandleOutput buildHandleOutput(const CAtsZQ& ats, const DriverHandles& driver, int32_t emergencyNotch);
-
 // Writes the train stop's slots and leaves all others alone. Either array
 // may be absent, in which case nothing is written to it.
-void writePanelAndSound(const CAtsZQ& ats, int32_t brakeOverride, int32_t* panel, int32_t* sound);
+void writePanelAndSound(const SentrelOutputs& out, int32_t* panel, int32_t* sound);
 
 }  // namespace cabkit::sentrel
 

@@ -17,6 +17,14 @@ int32_t countDown(int32_t remainingMs, int32_t stepMs) {
 
 }  // namespace
 
+// ---------------------------------------------------------------- events
+
+void CAtsZQ::initialize() { Reset(ResetMode::kInitialize); }
+
+void CAtsZQ::acknowledgeKey(bool held) { ackHeld = held; }
+
+void CAtsZQ::toneResetKey(bool held) { toneResetHeld = held; }
+
 // ---------------------------------------------------------------- Reset
 
 void CAtsZQ::Reset(ResetMode mode) {
@@ -98,7 +106,7 @@ void CAtsZQ::redrawRandomTimes() {
 
 // ---------------------------------------------------------------- Update
 
-void CAtsZQ::Update() {
+void CAtsZQ::Update(int32_t frameStepMs) {
     // The alarm command of the previous frame, to tell when the alarm ends.
     const int32_t previousAlarmSound = alarmSound;
 
@@ -122,7 +130,7 @@ void CAtsZQ::Update() {
 
     // Supervise while on; while off, silence the tone and clear the state.
     if (active) {
-        Supervise();
+        Supervise(frameStepMs);
     } else {
         strokeARequest = kSoundStop;
         strokeBRequest = kSoundStop;
@@ -149,9 +157,9 @@ void CAtsZQ::Update() {
 
 // ---------------------------------------------------------------- Supervise
 
-void CAtsZQ::Supervise() {
+void CAtsZQ::Supervise(int32_t frameStepMs) {
     const int32_t selfTestBefore = selfTestMs;
-    countDownTimers();
+    countDownTimers(frameStepMs);
     runSwitchOnTest(selfTestBefore);
     releaseToneOnKey();
     acceptAcknowledgement();
@@ -161,13 +169,12 @@ void CAtsZQ::Supervise() {
     brakeDemand = emergencyLatch;
 }
 
-void CAtsZQ::countDownTimers() {
-    const int32_t step = frameStepMs_;
-    selfTestMs = countDown(selfTestMs, step);
-    ackMs = countDown(ackMs, step);
-    pairMs = countDown(pairMs, step);
-    windowMs = countDown(windowMs, step);
-    toneMs = countDown(toneMs, step);
+void CAtsZQ::countDownTimers(int32_t stepMs) {
+    selfTestMs = countDown(selfTestMs, stepMs);
+    ackMs = countDown(ackMs, stepMs);
+    pairMs = countDown(pairMs, stepMs);
+    windowMs = countDown(windowMs, stepMs);
+    toneMs = countDown(toneMs, stepMs);
 }
 
 // The test runs for its full length of frame time: in a switch-on frame
@@ -190,10 +197,12 @@ void CAtsZQ::releaseToneOnKey() {
     }
 }
 
-// Key 0 with the brake at or beyond the check notch, while time is left and
-// no switch-on test runs.
 void CAtsZQ::acceptAcknowledgement() {
-    if (ackHeld && brakeAtCheck && ackMs > 0 && selfTestMs == 0 && warningPending) {
+    if (contract::sentrel::acknowledges(contract::sentrel::AcknowledgeMoment{.keyHeld = ackHeld,
+                                                                             .brakeAtCheck = brakeAtCheck,
+                                                                             .ackMs = ackMs,
+                                                                             .selfTestMs = selfTestMs,
+                                                                             .warningPending = warningPending})) {
         ackMs = 0;
         warningPending = false;
     }
@@ -236,10 +245,9 @@ void CAtsZQ::strikeReminderTone() {
 
 // ---------------------------------------------------------------- key 3
 
-// The latch yields only with the brake handle at the emergency notch; a
-// pending warning is not touched and may still expire.
+// A pending warning is not touched and may still expire.
 void CAtsZQ::OnResetKey() {
-    if (brakeAtEmergency) {
+    if (contract::sentrel::resetReleasesLatch(brakeAtEmergency)) {
         emergencyLatch = false;
     }
 }

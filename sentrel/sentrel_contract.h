@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "cab_contract.h"
+#include "sentrel_rules.h"
 
 namespace cabkit::contract::sentrel {
 

@@ -30,20 +30,27 @@ void SentrelPlugin::initialize(int32_t /*initialHandles*/) {
     const Settings settings = readSettings(settingsPath);
     speedSetting = settings.speedSetting;
     decelerationSetting = settings.decelerationSetting;
-    ats.Reset(ResetMode::kInitialize);
+    ats.initialize();
     trainSpeed = 0.0F;
 }
 
 HandleCommand SentrelPlugin::elapse(const VehicleState& state, int32_t* panel, int32_t* sound) {
     takeFrameTime(state);
     trainSpeed = state.speed;
-    readSwitchOff(panel);
-    ats.Update();
-    // The brake flags refreshed after the supervisor has run, so that it
-    // always sees those of the end of the previous frame.
-    refreshBrakeFlags();
-    buildHandleCommand();
-    writePanelAndSound(ats, brakeOverride, panel, sound);
+    // The very first frame after loading keeps the permission that
+    // initialize gave, whatever the other plug-ins have left in the slot.
+    const bool permissionRead = frameCount != 0 && panel != nullptr;
+    const SentrelOutputs out = ats.update(SentrelInputs{
+        .frameStepMs = frameStepMs,
+        .permissionRead = permissionRead,
+        .permitted = permissionRead && panel[kSwitchOffSlot] == 0,
+        .driver = DriverHandles{.brake = brakeHandle, .power = powerHandle, .reverser = reverserHandle},
+        .emergencyNotch = emergencyNotch,
+        .checkNotch = checkNotch,
+    });
+    handleOut = out.handles;
+    brakeOverride = out.brakeOverride;
+    writePanelAndSound(out, panel, sound);
     // Count the frame, saturating: only "first frame or not" matters, and a
     // count that wrapped back to 0 would skip reading the switch-off once more.
     frameCount = platform::saturatingAdd(frameCount, 1);
@@ -56,28 +63,6 @@ void SentrelPlugin::takeFrameTime(const VehicleState& state) {
     lastTimeMs = state.time;
 }
 
-// The very first frame after loading keeps the permission that initialize
-// gave, whatever the other plug-ins have left in the slot.
-void SentrelPlugin::readSwitchOff(const int32_t* panel) {
-    if (frameCount != 0 && panel != nullptr) {
-        ats.enabled = panel[kSwitchOffSlot] == 0;
-    }
-}
-
-// Taken after Update, so the supervisor always sees the handle as it stood
-// at the end of the previous frame.
-void SentrelPlugin::refreshBrakeFlags() {
-    ats.brakeAtEmergency = brakeHandle == emergencyNotch;
-    ats.brakeAtCheck = brakeHandle >= checkNotch;
-}
-
-void SentrelPlugin::buildHandleCommand() {
-    const HandleOutput output =
-        buildHandleOutput(ats, DriverHandles{brakeHandle, powerHandle, reverserHandle}, emergencyNotch);
-    handleOut = output.command;
-    brakeOverride = output.brakeOverride;
-}
-
 void SentrelPlugin::setPower(int32_t notch) { powerHandle = notch; }
 
 void SentrelPlugin::setBrake(int32_t notch) { brakeHandle = notch; }
@@ -86,8 +71,8 @@ void SentrelPlugin::setReverser(int32_t position) { reverserHandle = position; }
 
 void SentrelPlugin::keyDown(int32_t key) {
     switch (key) {
-        case key::kAcknowledge: ats.ackHeld = true; return;
-        case key::kToneReset: ats.toneResetHeld = true; return;
+        case key::kAcknowledge: ats.acknowledgeKey(true); return;
+        case key::kToneReset: ats.toneResetKey(true); return;
         case key::kEmergencyReset: ats.OnResetKey(); return;
         default: return;
     }
@@ -96,8 +81,8 @@ void SentrelPlugin::keyDown(int32_t key) {
 // Releasing key 3 resets as pressing it does.
 void SentrelPlugin::keyUp(int32_t key) {
     switch (key) {
-        case key::kAcknowledge: ats.ackHeld = false; return;
-        case key::kToneReset: ats.toneResetHeld = false; return;
+        case key::kAcknowledge: ats.acknowledgeKey(false); return;
+        case key::kToneReset: ats.toneResetKey(false); return;
         case key::kEmergencyReset: ats.OnResetKey(); return;
         default: return;
     }
@@ -112,7 +97,7 @@ void SentrelPlugin::doorClose() {}
 void SentrelPlugin::setSignal(int32_t /*aspect*/) {}
 
 void SentrelPlugin::setBeaconData(const BeaconData& data) {
-    dispatchBeacon(ats, data, BeaconContext{trainSpeed, reverserHandle});
+    ats.beaconPassed(data, BeaconContext{.trainSpeed = trainSpeed, .reverserHandle = reverserHandle});
 }
 
 }  // namespace cabkit::sentrel

@@ -47,8 +47,12 @@ public:
     void setSignal(int32_t aspect);
     void setBeaconData(const BeaconData& data);
 
-    // The plug-in's state, public for inspection; only the operations above
-    // change it.
+    // The settings as the last initialize read them; no rule uses them.
+    Settings settings() const { return Settings{speedSetting, decelerationSetting}; }
+
+private:
+    void takeFrameTime(const VehicleState& state);
+
     int32_t brakeHandle = 0;
     int32_t powerHandle = 0;
     int32_t reverserHandle = 0;
@@ -64,13 +68,7 @@ public:
     double speedSetting = 0.0;
     double decelerationSetting = 0.0;
 
-    CAtsZQ ats{frameStepMs};
-
-private:
-    void takeFrameTime(const VehicleState& state);
-    void readSwitchOff(const int32_t* panel);
-    void refreshBrakeFlags();
-    void buildHandleCommand();
+    CAtsZQ ats;
 };
 
 }  // namespace cabkit::sentrel

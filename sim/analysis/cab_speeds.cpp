@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cab_contract_index.h"
+#include "cabrix/cabrix_rules.h"
 
 namespace cabkit::sim {
 namespace {
@@ -41,9 +42,7 @@ void CabSpeeds::read(const int32_t* panel) {
     const cabrix::CabSignalCode* code = shownCode(panel, mode);
     // Any code outside the table permits what code 0 permits.
     if (code == nullptr) code = findCabSignalCode(0);
-    const int32_t speed = mode == 2   ? code->permittedModeTwo
-                          : mode == 1 ? code->permittedModeOne
-                                      : code->permittedModeZero;
+    const int32_t speed = cabrix::permittedSpeed(mode, code->code);
     if (speed != cabrix::kKeepsPrevious) lastPermitted_ = speed;
     if (sim::read(panel, kCutOutLamp) != 0) return;
     if (sim::read(panel, kFixedLimitLamp) != 0) {

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cab_contract_index.h"
+#include "cabrix/cabrix_rules.h"
 #include "sound_commands.h"
 
 namespace cabkit::sim {
@@ -206,9 +207,7 @@ ordered_json permittedSpeeds(const std::vector<contract::PanelSlot>& rows) {
     for (int32_t mode = 0; mode <= 2; ++mode) {
         ordered_json speeds = ordered_json::object();
         for (const cabrix::CabSignalCode& code : cabSignalCodes()) {
-            const int32_t speed = mode == 0   ? code.permittedModeZero
-                                  : mode == 1 ? code.permittedModeOne
-                                              : code.permittedModeTwo;
+            const int32_t speed = cabrix::permittedSpeed(mode, code.code);
             speeds[std::to_string(code.code)] =
                 speed == cabrix::kKeepsPrevious ? ordered_json(nullptr) : ordered_json(speed);
         }

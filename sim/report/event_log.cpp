@@ -2,15 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include <fmt/format.h>
 
 #include "cab_contract_index.h"
+#include "cabrix/cabrix_rules.h"
 #include "clock_text.h"
 #include "command_combiner.h"
 #include "printable_text.h"
 #include "refusal_reasons.h"
+#include "sentrel/sentrel_rules.h"
 #include "sound_commands.h"
 
 namespace cabkit::sim {
@@ -371,7 +374,7 @@ void EventLog::watchKeyUp(const InputEvent& e) {
             "the emergency brake is latched, and key {} does not release it: brake handle to the "
             "emergency notch, then key {} ({})",
             e.value, kResetKey, keyRow(contract::kSentrel, kResetKey).label);
-    } else if (ack.brake < checkNotch_ || driver_.brake < checkNotch_) {
+    } else if (!sentrel::brakeAtCheck(ack.brake, checkNotch_) || !sentrel::brakeAtCheck(driver_.brake, checkNotch_)) {
         why = fmt::format("the brake handle is at notch {}, below the check notch {}",
                           std::min(ack.brake, driver_.brake), checkNotch_);
     } else if (lastBrakeChangeMs_ >= ack.pressedMs && ack.framesHeld <= 1) {
@@ -401,7 +404,11 @@ void EventLog::narrateKeyResults(const Frame& frame) {
         const ModeKey key = *cabrixModeKey_;
         cabrixModeKey_.reset();
         const int32_t now = frame.panel[kCabrixMode];
-        const bool wanted = key.key == kModeUpKey ? key.modeBefore < 2 : key.modeBefore > 0;
+        // Whether the key would move the selector with its condition met (no
+        // code received, the brake applied).
+        const bool wanted =
+            cabrix::modeAfterKey(key.key == kModeUpKey ? cabrix::ModeKey::Up : cabrix::ModeKey::Down, key.modeBefore,
+                                 false, std::numeric_limits<int32_t>::max()) != key.modeBefore;
         if (wanted && now == key.modeBefore) {
             const contract::Key& row = keyRow(contract::kCabrix, key.key);
             std::string why;

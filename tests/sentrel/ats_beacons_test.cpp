@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ats_beacons.h"
+#include "fixed_local_time.h"
 
 namespace cabkit::sentrel {
 namespace {
@@ -22,19 +23,41 @@ struct BeaconCase {
     bool trips;
 };
 
-class OneBeacon : public ::testing::TestWithParam<BeaconCase> {};
+class OneBeacon : public ::testing::TestWithParam<BeaconCase> {
+protected:
+    // A frame of `stepMs`; true when the emergency notch is imposed.
+    bool braking(int32_t stepMs) {
+        const SentrelOutputs out = ats.update(SentrelInputs{.frameStepMs = stepMs,
+                                                            .permissionRead = true,
+                                                            .permitted = true,
+                                                            .driver = DriverHandles{},
+                                                            .emergencyNotch = 9,
+                                                            .checkNotch = 1});
+        alarm = out.alarmLamp == 1;
+        return out.brakeOverride == 1;
+    }
 
+    FixedLocalTime fixedTime{kFixedTime};
+    CAtsZQ ats;
+    bool alarm = false;
+};
+
+// A warning sounds the alarm and trips when its 5000 ms have run out; a trip
+// brakes in the next frame.
 TEST_P(OneBeacon, WarnsOrTripsAsItsRuleSays) {
     const BeaconCase& c = GetParam();
-    const int32_t step = 0;
-    CAtsZQ ats{step};
-    ats.Reset(ResetMode::kInitialize);
-    ats.ackHeld = c.keyHeld;
-    ats.windowMs = c.windowMs;
-    dispatchBeacon(ats, BeaconData{c.type, c.signal, 250.0F, c.optional}, BeaconContext{c.speed, c.reverser});
-    EXPECT_EQ(ats.warningPending, c.warns);
-    EXPECT_EQ(ats.ackMs, c.warns ? 5000 : 0);
-    EXPECT_EQ(ats.emergencyLatch, c.trips);
+    ats.initialize();
+    ats.acknowledgeKey(c.keyHeld);
+    if (c.windowMs > 0) {
+        ats.beaconPassed(BeaconData{65, 0, 0.0F, c.windowMs}, BeaconContext{0.0F, 0});
+    }
+    ats.beaconPassed(BeaconData{c.type, c.signal, 250.0F, c.optional}, BeaconContext{c.speed, c.reverser});
+    EXPECT_EQ(braking(0), c.trips);
+    EXPECT_EQ(alarm, c.warns || c.trips);
+    if (!c.trips) {
+        EXPECT_FALSE(braking(4999));
+        EXPECT_EQ(braking(1), c.warns);
+    }
 }
 
 // name, type, signal, optional, speed, reverser, key 0 held, windowMs, warns, trips
@@ -64,17 +87,22 @@ INSTANTIATE_TEST_SUITE_P(
                       BeaconCase{"Type100", 100, 0, 0, 60.0F, 1, false, 1200, false, false}),
     [](const ::testing::TestParamInfo<BeaconCase>& p) { return p.param.name; });
 
-TEST(PairAndWindowBeacons, WindowOpensStandingAndPairsCountOnlyWhenMoving) {
-    const int32_t step = 0;
-    CAtsZQ ats{step};
-    ats.Reset(ResetMode::kInitialize);
-    dispatchBeacon(ats, BeaconData{65, 0, 0.0F, 3000}, BeaconContext{0.0F, 0});
-    EXPECT_EQ(ats.windowMs, 3000);
-    dispatchBeacon(ats, BeaconData{50, 0, 0.0F, 0}, BeaconContext{0.0F, 1});
-    EXPECT_FALSE(ats.pairArmed);
-    dispatchBeacon(ats, BeaconData{55, 0, 0.0F, 0}, BeaconContext{10.0F, 1});
-    EXPECT_TRUE(ats.pairArmed);
-    EXPECT_EQ(ats.pairMs, 500);
+// A pair beacon passed standing does not count, so the next two form the
+// pair; a window opens also at a standstill.
+TEST_F(OneBeacon, WindowOpensStandingAndPairsCountOnlyWhenMoving) {
+    ats.initialize();
+    ats.beaconPassed(BeaconData{65, 0, 0.0F, 3000}, BeaconContext{0.0F, 0});
+    ats.beaconPassed(BeaconData{50, 0, 0.0F, 0}, BeaconContext{0.0F, 1});
+    ats.beaconPassed(BeaconData{55, 0, 0.0F, 0}, BeaconContext{10.0F, 1});
+    EXPECT_FALSE(braking(400));
+    ats.beaconPassed(BeaconData{50, 0, 0.0F, 0}, BeaconContext{10.0F, 1});
+    EXPECT_TRUE(braking(0));
+
+    ats.initialize();
+    ats.beaconPassed(BeaconData{65, 0, 0.0F, 3000}, BeaconContext{0.0F, 0});
+    EXPECT_FALSE(braking(2999));
+    ats.beaconPassed(BeaconData{1, 3, 0.0F, 7}, BeaconContext{10.0F, 1});
+    EXPECT_TRUE(braking(0));
 }
 
 }  // namespace

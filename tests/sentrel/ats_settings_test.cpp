@@ -75,7 +75,7 @@ protected:
     static std::pair<double, double> read(const fs::path& dir) {
         SentrelPlugin plugin((dir / "Sentrel.so").string());
         plugin.initialize(0);
-        return {plugin.speedSetting, plugin.decelerationSetting};
+        return {plugin.settings().speedSetting, plugin.settings().decelerationSetting};
     }
 
     fs::path root;
@@ -85,12 +85,12 @@ TEST_F(SettingsBesideTheLibrary, ValuesAreReadAtEveryInitialize) {
     write(root, "[MaxSpd]\nSpeed=80\n[SetSpec]\nDeceleration=3\n");
     SentrelPlugin plugin((root / "Sentrel.so").string());
     plugin.initialize(0);
-    EXPECT_EQ(plugin.speedSetting, 80.0);
-    EXPECT_EQ(plugin.decelerationSetting, 3.0);
+    EXPECT_EQ(plugin.settings().speedSetting, 80.0);
+    EXPECT_EQ(plugin.settings().decelerationSetting, 3.0);
     write(root, "[MaxSpd]\nSpeed=95\n");
     plugin.initialize(0);
-    EXPECT_EQ(plugin.speedSetting, 95.0);
-    EXPECT_EQ(plugin.decelerationSetting, 2.0);
+    EXPECT_EQ(plugin.settings().speedSetting, 95.0);
+    EXPECT_EQ(plugin.settings().decelerationSetting, 2.0);
 }
 
 TEST_F(SettingsBesideTheLibrary, MissingFileGivesTheDefaults) { EXPECT_EQ(read(root), std::make_pair(120.0, 2.0)); }

@@ -1,9 +1,13 @@
-// The supervisor on its own: what each reset leaves, the drawn lengths, and
-// the countdowns under odd frame steps.
+// The supervisor on its own, driven by its events and frames and read
+// through the record each frame returns: what a restart, a switch-on and an
+// off frame leave, the drawn lengths, and the countdowns under odd frame
+// steps.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <limits>
+#include <string>
 
 #include "ats_random_times.h"
 #include "ats_zq.h"
@@ -14,87 +18,85 @@ namespace {
 
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
-constexpr int32_t kMark = 777;  // a value no reset writes
+constexpr int32_t kEmergencyNotch = 9;
+constexpr DriverHandles kDriver{.brake = 0, .power = 3, .reverser = 1};
 
 class Supervisor : public ::testing::Test {
-protected:
-    void SetUp() override { ats.Reset(ResetMode::kInitialize); }
+public:
+    void SetUp() override { ats.initialize(); }
 
-    void frame(int32_t stepMs) {
-        step = stepMs;
-        ats.Update();
+    SentrelOutputs frame(int32_t stepMs, bool permitted = true) {
+        out = ats.update(SentrelInputs{.frameStepMs = stepMs,
+                                       .permissionRead = true,
+                                       .permitted = permitted,
+                                       .driver = driver,
+                                       .emergencyNotch = kEmergencyNotch,
+                                       .checkNotch = 1});
+        return out;
     }
-
-    // Every field away from any value a reset gives it.
-    void dirty() {
-        for (bool* flag :
-             {&ats.enabled, &ats.active, &ats.wasActive, &ats.ackHeld, &ats.toneResetHeld, &ats.brakeAtEmergency,
-              &ats.brakeAtCheck, &ats.emergencyLatch, &ats.brakeDemand, &ats.warningPending, &ats.selfTestOn,
-              &ats.bellOn, &ats.toneLatched, &ats.toneSide, &ats.pairArmed}) {
-            *flag = true;
-        }
-        for (int32_t* value : {&ats.selfTestMs, &ats.ackMs, &ats.pairMs, &ats.windowMs, &ats.toneMs, &ats.tonePeriodMs,
-                               &ats.selfTestDurationMs, &ats.normalLamp, &ats.alarmLamp, &ats.alarmSound,
-                               &ats.toneSound, &ats.alarmEndRequest, &ats.strokeARequest, &ats.strokeBRequest,
-                               &ats.alarmEndOut, &ats.strokeAOut, &ats.strokeBOut}) {
-            *value = kMark;
-        }
+    void pass(int32_t type, int32_t signal, int32_t optional = 0) {
+        ats.beaconPassed(BeaconData{type, signal, 300.0F, optional}, BeaconContext{60.0F, 1});
     }
+    bool braking() const { return out.brakeOverride == 1 && out.handles.brake == kEmergencyNotch; }
 
     FixedLocalTime fixedTime{kFixedTime};
-    int32_t step = 0;
-    CAtsZQ ats{step};
+    CAtsZQ ats;
+    DriverHandles driver = kDriver;
+    SentrelOutputs out{};
 };
 
-// Clears also a pending warning and a running test, so a restart is quiet.
-TEST_F(Supervisor, ResetForARunLeavesItQuietAndActive) {
-    dirty();
-    ats.Reset(ResetMode::kInitialize);
-    EXPECT_TRUE(ats.enabled && ats.active && ats.wasActive);
-    EXPECT_FALSE(ats.ackHeld || ats.toneResetHeld || ats.brakeAtEmergency || ats.brakeAtCheck || ats.emergencyLatch ||
-                 ats.warningPending || ats.selfTestOn || ats.bellOn || ats.toneLatched || ats.pairArmed);
-    EXPECT_TRUE(ats.brakeDemand && ats.toneSide);  // left as they were
-    EXPECT_EQ(ats.selfTestMs + ats.ackMs + ats.pairMs + ats.windowMs + ats.toneMs, 0);
-    platform::CrtRandom random;
-    const RandomTimes expected = drawRandomTimes(random, kFixedSecond);
-    EXPECT_EQ(ats.tonePeriodMs, expected.tonePeriodMs);
-    EXPECT_EQ(ats.selfTestDurationMs, expected.selfTestDurationMs);
-    EXPECT_EQ(ats.normalLamp, 1);
-    EXPECT_EQ(ats.alarmLamp, 0);
-    for (int32_t sound : {ats.alarmSound, ats.toneSound, ats.alarmEndRequest, ats.strokeARequest, ats.strokeBRequest}) {
-        EXPECT_EQ(sound, kSoundStop);
-    }
-    EXPECT_EQ(ats.strokeBOut, kMark);
+// What the host sees in the frame after a restart, a switch-on and a frame
+// off, each reached from a warning pending over a latched emergency brake
+// with the alarm sounding.
+struct ResetCase {
+    std::string name;
+    std::function<void(Supervisor&)> reach;
+    int32_t normalLamp, alarmLamp, alarmSound, toneSound, alarmEnd;
+    bool braking;
+};
+
+class AfterReset : public Supervisor, public ::testing::WithParamInterface<ResetCase> {};
+
+TEST_P(AfterReset, ShowsItsSituation) {
+    const ResetCase& c = GetParam();
+    pass(95, 0);
+    pass(1, 0);
+    frame(100);
+    ASSERT_TRUE(braking());
+    c.reach(*this);
+    EXPECT_EQ(out.normalLamp, c.normalLamp);
+    EXPECT_EQ(out.alarmLamp, c.alarmLamp);
+    EXPECT_EQ(out.alarmSound, c.alarmSound);
+    EXPECT_EQ(out.toneSound, c.toneSound);
+    EXPECT_EQ(out.alarmEndOut, c.alarmEnd);
+    EXPECT_EQ(braking(), c.braking);
+    EXPECT_EQ(out.handles.power, c.braking ? 0 : kDriver.power);
+    // No warning survives any of them: nothing trips later.
+    frame(5000);
+    EXPECT_FALSE(braking());
 }
 
-// Starts the test; a warning raised while off is dropped.
-TEST_F(Supervisor, ResetAtSwitchOnStartsTheTest) {
-    dirty();
-    ats.selfTestDurationMs = 2100;
-    ats.Reset(ResetMode::kSwitchOn);
-    EXPECT_TRUE(ats.enabled && ats.active && ats.wasActive && ats.ackHeld && ats.toneResetHeld);
-    EXPECT_FALSE(ats.brakeAtEmergency || ats.brakeAtCheck || ats.emergencyLatch || ats.warningPending || ats.pairArmed);
-    EXPECT_TRUE(ats.selfTestOn && ats.bellOn && ats.toneLatched && ats.brakeDemand && ats.toneSide);
-    EXPECT_EQ(ats.selfTestMs, 2100);
-    EXPECT_EQ(ats.ackMs + ats.pairMs + ats.windowMs + ats.toneMs, 0);
-    EXPECT_EQ(ats.tonePeriodMs, kMark);
-    EXPECT_EQ(ats.normalLamp, 0);
-    EXPECT_EQ(ats.alarmLamp, 1);
-    EXPECT_EQ(ats.alarmEndRequest, kSoundStop);
-    EXPECT_EQ(ats.alarmSound + ats.toneSound + ats.strokeARequest + ats.strokeBRequest, 4 * kMark);
-}
-
-TEST_F(Supervisor, ResetWhileOffSilencesEverything) {
-    dirty();
-    ats.Reset(ResetMode::kSwitchedOff);
-    EXPECT_TRUE(ats.enabled && ats.selfTestOn && ats.toneSide && ats.brakeDemand);
-    EXPECT_FALSE(ats.brakeAtEmergency || ats.brakeAtCheck || ats.emergencyLatch || ats.warningPending || ats.bellOn ||
-                 ats.toneLatched || ats.pairArmed);
-    EXPECT_EQ(ats.selfTestMs + ats.ackMs + ats.pairMs + ats.windowMs + ats.toneMs, 0);
-    EXPECT_EQ(ats.normalLamp + ats.alarmLamp, 0);
-    EXPECT_EQ(ats.alarmEndRequest, kSoundStop);
-    EXPECT_EQ(ats.strokeARequest, kMark);
-}
+// name, how, normal lamp, alarm lamp, alarm, tone, alarm end, braking
+INSTANTIATE_TEST_SUITE_P(Modes, AfterReset,
+                         ::testing::Values(
+                             // Quiet and active: the alarm stops without its end sound.
+                             ResetCase{"Initialize",
+                                       [](Supervisor& s) {
+                                           s.ats.initialize();
+                                           s.frame(0);
+                                       },
+                                       1, 0, kSoundStop, kSoundStop, kSoundStop, false},
+                             // Off silences everything and plays the end of the alarm once.
+                             ResetCase{"SwitchedOff", [](Supervisor& s) { s.frame(100, false); }, 0, 0, kSoundStop,
+                                       kSoundStop, kSoundPlayOnce, false},
+                             // Switch-on starts the test: alarm and tone, but no brake.
+                             ResetCase{"SwitchOn",
+                                       [](Supervisor& s) {
+                                           s.frame(100, false);
+                                           s.frame(100);
+                                       },
+                                       0, 1, kSoundLoop, kSoundLoop, kSoundStop, false}),
+                         [](const ::testing::TestParamInfo<ResetCase>& p) { return p.param.name; });
 
 TEST(RandomTimes, ProductsWrapAndTheRemainderKeepsItsSign) {
     EXPECT_EQ(tonePeriodFromDraws(2000, 2000, 2000), 327);  // 8e9 wraps negative, rem -92
@@ -133,54 +135,63 @@ TEST(RandomTimes, EverySeedSecondGivesLengthsInRange) {
 }
 
 TEST_F(Supervisor, UnacknowledgedWarningTripsInTheFrameItsTimeRunsOut) {
-    ats.OnSignalWarningBeacon(0);
+    pass(95, 0);
     for (int32_t left = 4900; left > 0; left -= 100) {
         frame(100);
-        ASSERT_EQ(ats.ackMs, left);
-        ASSERT_TRUE(ats.warningPending);
-        ASSERT_FALSE(ats.brakeDemand);
+        ASSERT_EQ(out.alarmLamp, 1) << left;
+        ASSERT_FALSE(braking()) << left;
     }
     frame(100);
-    EXPECT_FALSE(ats.warningPending);
-    EXPECT_TRUE(ats.emergencyLatch);
-    EXPECT_TRUE(ats.brakeDemand);
+    EXPECT_TRUE(braking());
 }
 
 // A clock that goes back holds every countdown; a huge step runs them out
 // without wrapping.
 TEST_F(Supervisor, CountdownsNeverGrowAndHugeStepsEndThem) {
-    ats.OnSignalWarningBeacon(0);
-    ats.OnWindowBeacon(kMax);
-    ats.OnPairBeacon();
+    pass(95, 0);
+    pass(65, 0, kMax);
     for (int32_t backwards : {-3000, -1, kMin}) {
         frame(backwards);
-        EXPECT_EQ(ats.ackMs, 5000);
-        EXPECT_EQ(ats.windowMs, kMax);
-        EXPECT_EQ(ats.pairMs, 500);
     }
+    frame(4999);
+    EXPECT_FALSE(braking());  // the warning still has 1 ms
     frame(kMax);
-    EXPECT_EQ(ats.ackMs + ats.windowMs + ats.pairMs, 0);
-    EXPECT_TRUE(ats.emergencyLatch);
-
-    ats.OnWindowBeacon(-5);
+    EXPECT_TRUE(braking());
+    driver.brake = kEmergencyNotch;
     frame(0);
-    EXPECT_EQ(ats.windowMs, 0);
+    ats.OnResetKey();
+    frame(0);
+    ASSERT_FALSE(braking());
+    pass(1, 3, 7);  // the window has run out: no trip
+    frame(0);
+    EXPECT_FALSE(braking());
+
+    pass(65, 0, -5);  // a negative window is no window
+    frame(0);
+    pass(1, 3, 7);
+    frame(0);
+    EXPECT_FALSE(braking());
+
+    pass(50, 0);
+    frame(-3000);
+    pass(55, 0);  // still within 500 ms of frame time
+    frame(0);
+    EXPECT_TRUE(braking());
 }
 
 // Switch-on in a frame where no time passes: the test still runs its full
 // length in the frames after, and then ends.
 TEST_F(Supervisor, SwitchOnTestRunsItsFullLengthAfterAFrameWithoutTime) {
-    ats.enabled = false;
-    frame(100);
-    ats.enabled = true;
+    platform::CrtRandom random;
+    const int32_t duration = drawRandomTimes(random, kFixedSecond).selfTestDurationMs;
+    frame(100, false);
     frame(0);
-    EXPECT_EQ(ats.selfTestMs, ats.selfTestDurationMs);
-    EXPECT_TRUE(ats.selfTestOn && ats.bellOn);
-    frame(ats.selfTestDurationMs - 1);
-    EXPECT_TRUE(ats.selfTestOn);
+    EXPECT_EQ(out.alarmLamp, 1);
+    frame(duration - 1);
+    EXPECT_EQ(out.alarmSound, kSoundLoop);
     frame(1);
-    EXPECT_FALSE(ats.selfTestOn || ats.bellOn);
-    EXPECT_EQ(ats.alarmLamp, 0);
+    EXPECT_EQ(out.alarmSound, kSoundStop);
+    EXPECT_EQ(out.alarmLamp, 0);
 }
 
 }  // namespace

@@ -32,28 +32,35 @@ protected:
     std::array<int32_t, CABKIT_SOUND_SLOTS> sound{};
 };
 
-// The frame clock runs on across a restart, and its difference wraps.
-TEST_F(Plugin, FrameStepIsTheWrappedDifferenceAndSurvivesInitialize) {
+// The frame clock runs on across a restart and its difference wraps: a
+// warning raised after the restart runs out in the frame whose step, wrapped,
+// is huge. The frame count runs on too, so the first frame after the restart
+// already reads the switch-off.
+TEST_F(Plugin, FrameClockAndCountSurviveInitialize) {
     elapse(5000, 30.0F);
-    EXPECT_EQ(plugin.frameStepMs, 5000);
-    EXPECT_EQ(plugin.trainSpeed, 30.0F);
     elapse(4000, 30.0F);
-    EXPECT_EQ(plugin.frameStepMs, -1000);
+    panel[249] = 4;
     plugin.initialize(0);
-    EXPECT_EQ(plugin.trainSpeed, 0.0F);
-    EXPECT_EQ(plugin.lastTimeMs, 4000);
-    EXPECT_EQ(plugin.frameCount, 2);
-    elapse(std::numeric_limits<int32_t>::min());
-    EXPECT_EQ(plugin.frameStepMs, std::numeric_limits<int32_t>::max() - 3999);
+    EXPECT_EQ(elapse(4100, 30.0F).brake, 0);
+    EXPECT_EQ(panel[0] + panel[1], 0);  // off at once
+
+    panel[249] = 0;
+    elapse(4200, 30.0F);  // switch-on
+    elapse(9000, 30.0F);  // the test is over
+    plugin.setBeaconData(BeaconData{95, 0, 0.0F, 0});
+    elapse(9100, 30.0F);
+    ASSERT_EQ(panel[1], 1);
+    EXPECT_EQ(elapse(std::numeric_limits<int32_t>::min(), 30.0F).brake, 9);  // a step of INT32_MAX - 9099
 }
 
-// A host that hands no arrays still gets its handle command.
+// A host that hands no arrays still gets its handle command, and the
+// supervisor keeps its permission.
 TEST_F(Plugin, AbsentArraysAreNotTouched) {
     plugin.setPower(2);
-    const HandleCommand out = plugin.elapse(stateAt(100), nullptr, nullptr);
+    const HandleCommand out = plugin.elapse(stateAt(100, 30.0F), nullptr, nullptr);
     EXPECT_EQ(out.power, 2);
-    plugin.elapse(stateAt(200), nullptr, nullptr);
-    EXPECT_TRUE(plugin.ats.enabled);
+    plugin.setBeaconData(BeaconData{1, 0, 0.0F, 0});
+    EXPECT_EQ(plugin.elapse(stateAt(200), nullptr, nullptr).brake, 9);
 }
 
 }  // namespace
