@@ -90,15 +90,24 @@ constexpr int32_t modeToward(int32_t mode, int32_t toward) {
     return mode != toward ? 0 : mode;
 }
 
+// The end a mode key moves toward; 0 for any other key.
+constexpr int32_t modeKeyToward(int32_t key) {
+    for (const ModeKey& modeKey : kModeKeys) {
+        if (modeKey.key == key) {
+            return modeKey.toward;
+        }
+    }
+    return 0;
+}
+
 // The mode after `key` is pressed; unchanged for any other key, and for a
 // mode key the brake handle does not let through.
 constexpr int32_t modeAfterKey(int32_t key, int32_t mode, int32_t brakeHandle, int32_t emergencyNotch) {
-    for (const ModeKey& modeKey : kModeKeys) {
-        if (modeKey.key == key && modeKeyTaken(brakeHandle, emergencyNotch)) {
-            return modeToward(mode, modeKey.toward);
-        }
+    const int32_t toward = modeKeyToward(key);
+    if (toward == 0 || !modeKeyTaken(brakeHandle, emergencyNotch)) {
+        return mode;
     }
-    return mode;
+    return modeToward(mode, toward);
 }
 
 }  // namespace cabkit::contract::velorin

@@ -10,6 +10,7 @@
 #include "command_combiner.h"
 #include "refusal_reasons.h"
 #include "sound_commands.h"
+#include "velorin/velorin_rules.h"
 
 namespace cabkit::sim {
 namespace {
@@ -381,8 +382,9 @@ void EventLog::narrateKeyResults(const Frame& frame) {
     if (velorinModeKey_) {
         const ModeKey key = *velorinModeKey_;
         velorinModeKey_.reset();
-        const int32_t target = key.key == kTowardOneKey ? 1 : 2;
-        if (frame.panel[kOperatingMode] == key.modeBefore && key.modeBefore != target) {
+        // Refused: the mode stayed where the key, taken, would have moved it.
+        const int32_t taken = velorin::modeToward(key.modeBefore, velorin::modeKeyToward(key.key));
+        if (frame.panel[kOperatingMode] == key.modeBefore && taken != key.modeBefore) {
             const contract::Key& row = keyRow(contract::kVelorin, key.key);
             logAt(frame, names_[vehicle_],
                   fmt::format("refuses key {} ({}): it needs the {}; the brake handle is at notch {}", key.key,

@@ -67,7 +67,7 @@ TEST_F(Beacons, RowIndexBeaconOnlyAtExactlyZeroSpeed) {
         frame(time += 16, speed);
         EXPECT_EQ(displayCallsOf(148, 7), Calls{}) << speed;
     }
-    frame(time += 16, -0.0F);
+    frame(time + 16, -0.0F);
     EXPECT_EQ(displayCallsOf(148, 7), Calls{"receive 13 7"});
 }
 

@@ -79,19 +79,17 @@ TEST_F(Core, ModeSelectorMovesOnlyWithTheBrakeAtTheEmergencyNotch) {
 
 TEST_F(Core, KeyZeroEngagesOnlyFromModeTwoWithPowerPermittedAndHandlesAtRest) {
     const struct {
-        int32_t mode;
-        bool slot201;
-        int32_t brake, power, reverser;
+        int32_t mode, slot201, brake, power, reverser;
         bool engages;
     } cases[] = {
-        {2, true, 0, 0, 1, true},  {1, true, 0, 0, 1, false}, {0, true, 0, 0, 1, false}, {2, false, 0, 0, 1, false},
-        {2, true, 1, 0, 1, false}, {2, true, 0, 1, 1, false}, {2, true, 0, 0, 0, false}, {2, true, 0, 0, -1, false},
+        {2, 1, 0, 0, 1, true},  {1, 1, 0, 0, 1, false}, {0, 1, 0, 0, 1, false}, {2, 0, 0, 0, 1, false},
+        {2, 1, 1, 0, 1, false}, {2, 1, 0, 1, 1, false}, {2, 1, 0, 0, 0, false}, {2, 1, 0, 0, -1, false},
     };
     startRun();
     int32_t time = 0;
     for (const auto& c : cases) {
         core.operatingMode = c.mode;
-        panel[201] = c.slot201 ? 1 : 0;
+        panel[201] = c.slot201;
         frame(time += 16);
         core.setBrake(c.brake);
         core.setPower(c.power);
