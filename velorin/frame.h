@@ -9,11 +9,9 @@
 
 namespace cabkit::velorin {
 
-// Handed down for the length of one call; it refers to the core's copy of
-// the state rather than copying it again.
 struct Frame {
-    int32_t stepMs;  // 0 in the first frame of a run and when the host time went back
-    const VehicleState& state;
+    int32_t stepMs = 0;  // 0 in the first frame of a run and when the host time went back
+    VehicleState state{};
 };
 
 }  // namespace cabkit::velorin

@@ -24,11 +24,12 @@ protected:
     }
 
     AtoController::FrameOutputs frame(double speedKmh, int32_t stepMs, AtoController& controller) const {
-        VehicleState state{};
-        state.speed = static_cast<float>(speedKmh);
-        return controller.update({.frame = {.stepMs = stepMs, .state = state},
-                                  .cabSignalCode = cabSignalCode,
-                                  .driver = DriverHandles{.brake = 0, .power = 0, .reverser = 1}});
+        AtoController::FrameInputs inputs{};
+        inputs.frame.stepMs = stepMs;
+        inputs.frame.state.speed = static_cast<float>(speedKmh);
+        inputs.cabSignalCode = cabSignalCode;
+        inputs.driver = DriverHandles{.brake = 0, .power = 0, .reverser = 1};
+        return controller.update(inputs);
     }
     AtoController::FrameOutputs frame(double speedKmh, int32_t stepMs) { return frame(speedKmh, stepMs, ato); }
 
@@ -264,12 +265,11 @@ TEST_F(Ato, StopStepTimersSaturateInsteadOfWrapping) {
 
 TEST_F(Ato, CabSignalCutOutDrivesOnTheStopCode) {
     engage();
-    const VehicleState standing{};
-    const AtoController::FrameOutputs out =
-        ato.update({.frame = {.stepMs = 0, .state = standing},
-                    .cabSignalCode = kCab67,
-                    .cabSignalCutOut = true,
-                    .driver = DriverHandles{.brake = 0, .power = 0, .reverser = 1}});
+    AtoController::FrameInputs inputs{};
+    inputs.cabSignalCode = kCab67;
+    inputs.cabSignalCutOut = true;
+    inputs.driver = DriverHandles{.brake = 0, .power = 0, .reverser = 1};
+    const AtoController::FrameOutputs out = ato.update(inputs);
     EXPECT_EQ(out.brake, 7);
     EXPECT_EQ(out.power, 0);
 }

@@ -40,11 +40,10 @@ constexpr int32_t kFullRevealMs = 1300;
 class DisplayTest : public ::testing::Test {
 protected:
     void frame(int32_t stepMs, float speedKmh = 0.0F, int32_t timeMs = 0) {
-        lastStepMs = stepMs;
-        lastState = VehicleState{};
-        lastState.speed = speedKmh;
-        lastState.time = timeMs;
-        display.update(Frame{.stepMs = stepMs, .state = lastState});
+        last = Frame{.stepMs = stepMs, .state = VehicleState{}};
+        last.state.speed = speedKmh;
+        last.state.time = timeMs;
+        display.update(last);
     }
 
     int32_t at(std::size_t slot) const { return display.shown()[slot]; }
@@ -59,9 +58,7 @@ protected:
         display.receive(3, mark);
     }
 
-    // The frame most recently given.
-    int32_t lastStepMs = 0;
-    VehicleState lastState{};
+    Frame last{};  // the frame most recently given
     TimetableDisplay display;
 };
 

@@ -225,7 +225,7 @@ TEST_F(DisplayTest, UnknownKindsChangeNothing) {
         display.receive(kind, 512);
     }
     frame(kFullRevealMs, 36.0F);
-    untouched.update(Frame{.stepMs = lastStepMs, .state = lastState});
+    untouched.update(last);
     EXPECT_EQ(display.shown(), untouched.shown());
     EXPECT_EQ(display.distance(), untouched.distance());
     EXPECT_EQ(display.extraCode(), untouched.extraCode());
