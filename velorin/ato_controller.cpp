@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "int32_arith.h"
+#include "velorin_contract.h"
+#include "velorin_rules.h"
 
 namespace cabkit::velorin {
 
@@ -22,6 +24,8 @@ constexpr double kLookAheadSeconds = 5.0;
 constexpr double kRestrictionReleaseM = -60.0;
 // Below this speed with stop point B armed, the final-stop sequence starts.
 constexpr double kFinalStopStartKmh = 1.1;
+// A restriction is announced this far ahead of its start point.
+constexpr double kRestrictionNoticeM = 400.0;
 
 // The final-stop sequence: step timers at the start, and the notch each
 // step sets, by [step][key], the key being the pattern brake at the start
@@ -46,6 +50,25 @@ double capAtCeiling(double value) {
 std::size_t stopKeyColumn(int32_t base) {
     return (base >= 0 && base < static_cast<int32_t>(kStopKeys) - 1) ? static_cast<std::size_t>(base) : kStopKeys - 1;
 }
+
+// Cab-signal code on the panel -> the controller's signal code (its speed
+// table column), from the contract table. Codes not listed give 0, the stop
+// code.
+constexpr const auto& kCabSignalMappings = contract::velorin::kAtoSignalSpeeds;
+
+// Each mapped code is a column of the speed table, and the row in service
+// allows there the speed the contract states.
+constexpr bool mappingsFitSpeedTable() {
+    constexpr auto& kRow = AtoController::kSpeedTable[static_cast<std::size_t>(AtoController::kRowInService)];
+    for (const contract::velorin::AtoSignalSpeed& mapping : kCabSignalMappings) {
+        if (mapping.controllerCode < 0 || static_cast<std::size_t>(mapping.controllerCode) >= kRow.size() ||
+            kRow[static_cast<std::size_t>(mapping.controllerCode)] != mapping.speed) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(mappingsFitSpeedTable(), "every mapped code is a column of the speed table, at the stated speed");
 
 }  // namespace
 
@@ -81,25 +104,56 @@ int32_t AtoController::clamp07(double value) {
     return 0;
 }
 
-double AtoController::speed() const { return static_cast<double>(vehicleState->speed); }
+void AtoController::engage() {
+    enabled = true;
+    stopTargetActiveA = false;
+    stopTargetActiveB = false;
+    patternBrake = 0;
+    engaged = true;
+}
 
-double AtoController::frameStepSeconds() const { return static_cast<double>(*frameStepMs) / 1000.0; }
+void AtoController::stopPointAAnnounced(int32_t distanceM) {
+    stopTargetActiveA = true;
+    stopDistanceA = static_cast<double>(distanceM);
+}
 
-void AtoController::update() {
-    // Not wired to a frame yet: there is nothing to control.
-    if (frameStepMs == nullptr || vehicleState == nullptr) {
-        return;
+void AtoController::stopPointBAnnounced(int32_t distanceM) {
+    stopTargetActiveB = true;
+    stopDistanceB = static_cast<double>(distanceM);
+}
+
+void AtoController::restrictionAnnounced(int32_t targetSpeedKmh) {
+    if (!limitActiveA) {
+        limitDistanceA = kRestrictionNoticeM;
+        limitActiveA = true;
+        limitTargetSpeedA = static_cast<double>(targetSpeedKmh);
+    } else {
+        limitDistanceB = kRestrictionNoticeM;
+        limitActiveB = true;
+        limitTargetSpeedB = static_cast<double>(targetSpeedKmh);
     }
-    const double travelled = speed() / 3.6 * frameStepSeconds();  // negative when running backwards
+}
+
+void AtoController::supervisionOff() { enabled = false; }
+
+AtoController::FrameOutputs AtoController::update(const FrameInputs& inputs) {
+    takeSignalCode(inputs.cabSignalCode, inputs.cabSignalCutOut);
+    if (contract::velorin::driverTakesOver(inputs.driver, inputs.cabSignalBraking)) {
+        engaged = false;
+    }
+
+    const int32_t stepMs = inputs.frame.stepMs;
+    const auto v = static_cast<double>(inputs.frame.state.speed);
+    const double travelled = v / 3.6 * (static_cast<double>(stepMs) / 1000.0);  // negative when running backwards
     lookUpSignalSpeedLimit();
     advanceDistances(travelled);
-    runDownStopStepTimers();
+    runDownStopStepTimers(stepMs);
     computePatternSpeeds();
     computeGoverningSpeed();
-    startFinalStop();
-    endFinalStopAtStandstill();
+    startFinalStop(v);
+    endFinalStopAtStandstill(v);
     if (enabled) {
-        supervise();
+        supervise(v);
     } else {
         brakeCommand = 0;
         patternBrake = 3;
@@ -111,6 +165,17 @@ void AtoController::update() {
     if (patternBrake > brakeCommand) {
         brakeCommand = patternBrake;
     }
+    return FrameOutputs{engaged, powerCommand, brakeCommand};
+}
+
+void AtoController::takeSignalCode(int32_t cabSignalCode, bool cutOut) {
+    int32_t code = 0;
+    for (const contract::velorin::AtoSignalSpeed& mapping : kCabSignalMappings) {
+        if (mapping.cabSignalCode == cabSignalCode) {
+            code = mapping.controllerCode;
+        }
+    }
+    signalCode = cutOut ? 0 : code;
 }
 
 void AtoController::lookUpSignalSpeedLimit() {
@@ -139,11 +204,11 @@ void AtoController::advanceDistances(double travelled) {
     }
 }
 
-void AtoController::runDownStopStepTimers() {
+void AtoController::runDownStopStepTimers(int32_t stepMs) {
     // Every frame, sequence or not; saturating so that a long wait never
     // wraps a timer back to a large positive count.
     for (int32_t& timer : stopStepTimers) {
-        timer = platform::saturatingSub(timer, *frameStepMs);
+        timer = platform::saturatingSub(timer, stepMs);
     }
 }
 
@@ -160,16 +225,16 @@ void AtoController::computeGoverningSpeed() {
     governingSpeed = lowerLimit > signalSpeedLimit ? signalSpeedLimit : lowerLimit;
 }
 
-void AtoController::startFinalStop() {
-    if (stopTargetActiveB && kFinalStopStartKmh > speed() && !stopSequenceActive) {
+void AtoController::startFinalStop(double v) {
+    if (stopTargetActiveB && kFinalStopStartKmh > v && !stopSequenceActive) {
         stopSequenceActive = true;
         stopSequenceBase = patternBrake;  // what the patterns demanded last frame
         stopStepTimers = kStopStepStartMs;
     }
 }
 
-void AtoController::endFinalStopAtStandstill() {
-    if (stopSequenceActive && !(std::fabs(speed()) > 0.0)) {
+void AtoController::endFinalStopAtStandstill(double v) {
+    if (stopSequenceActive && !(std::fabs(v) > 0.0)) {
         stopSequenceActive = false;
     }
 }
@@ -185,48 +250,48 @@ void AtoController::applyFinalStopSteps() {
     }
 }
 
-void AtoController::supervise() {
-    demandPowerByHeadroom();
-    raiseOverspeedBrake();
-    releaseOverspeedBrake();
+void AtoController::supervise(double v) {
+    demandPowerByHeadroom(v);
+    raiseOverspeedBrake(v);
+    releaseOverspeedBrake(v);
     patternBrake = 0;
-    followStopPatternA();
-    followStopPatternB();
+    followStopPatternA(v);
+    followStopPatternB(v);
 }
 
-void AtoController::demandPowerByHeadroom() {
+void AtoController::demandPowerByHeadroom(double v) {
     // Two notches per km/h of headroom below the governing speed.
-    powerCommand = platform::truncateToInt32(capAtCeiling(2.0 * positivePart(governingSpeed - speed())));
+    powerCommand = platform::truncateToInt32(capAtCeiling(2.0 * positivePart(governingSpeed - v)));
 }
 
-void AtoController::raiseOverspeedBrake() {
-    const double demand = capAtCeiling(2.0 * positivePart(speed() - governingSpeed));
+void AtoController::raiseOverspeedBrake(double v) {
+    const double demand = capAtCeiling(2.0 * positivePart(v - governingSpeed));
     if (demand > static_cast<double>(brakeCommand)) {
         brakeCommand = platform::truncateToInt32(demand);
     }
 }
 
-void AtoController::releaseOverspeedBrake() {
+void AtoController::releaseOverspeedBrake(double v) {
     // Measured 1 km/h lower than the raise: the brake holds while the
     // overspeed falls back by up to 1 km/h.
-    const double hold = capAtCeiling(2.0 * positivePart((speed() - governingSpeed) + 1.0));
+    const double hold = capAtCeiling(2.0 * positivePart((v - governingSpeed) + 1.0));
     if (static_cast<double>(brakeCommand) > hold) {
         brakeCommand = platform::truncateToInt32(hold);
     }
 }
 
-void AtoController::followStopPatternA() {
+void AtoController::followStopPatternA(double v) {
     if (!stopTargetActiveA) {
         return;
     }
-    const double leftAfterLookAhead = positivePart(stopDistanceA - speed() / 3.6 * kLookAheadSeconds);
-    if (!(speed() > std::sqrt(leftAfterLookAhead * 7.2 * kStopDecelerationA))) {
+    const double leftAfterLookAhead = positivePart(stopDistanceA - v / 3.6 * kLookAheadSeconds);
+    if (!(v > std::sqrt(leftAfterLookAhead * 7.2 * kStopDecelerationA))) {
         return;
     }
     powerCommand = 0;
     // Notch 5 on the pattern, 0 at 2.5 km/h below it.
-    const int32_t raise = clamp07(5.0 - 2.0 * (stopPatternSpeedA - speed()));
-    const int32_t hold = clamp07(5.0 - 2.0 * (stopPatternSpeedA - (speed() + 1.0)));
+    const int32_t raise = clamp07(5.0 - 2.0 * (stopPatternSpeedA - v));
+    const int32_t hold = clamp07(5.0 - 2.0 * (stopPatternSpeedA - (v + 1.0)));
     if (raise > 0) {
         patternBrake = raise;
     }
@@ -236,18 +301,18 @@ void AtoController::followStopPatternA() {
     }
 }
 
-void AtoController::followStopPatternB() {
+void AtoController::followStopPatternB(double v) {
     if (!(stopTargetActiveB && stopPatternSpeedB > stopPatternSpeedA)) {
         return;
     }
-    const double leftAfterLookAhead = positivePart(stopDistanceB - speed() / 3.6 * kLookAheadSeconds);
-    if (!(speed() > std::sqrt(leftAfterLookAhead * 7.2 * kStopDecelerationB))) {
+    const double leftAfterLookAhead = positivePart(stopDistanceB - v / 3.6 * kLookAheadSeconds);
+    if (!(v > std::sqrt(leftAfterLookAhead * 7.2 * kStopDecelerationB))) {
         return;
     }
     powerCommand = 0;
     // The hold value is taken one notch pair lower than the raise, so stop
     // point B's demand always replaces stop point A's.
-    const double belowPattern = stopPatternSpeedB - speed();
+    const double belowPattern = stopPatternSpeedB - v;
     const int32_t raise = clamp07(4.0 - 2.0 * belowPattern);
     const int32_t hold = clamp07(4.0 - 2.0 * (belowPattern + 1.0));
     if (patternBrake < raise) {

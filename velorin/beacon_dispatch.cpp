@@ -10,9 +10,6 @@ namespace cabkit::velorin {
 
 namespace {
 
-// A restriction is announced this far ahead of its start point.
-constexpr double kRestrictionNoticeM = 400.0;
-
 consteval int32_t type(std::string_view label) { return contract::beaconType(contract::velorin::kBeacons, label); }
 
 constexpr int32_t kStopPointA = type("ATO stop point A");
@@ -93,35 +90,14 @@ bool VelorinPlugin::standing() const {
     return currentState.speed == 0.0F;
 }
 
-void VelorinPlugin::announceRestriction(int32_t targetSpeed) {
-    // A second restriction takes slot B; further ones overwrite slot B.
-    if (!ato.limitActiveA) {
-        ato.limitDistanceA = kRestrictionNoticeM;
-        ato.limitActiveA = true;
-        ato.limitTargetSpeedA = static_cast<double>(targetSpeed);
-    } else {
-        ato.limitDistanceB = kRestrictionNoticeM;
-        ato.limitActiveB = true;
-        ato.limitTargetSpeedB = static_cast<double>(targetSpeed);
-    }
-}
-
 void VelorinPlugin::setBeaconData(const BeaconData& beacon) {
     const int32_t value = beacon.optional;
     switch (beacon.type) {
         case kStopPointA:
-        case kStopPointASecondType:
-            ato.stopTargetActiveA = true;
-            ato.stopDistanceA = static_cast<double>(value);
-            break;
-        case kStopPointB:
-            ato.stopTargetActiveB = true;
-            ato.stopDistanceB = static_cast<double>(value);
-            break;
-        case kSupervisionOff:
-            ato.enabled = false;  // engaged stays as it is
-            break;
-        case kSpeedRestriction: announceRestriction(value); break;
+        case kStopPointASecondType: ato.stopPointAAnnounced(value); break;
+        case kStopPointB: ato.stopPointBAnnounced(value); break;
+        case kSupervisionOff: ato.supervisionOff(); break;
+        case kSpeedRestriction: ato.restrictionAnnounced(value); break;
         case kTimetableAdvance: display.armAdvance(); break;
         case kStopAlert:
             if (operatingMode == 1) {

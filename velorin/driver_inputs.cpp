@@ -2,6 +2,7 @@
 // selector, the lamp toggle and engaging the train operation controller.
 #include "velorin_contract.h"
 #include "velorin_plugin.h"
+#include "velorin_rules.h"
 
 namespace cabkit::velorin {
 
@@ -14,21 +15,11 @@ constexpr int32_t kKeyToggleLamp = contract::keyNumber(kKeys, "toggle lamp");
 constexpr int32_t kKeyModeTowardOne = contract::keyNumber(kKeys, "mode selector toward 1");
 constexpr int32_t kKeyModeTowardTwo = contract::keyNumber(kKeys, "mode selector toward 2");
 
-constexpr int32_t kReverserForward = 1;
-
-// The selector has 0 in the middle: one key moves toward 1, the other
-// toward 2, and a step from the far side lands on 0.
-int32_t stepToward(int32_t mode, int32_t target) {
-    if (mode == 0) {
-        return target;
-    }
-    if (mode != target) {
-        return 0;
-    }
-    return mode;
-}
-
 }  // namespace
+
+DriverHandles VelorinPlugin::driverHandles() const {
+    return DriverHandles{.brake = brakeHandle, .power = powerHandle, .reverser = reverserHandle};
+}
 
 // Handle positions are stored as the host gives them.
 void VelorinPlugin::setPower(int32_t notch) { powerHandle = notch; }
@@ -38,28 +29,16 @@ void VelorinPlugin::setReverser(int32_t position) { reverserHandle = position; }
 void VelorinPlugin::keyDown(int32_t key) {
     switch (key) {
         case kKeyEngageAto:
-            // Only from a train held by nothing but the controller: mode 2,
-            // power permitted, handles at rest and the reverser forward.
-            if (operatingMode == 2 && slot201Active && brakeHandle == 0 && powerHandle == 0 &&
-                reverserHandle == kReverserForward) {
-                ato.enabled = true;
-                ato.stopTargetActiveA = false;
-                ato.stopTargetActiveB = false;
-                ato.patternBrake = 0;
-                ato.engaged = true;
+            if (contract::velorin::atoStartAccepted(
+                    {.mode = operatingMode, .powerPermitted = slot201Active, .driver = driverHandles()})) {
+                ato.engage();
             }
             break;
-        case kKeyModeTwoLamp: ato.panel73Suppressed = !ato.panel73Suppressed; break;
+        case kKeyModeTwoLamp: panel73Suppressed = !panel73Suppressed; break;
         case kKeyToggleLamp: toggleLamp = !toggleLamp; break;
         case kKeyModeTowardOne:
-            if (brakeHandle == emergencyNotch) {
-                operatingMode = stepToward(operatingMode, 1);
-            }
-            break;
         case kKeyModeTowardTwo:
-            if (brakeHandle == emergencyNotch) {
-                operatingMode = stepToward(operatingMode, 2);
-            }
+            operatingMode = contract::velorin::modeAfterKey(key, operatingMode, brakeHandle, emergencyNotch);
             break;
         default: break;
     }

@@ -1,39 +1,11 @@
 // Elapse: the frame's bookkeeping, the side values and door timers, the
 // controller's inputs, the two modules, then the handle command and the
 // panel. Nothing here allocates.
-#include <array>
-
 #include "int32_arith.h"
 #include "panel_slots.h"
-#include "velorin_contract.h"
 #include "velorin_plugin.h"
 
 namespace cabkit::velorin {
-
-namespace {
-
-// Cab-signal code on the panel -> the controller's signal code (its speed
-// table column), from the contract table. Codes not listed give 0, the stop
-// code.
-constexpr const auto& kCabSignalMappings = contract::velorin::kAtoSignalSpeeds;
-
-// Each mapped code is a column of the speed table, and the row in service
-// allows there the speed the contract states.
-constexpr bool mappingsFitSpeedTable() {
-    constexpr AtoController kAtLoad{};
-    for (const contract::velorin::AtoSignalSpeed& mapping : kCabSignalMappings) {
-        if (mapping.controllerCode < 0 ||
-            static_cast<std::size_t>(mapping.controllerCode) >= AtoController::kSignalCodes ||
-            kAtLoad.speedTable[static_cast<std::size_t>(kAtLoad.speedTableRow)]
-                              [static_cast<std::size_t>(mapping.controllerCode)] != mapping.speed) {
-            return false;
-        }
-    }
-    return true;
-}
-static_assert(mappingsFitSpeedTable(), "every mapped code is a column of the speed table, at the stated speed");
-
-}  // namespace
 
 HandleCommand VelorinPlugin::elapse(const VehicleState& state, int32_t* panel, int32_t* sound) {
     takeFrame(state);
@@ -51,11 +23,10 @@ HandleCommand VelorinPlugin::elapse(const VehicleState& state, int32_t* panel, i
     runSideCountdown();
     raiseSideStatesWhenCountdownExpires();
     leaveSideZoneWhenPassed();
-    mapSignalCode(panel);
-    disengageOnDriverHandles(panel);
-    ato.update();
-    display.update();
-    computeHandleCommand();
+    const Frame frame{frameStepMs, currentState};
+    const AtoController::FrameOutputs atoCommand = updateAto(frame, panel);
+    display.update(frame);
+    computeHandleCommand(atoCommand);
     writePanelAndSound(panel, sound);
     return handleOut;
 }
@@ -75,29 +46,15 @@ void VelorinPlugin::takeFrame(const VehicleState& state) {
 
 void VelorinPlugin::readSlot201(const int32_t* panel) { slot201Active = slot::read<slot::kPowerPermitted>(panel) != 0; }
 
-void VelorinPlugin::mapSignalCode(const int32_t* panel) {
-    const int32_t cabSignalCode = slot::read<slot::kCabSignalCode>(panel);
-    int32_t signalCode = 0;
-    for (const contract::velorin::AtoSignalSpeed& mapping : kCabSignalMappings) {
-        if (mapping.cabSignalCode == cabSignalCode) {
-            signalCode = mapping.controllerCode;
-        }
-    }
-    if (slot::read<slot::kCabSignalCutOut>(panel) != 0) {
-        signalCode = 0;
-    }
-    ato.signalCode = signalCode;
-}
-
-void VelorinPlugin::disengageOnDriverHandles(const int32_t* panel) {
-    // While the cab signal is braking, the driver's reverser and brake
-    // (which the driver may be moving in answer to it) do not take the train
-    // back from the controller; power always does.
-    const bool cabSignalBraking =
-        slot::read<slot::kServiceBrakeIndicator>(panel) != 0 || slot::read<slot::kEmergencyBrakeIndicator>(panel) != 0;
-    if (powerHandle != 0 || (!cabSignalBraking && (reverserHandle != 1 || brakeHandle != 0))) {
-        ato.engaged = false;
-    }
+AtoController::FrameOutputs VelorinPlugin::updateAto(const Frame& frame, const int32_t* panel) {
+    return ato.update({
+        .frame = frame,
+        .cabSignalCode = slot::read<slot::kCabSignalCode>(panel),
+        .cabSignalCutOut = slot::read<slot::kCabSignalCutOut>(panel) != 0,
+        .cabSignalBraking = slot::read<slot::kServiceBrakeIndicator>(panel) != 0 ||
+                            slot::read<slot::kEmergencyBrakeIndicator>(panel) != 0,
+        .driver = driverHandles(),
+    });
 }
 
 }  // namespace cabkit::velorin

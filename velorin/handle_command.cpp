@@ -35,19 +35,19 @@ int32_t powerNotchForHandle(int32_t handle, int32_t mode) {
 
 }  // namespace
 
-void VelorinPlugin::computeHandleCommand() {
-    handleOut.reverser = ato.engaged ? 1 : reverserHandle;
+void VelorinPlugin::computeHandleCommand(const AtoController::FrameOutputs& atoCommand) {
+    handleOut.reverser = atoCommand.engaged ? 1 : reverserHandle;
 
     int32_t power = powerNotchForHandle(powerHandle, operatingMode);
-    if (ato.engaged) {
-        power = ato.powerCommand;
+    if (atoCommand.engaged) {
+        power = atoCommand.power;
     }
     if (!slot201Active) {
         power = 0;
     }
     handleOut.power = power;
 
-    int32_t brake = ato.engaged ? ato.brakeCommand : brakeHandle;
+    int32_t brake = atoCommand.engaged ? atoCommand.brake : brakeHandle;
     if (operatingMode == 0) {
         brake = emergencyNotch;
     }

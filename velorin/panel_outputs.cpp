@@ -235,7 +235,7 @@ void VelorinPlugin::writeCommon(int32_t* panel, int32_t* sound) const {
     slot::write<slot::kMonth>(panel, static_cast<int32_t>(startLocalTime.month) + 1);
     slot::write<slot::kDay>(panel, static_cast<int32_t>(startLocalTime.day) + 1);
 
-    slot::write<slot::kModeTwoLamp>(panel, operatingMode == 2 && !ato.panel73Suppressed ? 1 : 0);
+    slot::write<slot::kModeTwoLamp>(panel, operatingMode == 2 && !panel73Suppressed ? 1 : 0);
     slot::write<slot::kOperatingMode>(panel, operatingMode);
 
     // A current that is not a number shows neither direction.

@@ -1,4 +1,4 @@
-// Construction and wiring, and the exports that bracket a run: Load,
+// Construction, and the exports that bracket a run: Load,
 // SetVehicleSpec, Initialize, Dispose, the version query.
 #include "velorin_plugin.h"
 
@@ -9,9 +9,6 @@ namespace cabkit::velorin {
 VelorinPlugin::VelorinPlugin() {
     // The whole capacity up front: neither DoorOpen nor Elapse allocates.
     randomTimers.reserve(kRandomTimerCap);
-    ato.frameStepMs = &frameStepMs;
-    ato.vehicleState = &currentState;
-    display.wire(&frameStepMs, &currentState);
 }
 
 void VelorinPlugin::load() {

@@ -80,11 +80,6 @@ TimetableDisplay::TimetableDisplay() : shown_(kBlankShown) {
                   splitClock(kEmptyTime).seconds == 60);
 }
 
-void TimetableDisplay::wire(const int32_t* frameStepMs, const VehicleState* vehicleState) {
-    frameStepMs_ = frameStepMs;
-    vehicleState_ = vehicleState;
-}
-
 void TimetableDisplay::reset() {
     // assign keeps the storage, so a restart does not allocate.
     numberField_.assign(kNumberFieldAtReset.begin(), kNumberFieldAtReset.end());
@@ -150,15 +145,12 @@ void TimetableDisplay::doorsOpened() {
     stopAlertActive_ = false;
 }
 
-void TimetableDisplay::update() {
-    if (frameStepMs_ == nullptr || vehicleState_ == nullptr) {
-        return;  // not wired to a core yet
-    }
-    const int32_t stepMs = *frameStepMs_;
-    const float speedKmh = vehicleState_->speed;
+void TimetableDisplay::update(const Frame& frame) {
+    const int32_t stepMs = frame.stepMs;
+    const float speedKmh = frame.state.speed;
 
     integrateDistance(stepMs, speedKmh);
-    driveStopAlert(vehicleState_->time, speedKmh);
+    driveStopAlert(frame.state.time, speedKmh);
     revealTimer_ = platform::saturatingAdd(revealTimer_, stepMs);
 
     // The rows, each from its stop, padded on read, once the timer has

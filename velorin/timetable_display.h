@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host_records.h"
+#include "frame.h"
 #include "timetable_stop_list.h"
 
 namespace cabkit::velorin {
@@ -22,10 +22,6 @@ public:
 
     // The contents the display has when the library is loaded.
     TimetableDisplay();
-
-    // Points the display at the core's frame step and vehicle state; the
-    // update reads the frame only through these. Called once at attach.
-    void wire(const int32_t* frameStepMs, const VehicleState* vehicleState);
 
     // Start or restart of a run (the last step of Initialize).
     void reset();
@@ -41,7 +37,7 @@ public:
     void doorsOpened();
 
     // Once per frame, after the train operation controller.
-    void update();
+    void update(const Frame& frame);
 
     // What the core publishes after the update.
     const std::array<int32_t, kShownSlots>& shown() const;
@@ -104,9 +100,6 @@ private:
     bool stopAlertActive_ = false;
     int32_t stopAlertSound_ = -10000;
     int32_t stopAlertLamp_ = 0;
-
-    const int32_t* frameStepMs_ = nullptr;
-    const VehicleState* vehicleState_ = nullptr;
 };
 
 }  // namespace cabkit::velorin

@@ -1,6 +1,7 @@
 // The vehicle plug-in's core: the driver's handles, the operating-mode
-// selector, the side indicators and their door timers, and the wiring of the
-// train operation controller and the timetable display to the frame.
+// selector, the side indicators and their door timers, and what it tells the
+// train operation controller and the timetable display of each event and
+// frame.
 //
 // One instance lives for the whole life of the loaded library; each export
 // forwards to the method of the same name. Tests build fresh instances.
@@ -13,6 +14,7 @@
 
 #include "ato_controller.h"
 #include "crt_random.h"
+#include "driver_handles.h"
 #include "host_records.h"
 #include "local_time.h"
 #include "timetable_display.h"
@@ -37,8 +39,7 @@ public:
     // The value of a side state or activity that is switched off.
     static constexpr int32_t kSideOff = 3;
 
-    // Load state (every core variable zero) with both modules wired to the
-    // frame step and the vehicle state of this instance.
+    // Load state: every core variable zero, the modules as they load.
     VelorinPlugin();
     VelorinPlugin(const VelorinPlugin&) = delete;
     VelorinPlugin& operator=(const VelorinPlugin&) = delete;
@@ -76,6 +77,7 @@ public:
     int32_t emergencyNotch = 0;
     int32_t operatingMode = 0;  // 0, 1 or 2; only the mode keys change it
     bool toggleLamp = false;
+    bool panel73Suppressed = false;  // key 7 puts the mode-2 lamp out
     bool slot201Active = false;
     std::vector<int32_t> randomTimers;  // capacity kRandomTimerCap from construction on
     int32_t randomTimerCount = 0;
@@ -108,9 +110,8 @@ private:
     void runSideCountdown();
     void raiseSideStatesWhenCountdownExpires();
     void leaveSideZoneWhenPassed();
-    void mapSignalCode(const int32_t* panel);
-    void disengageOnDriverHandles(const int32_t* panel);
-    void computeHandleCommand();
+    AtoController::FrameOutputs updateAto(const Frame& frame, const int32_t* panel);
+    void computeHandleCommand(const AtoController::FrameOutputs& atoCommand);
     void writePanelAndSound(int32_t* panel, int32_t* sound) const;
 
     // Panel outputs, by mode, then the common block.
@@ -120,8 +121,10 @@ private:
     void writeDistance(int32_t* panel) const;
     void writeCommon(int32_t* panel, int32_t* sound) const;
 
+    // The driver's handles as one record, for the rules and the controller.
+    DriverHandles driverHandles() const;
+
     // SetBeaconData.
-    void announceRestriction(int32_t targetSpeed);
     void applySideSetting(int32_t sides);
     bool standing() const;
 };

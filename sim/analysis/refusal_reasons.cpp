@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "cab_contract_index.h"
+#include "velorin/velorin_rules_text.h"
 
 namespace cabkit::sim {
 namespace {
@@ -21,9 +22,25 @@ bool taken(contract::Taken when, const BeaconMoment& moment) {
     return true;
 }
 
-constexpr int32_t kForward = 1;
+cabkit::DriverHandles handlesOf(const DriverHandles& driver) {
+    return cabkit::DriverHandles{.brake = driver.brake, .power = driver.power, .reverser = driver.reverser};
+}
 
-std::string reverserWord(int32_t position) { return position > 0 ? "forward" : position < 0 ? "backward" : "neutral"; }
+// What fails a need of key 0, as its refusal words name it.
+std::string failing(contract::velorin::AtoStartNeed need, const contract::velorin::AtoStartMoment& moment) {
+    using contract::velorin::AtoStartNeed;
+    switch (need) {
+        case AtoStartNeed::ModeTwo: return fmt::format("{}", moment.mode);
+        case AtoStartNeed::PowerPermitted: {
+            const int32_t slot = contract::sharedSlot("power permitted");
+            return fmt::format("slot {}, {}, is 0", slot, panelLabel(slot));
+        }
+        case AtoStartNeed::BrakeReleased: return fmt::format("{}", moment.driver.brake);
+        case AtoStartNeed::PowerOff: return fmt::format("{}", moment.driver.power);
+        case AtoStartNeed::ReverserForward: return std::string(contract::velorin::reverserWord(moment.driver.reverser));
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -55,16 +72,15 @@ std::string beaconNotTaken(const BeaconData& beacon, const BeaconMoment& moment)
 }
 
 std::vector<std::string> atoStartUnmet(int32_t velorinMode, int32_t powerPermitted, const DriverHandles& driver) {
+    namespace rules = contract::velorin;
+    const rules::AtoStartMoment moment{
+        .mode = velorinMode, .powerPermitted = powerPermitted != 0, .driver = handlesOf(driver)};
     std::vector<std::string> unmet;
-    if (velorinMode != 2) unmet.push_back(fmt::format("the operating mode is {}, not 2", velorinMode));
-    if (powerPermitted == 0) {
-        unmet.push_back(fmt::format("power is not permitted (slot {}, {}, is 0)",
-                                    contract::sharedSlot("power permitted"),
-                                    panelLabel(contract::sharedSlot("power permitted"))));
+    for (const rules::AtoStartNeed need : rules::kAtoStartNeeds) {
+        if (!rules::met(need, moment)) {
+            unmet.push_back(fmt::format(fmt::runtime(rules::unmetWords(need)), failing(need, moment)));
+        }
     }
-    if (driver.brake != 0) unmet.push_back(fmt::format("the brake handle is at notch {}", driver.brake));
-    if (driver.power != 0) unmet.push_back(fmt::format("the power handle is at notch {}", driver.power));
-    if (driver.reverser != kForward) unmet.push_back(fmt::format("the reverser is {}", reverserWord(driver.reverser)));
     return unmet;
 }
 
@@ -75,8 +91,7 @@ bool showsController(const HandleCommand& velorin, const DriverHandles& driver, 
 }
 
 bool followsDriverAwayFromRest(const HandleCommand& velorin, const DriverHandles& driver, int32_t velorinMode) {
-    const bool atRest = driver.power == 0 && driver.brake == 0 && driver.reverser == kForward;
-    return !atRest && !showsController(velorin, driver, velorinMode);
+    return !contract::velorin::handlesAtRest(handlesOf(driver)) && !showsController(velorin, driver, velorinMode);
 }
 
 std::string drivableCodes() {

@@ -15,6 +15,7 @@
 #include "refusal_reasons.h"
 #include "sentrel/sentrel_rules.h"
 #include "sound_commands.h"
+#include "velorin/velorin_rules.h"
 
 namespace cabkit::sim {
 namespace {
@@ -392,8 +393,9 @@ void EventLog::narrateKeyResults(const Frame& frame) {
     if (velorinModeKey_) {
         const ModeKey key = *velorinModeKey_;
         velorinModeKey_.reset();
-        const int32_t target = key.key == kTowardOneKey ? 1 : 2;
-        if (frame.panel[kOperatingMode] == key.modeBefore && key.modeBefore != target) {
+        // Refused: the mode stayed where the key, taken, would have moved it.
+        const int32_t taken = velorin::modeToward(key.modeBefore, velorin::modeKeyToward(key.key));
+        if (frame.panel[kOperatingMode] == key.modeBefore && taken != key.modeBefore) {
             const contract::Key& row = keyRow(contract::kVelorin, key.key);
             logAt(frame, names_[vehicle_],
                   fmt::format("refuses key {} ({}): it needs the {}; the brake handle is at notch {}", key.key,

@@ -1,7 +1,7 @@
-// The train operation controller on its own, fed frame by frame.
+// The train operation controller on its own: events in, one frame at a
+// time, and the command it answers with.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -11,32 +11,37 @@
 namespace cabkit::velorin {
 namespace {
 
-constexpr int32_t kCode67 = 6;  // the line's top signal code: 67 km/h in row 1
-constexpr int32_t kCode42 = 3;
+constexpr int32_t kCab67 = 9;  // cab-signal code 9: 67 km/h
+constexpr int32_t kCab42 = 6;
+constexpr int32_t kCabStop = 0;
 
 class Ato : public ::testing::Test {
 protected:
-    Ato() {
-        ato.frameStepMs = &stepMs;
-        ato.vehicleState = &state;
+    // Engaged with supervision on, under the given cab-signal code.
+    void engage(int32_t cab = kCab67) {
+        cabSignalCode = cab;
+        ato.engage();
     }
 
-    // Enabled and engaged, as after an accepted key 0, under signal code 6.
-    void engage(int32_t code = kCode67) {
-        ato.enabled = true;
-        ato.engaged = true;
-        ato.signalCode = code;
+    AtoController::FrameOutputs frame(double speedKmh, int32_t stepMs, AtoController& controller) const {
+        AtoController::FrameInputs inputs{};
+        inputs.frame.stepMs = stepMs;
+        inputs.frame.state.speed = static_cast<float>(speedKmh);
+        inputs.cabSignalCode = cabSignalCode;
+        inputs.driver = DriverHandles{.brake = 0, .power = 0, .reverser = 1};
+        return controller.update(inputs);
     }
+    AtoController::FrameOutputs frame(double speedKmh, int32_t stepMs) { return frame(speedKmh, stepMs, ato); }
 
-    void frame(double speedKmh, int32_t frameMs) {
-        state.speed = static_cast<float>(speedKmh);
-        stepMs = frameMs;
-        ato.update();
+    // Runs `metres` at 36 km/h in 10 m frames.
+    void run(int32_t metres) {
+        for (int32_t done = 0; done < metres; done += 10) {
+            frame(36.0, 1000);
+        }
     }
 
     AtoController ato;
-    int32_t stepMs = 0;
-    VehicleState state{};
+    int32_t cabSignalCode = kCab67;
 };
 
 TEST(AtoCurves, StopAndRestrictionPatternsHaveTheirWorkedValues) {
@@ -62,23 +67,24 @@ TEST(AtoCurves, Clamp07LimitsToTheNotchRangeAndTruncates) {
     }
 }
 
-TEST_F(Ato, WhileNotEnabledDemandsNoPowerAndBrakeThree) {
-    ato.engaged = true;  // beacon 523 leaves it engaged but disabled
-    ato.signalCode = kCode67;
-    frame(80.0, 100);
-    EXPECT_EQ(ato.powerCommand, 0);
-    EXPECT_EQ(ato.brakeCommand, 3);
-    frame(0.0, 100);
-    EXPECT_EQ(ato.powerCommand, 0);
-    EXPECT_EQ(ato.brakeCommand, 3);
+TEST_F(Ato, AtLoadAndAfterSupervisionOffDemandsNoPowerAndBrakeThree) {
+    EXPECT_FALSE(frame(0.0, 100).engaged);
+    EXPECT_EQ(frame(80.0, 100).brake, 3);
+    engage();
+    ato.supervisionOff();
+    for (const double speed : {80.0, 0.0}) {
+        const AtoController::FrameOutputs out = frame(speed, 100);
+        EXPECT_TRUE(out.engaged);  // still holding the train
+        EXPECT_EQ(out.power, 0);
+        EXPECT_EQ(out.brake, 3);
+    }
 }
 
 TEST_F(Ato, StopCodeHoldsFullBrakeEvenAtAStandstill) {
-    engage(0);
-    frame(0.0, 100);
-    EXPECT_EQ(ato.governingSpeed, -5.0);
-    EXPECT_EQ(ato.brakeCommand, 7);
-    EXPECT_EQ(ato.powerCommand, 0);
+    engage(kCabStop);
+    const AtoController::FrameOutputs out = frame(0.0, 100);
+    EXPECT_EQ(out.brake, 7);
+    EXPECT_EQ(out.power, 0);
 }
 
 TEST_F(Ato, PowerIsTwoNotchesPerKmhOfHeadroomUpToSeven) {
@@ -88,206 +94,184 @@ TEST_F(Ato, PowerIsTwoNotchesPerKmhOfHeadroomUpToSeven) {
         int32_t power;
     } cases[] = {{0.0, 7}, {63.5, 7}, {64.0, 6}, {65.0, 4}, {66.6, 0}, {67.0, 0}, {70.0, 0}};
     for (const auto& c : cases) {
-        ato.brakeCommand = 0;
-        frame(c.speed, 0);
-        EXPECT_EQ(ato.signalSpeedLimit, 67.0);
-        EXPECT_EQ(ato.powerCommand, c.power) << c.speed;
+        EXPECT_EQ(frame(c.speed, 0).power, c.power) << c.speed;
     }
 }
 
 TEST_F(Ato, OverspeedBrakeRisesAndReleasesWithHysteresis) {
-    engage(kCode42);
+    engage(kCab42);
     const struct {
         double speed;
         int32_t brake;
     } falling[] = {{43.0, 2}, {45.0, 6}, {50.0, 7}, {45.0, 7}, {44.2, 6}, {43.5, 5},
                    {42.4, 2}, {42.0, 2}, {41.6, 1}, {41.0, 0}, {42.5, 1}};
     for (const auto& c : falling) {
-        frame(c.speed, 0);
-        EXPECT_EQ(ato.brakeCommand, c.brake) << c.speed;
+        EXPECT_EQ(frame(c.speed, 0).brake, c.brake) << c.speed;
     }
 }
 
-TEST_F(Ato, RestrictionGovernsUntilSixtyMetresPastItsStart) {
+TEST_F(Ato, RestrictionGovernsFromItsStartUntilSixtyMetresPast) {
     engage();
-    ato.limitActiveA = true;
-    ato.limitDistanceA = 400.0;
-    ato.limitTargetSpeedA = 30.0;
-    frame(36.0, 0);
-    EXPECT_NEAR(ato.limitPatternSpeedA, AtoController::limitCurve(400.0, 30.0), 1e-9);
-    EXPECT_EQ(ato.governingSpeed, 67.0);  // the pattern is still above the signal
-
-    for (int i = 0; i < 46; ++i) {
-        frame(36.0, 1000);  // 10 m a frame
-    }
-    EXPECT_NEAR(ato.limitDistanceA, -60.0, 1e-9);
-    EXPECT_TRUE(ato.limitActiveA);
-    EXPECT_EQ(ato.governingSpeed, 30.0);
-    EXPECT_EQ(ato.powerCommand, 0);
-    EXPECT_EQ(ato.brakeCommand, 7);  // 6 km/h over the target
-
-    frame(36.0, 1000);
-    EXPECT_FALSE(ato.limitActiveA);
-    EXPECT_EQ(ato.limitPatternSpeedA, 120.0);
-    EXPECT_EQ(ato.governingSpeed, 67.0);
+    ato.restrictionAnnounced(30);
+    EXPECT_EQ(frame(36.0, 0).power, 7);  // 400 m ahead the pattern is above the signal
+    run(460);                            // exactly 60 m past: still in force
+    const AtoController::FrameOutputs inside = frame(36.0, 0);
+    EXPECT_EQ(inside.power, 0);
+    EXPECT_EQ(inside.brake, 7);  // 6 km/h over the target
+    run(10);
+    EXPECT_EQ(frame(36.0, 0).power, 7);
 }
 
-TEST_F(Ato, TheLowerOfTwoRestrictionsGoverns) {
+TEST_F(Ato, ASecondRestrictionTakesSlotBAndAThirdReplacesIt) {
     engage();
-    ato.limitActiveA = true;
-    ato.limitDistanceA = -10.0;
-    ato.limitTargetSpeedA = 60.0;
-    ato.limitActiveB = true;
-    ato.limitDistanceB = 0.0;
-    ato.limitTargetSpeedB = 25.0;
-    frame(20.0, 0);
-    EXPECT_EQ(ato.governingSpeed, 25.0);
-    EXPECT_EQ(ato.powerCommand, 7);
+    ato.restrictionAnnounced(60);
+    ato.restrictionAnnounced(25);
+    run(400);
+    EXPECT_EQ(frame(22.0, 0).power, 6);  // the lower one governs: 25
+    ato.restrictionAnnounced(45);        // replaces 25, 400 m ahead again
+    EXPECT_EQ(frame(58.0, 0).power, 4);  // slot A's 60 governs
 }
 
 TEST_F(Ato, StopPatternABrakesTwoNotchesPerKmhFromFiveOnThePatternToNothing) {
     engage();
-    ato.stopTargetActiveA = true;
-    ato.stopDistanceA = 100.0;
+    ato.stopPointAAnnounced(100);
     const double pattern = AtoController::stopCurve(100.0, 2.5);
     const struct {
         double belowPattern;
         int32_t brake;
     } cases[] = {{-1.2, 7}, {-0.2, 5}, {0.8, 3}, {1.8, 1}, {2.6, 0}};
     for (const auto& c : cases) {
-        ato.brakeCommand = 0;
-        frame(pattern - c.belowPattern, 0);
-        EXPECT_EQ(ato.patternBrake, c.brake) << c.belowPattern;
-        EXPECT_EQ(ato.brakeCommand, c.brake) << c.belowPattern;
-        EXPECT_EQ(ato.powerCommand, 0);
+        const AtoController::FrameOutputs out = frame(pattern - c.belowPattern, 0);
+        EXPECT_EQ(out.brake, c.brake) << c.belowPattern;
+        EXPECT_EQ(out.power, 0);
     }
-}
-
-TEST_F(Ato, StopPatternAWaitsUntilTheLookAheadReachesTheStop) {
-    engage();
-    ato.stopTargetActiveA = true;
-    ato.stopDistanceA = 300.0;  // far enough that 20 km/h does not yet act
-    frame(20.0, 0);
-    EXPECT_EQ(ato.patternBrake, 0);
-    EXPECT_EQ(ato.powerCommand, 7);
+    ato.stopPointAAnnounced(300);  // replaces the distance; far enough that 20 km/h does not yet act
+    const AtoController::FrameOutputs out = frame(20.0, 0);
+    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(out.power, 7);
 }
 
 TEST_F(Ato, StopPointBReplacesStopPointAsDemandWhenItsPatternIsHigher) {
+    // 0.2 km/h below stop point B's pattern, well above stop point A's.
+    const double speed = AtoController::stopCurve(80.0, 2.0) - 0.2;
+    AtoController aAlone;
+    aAlone.engage();
+    aAlone.stopPointAAnnounced(50);
+    EXPECT_EQ(frame(speed, 0, aAlone).brake, 7);
+
     engage();
-    ato.stopTargetActiveA = true;
-    ato.stopDistanceA = 100.0;  // pattern about 42: alone it would demand 7 at 115
-    ato.stopTargetActiveB = true;
-    ato.stopDistanceB = 1000.0;  // pattern about 119.5
-    frame(115.0, 0);
-    EXPECT_GT(ato.stopPatternSpeedB, ato.stopPatternSpeedA);
-    EXPECT_EQ(ato.patternBrake, 0);
-    EXPECT_EQ(ato.powerCommand, 0);
+    ato.stopPointAAnnounced(50);
+    ato.stopPointBAnnounced(80);
+    EXPECT_EQ(frame(speed, 0).brake, 1);
 }
 
 TEST_F(Ato, StopPointBAloneActsOnlyThroughTheFinalStop) {
     engage();
-    ato.stopTargetActiveB = true;
-    ato.stopDistanceB = 50.0;
-    frame(60.0, 0);  // well above its pattern, but A's unarmed 120 is higher
-    EXPECT_LT(ato.stopPatternSpeedB, 120.0);
-    EXPECT_EQ(ato.patternBrake, 0);
+    ato.stopPointBAnnounced(50);
+    const AtoController::FrameOutputs out = frame(60.0, 0);  // well above its pattern, but below A's unarmed 120
+    EXPECT_EQ(out.brake, 0);
+    EXPECT_EQ(out.power, 7);
 }
 
-struct FinalStopCase {
-    int32_t base;
-    std::vector<int32_t> steps;  // notch of the first, second and third step
-};
-
-class FinalStop : public Ato, public ::testing::WithParamInterface<FinalStopCase> {};
-
-TEST_P(FinalStop, StepsTheBrakeAtZeroFiveHundredAndAThousandMilliseconds) {
+TEST_F(Ato, EngagingDisarmsTheStopPoints) {
     engage();
-    ato.stopTargetActiveB = true;
-    ato.stopDistanceB = 5.0;
-    ato.patternBrake = GetParam().base;  // left by the frame before
-    frame(1.0, 100);
-    ASSERT_TRUE(ato.stopSequenceActive);
-    EXPECT_EQ(ato.stopSequenceBase, GetParam().base);
-    EXPECT_EQ(ato.patternBrake, 0);  // the start frame applies no step
-
-    // 100 ms frames: the first step from the next frame, the second once
-    // more than 500 ms have run, the third past 1000 ms.
-    std::vector<int32_t> seen;
-    for (int frameNo = 1; frameNo <= 11; ++frameNo) {
-        frame(1.0, 100);
-        seen.push_back(ato.patternBrake);
-        EXPECT_GE(ato.brakeCommand, ato.patternBrake);
-    }
-    const auto& s = GetParam().steps;
-    const std::vector<int32_t> expected{s[0], s[0], s[0], s[0], s[0], s[1], s[1], s[1], s[1], s[1], s[2]};
-    EXPECT_EQ(seen, expected);
-
-    frame(0.0, 100);  // standing: the sequence ends
-    EXPECT_FALSE(ato.stopSequenceActive);
-    EXPECT_TRUE(ato.stopTargetActiveB);  // stays armed until the next key 0
+    ato.stopPointAAnnounced(10);
+    ato.stopPointBAnnounced(10);
+    EXPECT_EQ(frame(20.0, 0).brake, 7);
+    ato.engage();
+    EXPECT_EQ(frame(20.0, 0).brake, 0);
+    frame(0.5, 100);
+    EXPECT_EQ(frame(0.5, 100).brake, 0);  // no final stop either
 }
 
-INSTANTIATE_TEST_SUITE_P(ByPatternBrakeAtTheStart, FinalStop,
-                         ::testing::Values(FinalStopCase{0, {1, 2, 3}}, FinalStopCase{1, {0, 1, 2}},
-                                           FinalStopCase{2, {1, 2, 3}}, FinalStopCase{3, {2, 3, 3}},
-                                           FinalStopCase{4, {2, 3, 3}}, FinalStopCase{5, {3, 3, 3}},
-                                           FinalStopCase{-1, {3, 3, 3}}));
+// The final-stop steps, keyed by the pattern brake of the frame before the
+// sequence starts. Stop point A at 10 m sets that brake from the speed; stop
+// point B, already passed, starts the sequence below 1.1 km/h.
+TEST_F(Ato, FinalStopStepsTheBrakeAtZeroFiveHundredAndAThousandMilliseconds) {
+    const struct {
+        int32_t base;
+        std::vector<int32_t> steps;  // notch of the first, second and third step
+    } cases[] = {{0, {1, 2, 3}}, {1, {0, 1, 2}}, {2, {1, 2, 3}}, {3, {2, 3, 3}},
+                 {4, {2, 3, 3}}, {5, {3, 3, 3}}, {7, {3, 3, 3}}};
+    const double patternA = AtoController::stopCurve(10.0, 2.5);
+    for (const auto& c : cases) {
+        ato = AtoController{};
+        engage();
+        ato.stopPointAAnnounced(10);
+        ato.stopPointBAnnounced(0);
+        ASSERT_EQ(frame(patternA - (5.0 - c.base) / 2.0 + 0.1, 0).brake, c.base);
+        EXPECT_EQ(frame(1.0, 100).brake, 0) << c.base;  // the start frame applies no step
+
+        // 100 ms frames: the first step from the next frame, the second once
+        // more than 500 ms have run, the third past 1000 ms.
+        std::vector<int32_t> seen;
+        for (int frameNo = 1; frameNo <= 11; ++frameNo) {
+            seen.push_back(frame(1.0, 100).brake);
+        }
+        const auto& s = c.steps;
+        const std::vector<int32_t> expected{s[0], s[0], s[0], s[0], s[0], s[1], s[1], s[1], s[1], s[1], s[2]};
+        EXPECT_EQ(seen, expected) << c.base;
+
+        EXPECT_EQ(frame(0.0, 100).brake, 0) << c.base;  // standing: the sequence ends
+        frame(0.5, 100);                                // stop point B stays armed: it starts again
+        EXPECT_EQ(frame(0.5, 100).brake, 1) << c.base;
+    }
+}
 
 TEST_F(Ato, FinalStopStartsOnlyBelowOnePointOneAndEndsAtOnceWhenStanding) {
     engage();
-    ato.stopTargetActiveB = true;
-    ato.stopDistanceB = 5.0;
+    ato.stopPointBAnnounced(5);
     frame(1.1, 100);
-    EXPECT_FALSE(ato.stopSequenceActive);
+    EXPECT_EQ(frame(1.1, 100).brake, 0);
     frame(0.0, 100);  // starts and ends in the same frame
-    EXPECT_FALSE(ato.stopSequenceActive);
-    EXPECT_EQ(ato.stopStepTimers[2], 1000);
+    EXPECT_EQ(frame(0.0, 100).brake, 0);
 }
 
-TEST_F(Ato, FinalStopRunsWhileDisabledToo) {
-    ato.engaged = true;
-    ato.stopTargetActiveB = true;
-    ato.stopDistanceB = 5.0;
-    // The sequence starts before the disabled branch sets patternBrake to 3,
-    // so its key is the 0 left from load; the next frame applies that key's first step.
+TEST_F(Ato, FinalStopRunsWhileDisabledTooAndEngagingClearsItsKey) {
+    ato.stopPointBAnnounced(5);
+    // The sequence starts before the disabled branch sets the pattern brake
+    // to 3, so its key is the 0 left from load.
+    EXPECT_EQ(frame(0.5, 100).brake, 3);
+    EXPECT_EQ(frame(0.5, 100).brake, 1);
+    frame(0.0, 100);  // ends, leaving the pattern brake at 3
+
+    engage();  // the key goes back to 0, not the 3 left behind
+    ato.stopPointBAnnounced(5);
     frame(0.5, 100);
-    frame(0.5, 100);
-    EXPECT_EQ(ato.stopSequenceBase, 0);
-    EXPECT_EQ(ato.patternBrake, 1);
+    EXPECT_EQ(frame(0.5, 100).brake, 1);
 }
 
 TEST_F(Ato, DistancesFollowTheFrameStepAndDirection) {
     engage();
-    ato.stopDistanceA = 100.0;
-    ato.stopDistanceB = 100.0;
-    ato.limitDistanceA = 100.0;
-    ato.stopStepTimers = {5, 5, 5};
-    frame(72.0, 0);  // a zero step moves nothing
-    EXPECT_EQ(ato.stopDistanceA, 100.0);
-    EXPECT_EQ(ato.stopStepTimers[0], 5);
-
-    frame(-36.0, 500);  // backwards: 5 m further away
-    EXPECT_NEAR(ato.stopDistanceA, 105.0, 1e-9);
-    EXPECT_NEAR(ato.stopDistanceB, 105.0, 1e-9);
-    EXPECT_NEAR(ato.limitDistanceA, 105.0, 1e-9);
-    EXPECT_EQ(ato.stopStepTimers[1], -495);
+    ato.restrictionAnnounced(30);
+    frame(72.0, 0);      // a zero step moves nothing
+    frame(-36.0, 1000);  // backwards: 10 m further away
+    run(470);
+    EXPECT_EQ(frame(36.0, 0).power, 0);  // 60 m past, still in force
+    run(10);
+    EXPECT_EQ(frame(36.0, 0).power, 7);
 }
 
 TEST_F(Ato, StopStepTimersSaturateInsteadOfWrapping) {
-    ato.stopStepTimers = {std::numeric_limits<int32_t>::min() + 10, 0, 0};
-    frame(0.0, std::numeric_limits<int32_t>::max());
-    EXPECT_EQ(ato.stopStepTimers[0], std::numeric_limits<int32_t>::min());
-    EXPECT_EQ(ato.stopStepTimers[1], -std::numeric_limits<int32_t>::max());
-    frame(0.0, 1000);
-    EXPECT_LT(ato.stopStepTimers[1], 0);
+    engage();
+    ato.stopPointBAnnounced(5);
+    frame(0.5, 0);
+    // Two frames of the longest step would wrap the timers back positive and
+    // take the steps away.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(frame(0.5, std::numeric_limits<int32_t>::max()).brake, 3) << i;
+    }
 }
 
-TEST_F(Ato, AnUnwiredControllerDoesNothing) {
-    AtoController unwired;
-    unwired.enabled = true;
-    unwired.update();
-    EXPECT_EQ(unwired.brakeCommand, 0);
-    EXPECT_EQ(unwired.governingSpeed, 120.0);
+TEST_F(Ato, CabSignalCutOutDrivesOnTheStopCode) {
+    engage();
+    AtoController::FrameInputs inputs{};
+    inputs.cabSignalCode = kCab67;
+    inputs.cabSignalCutOut = true;
+    inputs.driver = DriverHandles{.brake = 0, .power = 0, .reverser = 1};
+    const AtoController::FrameOutputs out = ato.update(inputs);
+    EXPECT_EQ(out.brake, 7);
+    EXPECT_EQ(out.power, 0);
 }
 
 }  // namespace

@@ -26,41 +26,23 @@ protected:
     }
 };
 
-TEST_F(Beacons, StopPointBeaconsArmAndReplaceTheirDistance) {
+TEST_F(Beacons, ControllerBeaconsReachTheEngagedController) {
+    panel[72] = 9;  // 67 km/h
+    engageInModeTwo(16);
     beacon(520, 300);
-    EXPECT_TRUE(core.ato.stopTargetActiveA);
-    EXPECT_EQ(core.ato.stopDistanceA, 300.0);
-    beacon(521, -40);
-    EXPECT_EQ(core.ato.stopDistanceA, -40.0);
-    beacon(522, 2000000000);
-    EXPECT_TRUE(core.ato.stopTargetActiveB);
-    EXPECT_EQ(core.ato.stopDistanceB, 2000000000.0);
-    EXPECT_EQ(core.ato.stopDistanceA, -40.0);
-}
+    EXPECT_EQ(frame(32, 10.0F).brake, 0);  // too far to act yet
+    beacon(521, -40);                      // stop point A again, already passed
+    EXPECT_EQ(frame(48, 10.0F).brake, 7);
 
-TEST_F(Beacons, RestrictionsFillSlotAThenBAndAThirdReplacesB) {
-    beacon(524, 45);
-    EXPECT_TRUE(core.ato.limitActiveA);
-    EXPECT_EQ(core.ato.limitDistanceA, 400.0);
-    EXPECT_EQ(core.ato.limitTargetSpeedA, 45.0);
-    EXPECT_FALSE(core.ato.limitActiveB);
+    core.keyDown(0);  // disarms A
+    beacon(522, 5);
+    frame(64, 0.5F);
+    EXPECT_EQ(frame(164, 0.5F).brake, 1);  // the final stop's first step
 
-    core.ato.limitDistanceA = 120.0;
-    beacon(524, 30);
-    beacon(524, 25);
-    EXPECT_EQ(core.ato.limitDistanceA, 120.0);
-    EXPECT_EQ(core.ato.limitTargetSpeedA, 45.0);
-    EXPECT_TRUE(core.ato.limitActiveB);
-    EXPECT_EQ(core.ato.limitDistanceB, 400.0);
-    EXPECT_EQ(core.ato.limitTargetSpeedB, 25.0);
-}
-
-TEST_F(Beacons, DisableBeaconLeavesTheControllerEngaged) {
-    core.ato.enabled = true;
-    core.ato.engaged = true;
-    beacon(523, 0);
-    EXPECT_FALSE(core.ato.enabled);
-    EXPECT_TRUE(core.ato.engaged);
+    core.keyDown(0);
+    beacon(524, 20);
+    frame(40164, 36.0F);  // 400 m: at the restriction
+    EXPECT_EQ(frame(40264, 18.0F).power, 4);
 }
 
 TEST_F(Beacons, TimetableBeaconsReachTheDisplayAsTheirKind) {
@@ -85,7 +67,7 @@ TEST_F(Beacons, RowIndexBeaconOnlyAtExactlyZeroSpeed) {
         frame(time += 16, speed);
         EXPECT_EQ(displayCallsOf(148, 7), Calls{}) << speed;
     }
-    frame(time += 16, -0.0F);
+    frame(time + 16, -0.0F);
     EXPECT_EQ(displayCallsOf(148, 7), Calls{"receive 13 7"});
 }
 

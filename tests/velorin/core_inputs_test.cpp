@@ -9,14 +9,12 @@
 namespace cabkit::velorin::test {
 namespace {
 
-TEST_F(Core, InitializeSetsTheRunDefaultsAndLeavesTheControllerAlone) {
+TEST_F(Core, InitializeSetsTheRunDefaults) {
     EXPECT_EQ(core.randomTimerCount, 0);  // load state: everything zero
     EXPECT_EQ(core.currentState.time, 0);
     EXPECT_EQ(core.sideOneState, 0);
     core.setPower(4);
     core.setReverser(-1);
-    core.ato.enabled = true;
-    core.ato.stopTargetActiveB = true;
     core.operatingMode = 2;
     core.toggleLamp = true;
 
@@ -35,9 +33,18 @@ TEST_F(Core, InitializeSetsTheRunDefaultsAndLeavesTheControllerAlone) {
         EXPECT_EQ(side, 3);
     }
     EXPECT_EQ(core.currentState.time, -1);
-    EXPECT_TRUE(core.ato.enabled);
-    EXPECT_TRUE(core.ato.stopTargetActiveB);
     EXPECT_EQ(displayDouble().calls, std::vector<std::string>{"reset"});
+}
+
+TEST_F(Core, InitializeLeavesTheControllerAlone) {
+    startRun();
+    panel[72] = 9;  // 67 km/h
+    engageInModeTwo(0);
+    beacon(524, 20);
+    frame(40000, 36.0F);  // 400 m: at the restriction
+    startRun();
+    engageInModeTwo(0);
+    EXPECT_EQ(frame(100, 18.0F).power, 4);  // its 20 km/h still governs
 }
 
 TEST_F(Core, WithoutAVehicleSpecTheBrakeStartsReleasedAndLoadClearsHandles) {
@@ -72,30 +79,33 @@ TEST_F(Core, ModeSelectorMovesOnlyWithTheBrakeAtTheEmergencyNotch) {
 
 TEST_F(Core, KeyZeroEngagesOnlyFromModeTwoWithPowerPermittedAndHandlesAtRest) {
     const struct {
-        int32_t mode;
-        bool slot201;
-        int32_t brake, power, reverser;
+        int32_t mode, slot201, brake, power, reverser;
         bool engages;
     } cases[] = {
-        {2, true, 0, 0, 1, true},  {1, true, 0, 0, 1, false}, {0, true, 0, 0, 1, false}, {2, false, 0, 0, 1, false},
-        {2, true, 1, 0, 1, false}, {2, true, 0, 1, 1, false}, {2, true, 0, 0, 0, false}, {2, true, 0, 0, -1, false},
+        {2, 1, 0, 0, 1, true},  {1, 1, 0, 0, 1, false}, {0, 1, 0, 0, 1, false}, {2, 0, 0, 0, 1, false},
+        {2, 1, 1, 0, 1, false}, {2, 1, 0, 1, 1, false}, {2, 1, 0, 0, 0, false}, {2, 1, 0, 0, -1, false},
     };
+    startRun();
+    int32_t time = 0;
     for (const auto& c : cases) {
-        core.ato = AtoController{};
-        core.ato.stopTargetActiveA = true;
-        core.ato.stopTargetActiveB = true;
-        core.ato.patternBrake = 5;
         core.operatingMode = c.mode;
-        core.slot201Active = c.slot201;
+        panel[201] = c.slot201;
+        frame(time += 16);
         core.setBrake(c.brake);
         core.setPower(c.power);
         core.setReverser(c.reverser);
         core.keyDown(0);
-        EXPECT_EQ(core.ato.engaged, c.engages) << c.mode << c.slot201 << c.brake << c.power << c.reverser;
-        EXPECT_EQ(core.ato.enabled, c.engages);
-        EXPECT_EQ(core.ato.stopTargetActiveA, !c.engages);
-        EXPECT_EQ(core.ato.stopTargetActiveB, !c.engages);
-        EXPECT_EQ(core.ato.patternBrake, c.engages ? 0 : 5);
+        // Reverser to neutral while the cab signal brakes: only the
+        // controller then commands forward.
+        core.setBrake(0);
+        core.setPower(0);
+        core.setReverser(0);
+        panel[57] = 1;
+        EXPECT_EQ(frame(time += 16).reverser == 1, c.engages)
+            << c.mode << c.slot201 << c.brake << c.power << c.reverser;
+        core.setPower(1);  // takes the train back for the next case
+        frame(time += 16);
+        panel[57] = 0;
     }
 }
 
@@ -108,16 +118,15 @@ TEST_F(Core, KeysSevenAndTenToggleAndOtherKeysDoNothing) {
     }
     EXPECT_EQ(core.operatingMode, 0);
     EXPECT_FALSE(core.toggleLamp);
-    EXPECT_FALSE(core.ato.panel73Suppressed);
-    EXPECT_FALSE(core.ato.engaged);
+    EXPECT_FALSE(core.panel73Suppressed);
 
     core.keyDown(7);
     core.keyDown(10);
-    EXPECT_TRUE(core.ato.panel73Suppressed);
+    EXPECT_TRUE(core.panel73Suppressed);
     EXPECT_TRUE(core.toggleLamp);
     core.keyDown(7);
     core.keyDown(10);
-    EXPECT_FALSE(core.ato.panel73Suppressed);
+    EXPECT_FALSE(core.panel73Suppressed);
     EXPECT_FALSE(core.toggleLamp);
 }
 

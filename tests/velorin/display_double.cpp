@@ -3,9 +3,6 @@
 namespace cabkit::velorin {
 
 namespace {
-const int32_t* wiredStep = nullptr;
-const VehicleState* wiredState = nullptr;
-
 void record(std::string call) { test::displayDouble().calls.push_back(std::move(call)); }
 }  // namespace
 
@@ -16,10 +13,6 @@ test::DisplayDouble& test::displayDouble() {
 
 TimetableDisplay::TimetableDisplay() = default;
 
-void TimetableDisplay::wire(const int32_t* frameStepMs, const VehicleState* vehicleState) {
-    wiredStep = frameStepMs;
-    wiredState = vehicleState;
-}
 void TimetableDisplay::reset() { record("reset"); }
 void TimetableDisplay::receive(int32_t kind, int32_t value) {
     record("receive " + std::to_string(kind) + " " + std::to_string(value));
@@ -27,9 +20,9 @@ void TimetableDisplay::receive(int32_t kind, int32_t value) {
 void TimetableDisplay::armAdvance() { record("armAdvance"); }
 void TimetableDisplay::startStopAlert() { record("startStopAlert"); }
 void TimetableDisplay::doorsOpened() { record("doorsOpened"); }
-void TimetableDisplay::update() {
-    // What the display sees of the frame through the pointers it was given.
-    record("update step=" + std::to_string(*wiredStep) + " time=" + std::to_string(wiredState->time));
+void TimetableDisplay::update(const Frame& frame) {
+    // What the display is given of the frame.
+    record("update step=" + std::to_string(frame.stepMs) + " time=" + std::to_string(frame.state.time));
 }
 
 const std::array<int32_t, TimetableDisplay::kShownSlots>& TimetableDisplay::shown() const {

@@ -149,26 +149,30 @@ TEST_F(DoorTimers, LeavingTheFiveMetreZoneSwitchesAllSidesOff) {
     }
 }
 
-TEST_F(Core, CabSignalCodeMapsToTheControllersSignalCodeUnlessCutOut) {
+// What the controller allows, seen in its power: 3 at 1.5 km/h below.
+TEST_F(Core, CabSignalCodeGivesTheControllersSpeedUnlessCutOut) {
     startRun();
-    const int32_t expected[] = {0, 0, 0, 1, 0, 2, 3, 4, 5, 6, 0};
+    engageInModeTwo(0);
+    const int32_t allowed[] = {-5, -5, -5, 12, -5, 22, 42, 52, 62, 67, -5};
+    int32_t time = 0;
     for (int32_t cab = 0; cab <= 10; ++cab) {
+        const auto below = static_cast<float>(allowed[cab]) - 1.5F;
         panel[72] = cab;
         panel[59] = 0;
-        frame(cab * 10);
-        EXPECT_EQ(core.ato.signalCode, expected[cab]) << cab;
+        EXPECT_EQ(frame(time += 16, below).power, 3) << cab;
         panel[59] = 1;
-        frame(cab * 10 + 1);
-        EXPECT_EQ(core.ato.signalCode, 0) << cab;
+        EXPECT_EQ(frame(time += 16, -6.5F).power, 3) << cab;
     }
     panel[59] = 0;
     panel[72] = -9;
-    frame(200);
-    EXPECT_EQ(core.ato.signalCode, 0);
+    EXPECT_EQ(frame(time += 16, -6.5F).power, 3);
 }
 
+// Engaged under the stop code, the controller brakes at 7: a command of
+// reverser 1 and brake 7 shows it still driving.
 TEST_F(Core, DriverHandlesDisengageExceptReverserAndBrakeWhileTheCabSignalBrakes) {
     startRun();
+    engageInModeTwo(0);
     const struct {
         int32_t power, reverser, brake, slot57, slot58;
         bool staysEngaged;
@@ -178,14 +182,20 @@ TEST_F(Core, DriverHandlesDisengageExceptReverserAndBrakeWhileTheCabSignalBrakes
     };
     int32_t time = 0;
     for (const auto& c : cases) {
-        core.ato.engaged = true;
+        core.setPower(0);
+        core.setReverser(1);
+        core.setBrake(0);
+        core.keyDown(0);
         core.setPower(c.power);
         core.setReverser(c.reverser);
         core.setBrake(c.brake);
         panel[57] = c.slot57;
         panel[58] = c.slot58;
-        frame(time += 16);
-        EXPECT_EQ(core.ato.engaged, c.staysEngaged) << c.power << c.reverser << c.brake << c.slot57 << c.slot58;
+        const HandleCommand command = frame(time += 16);
+        EXPECT_EQ(command.reverser == 1 && command.brake == 7, c.staysEngaged)
+            << c.power << c.reverser << c.brake << c.slot57 << c.slot58;
+        panel[57] = 0;
+        panel[58] = 0;
     }
 }
 
@@ -224,19 +234,17 @@ TEST_F(Core, EngagedControllerDrivesUntilBeaconDisablesIt) {
     panel[72] = 9;  // 67 km/h
     engageInModeTwo(0);
     HandleCommand command = frame(100);
-    EXPECT_TRUE(core.ato.engaged);
     EXPECT_EQ(command.reverser, 1);
     EXPECT_EQ(command.power, 7);
     EXPECT_EQ(command.brake, 0);
 
     beacon(523, 0);
     command = frame(200, 30.0F);
-    EXPECT_TRUE(core.ato.engaged);
     EXPECT_EQ(command.power, 0);
-    EXPECT_EQ(command.brake, 3);
+    EXPECT_EQ(command.brake, 3);  // still engaged: the brake handle is at 0
 
-    panel[201] = 0;  // power cut wins even over the controller
-    core.ato.enabled = true;
+    core.keyDown(0);  // supervision back on
+    panel[201] = 0;   // power cut wins even over the controller
     EXPECT_EQ(frame(300, 30.0F).power, 0);
 }
 

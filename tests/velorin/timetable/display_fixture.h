@@ -1,5 +1,5 @@
-// A fresh TimetableDisplay wired to a frame step and vehicle state of the
-// test's own, the way the core wires the process-wide one.
+// A fresh TimetableDisplay fed frames the way the core feeds the
+// process-wide one.
 #ifndef CABKIT_TESTS_VELORIN_DISPLAY_FIXTURE_H
 #define CABKIT_TESTS_VELORIN_DISPLAY_FIXTURE_H
 
@@ -39,13 +39,11 @@ constexpr int32_t kFullRevealMs = 1300;
 
 class DisplayTest : public ::testing::Test {
 protected:
-    DisplayTest() { display.wire(&frameStepMs, &state); }
-
     void frame(int32_t stepMs, float speedKmh = 0.0F, int32_t timeMs = 0) {
-        frameStepMs = stepMs;
-        state.speed = speedKmh;
-        state.time = timeMs;
-        display.update();
+        last = Frame{.stepMs = stepMs, .state = VehicleState{}};
+        last.state.speed = speedKmh;
+        last.state.time = timeMs;
+        display.update(last);
     }
 
     int32_t at(std::size_t slot) const { return display.shown()[slot]; }
@@ -60,8 +58,7 @@ protected:
         display.receive(3, mark);
     }
 
-    int32_t frameStepMs = 0;
-    VehicleState state{};
+    Frame last{};  // the frame most recently given
     TimetableDisplay display;
 };
 

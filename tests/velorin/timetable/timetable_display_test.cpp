@@ -221,12 +221,11 @@ TEST_F(DisplayTest, ScalarKindsSetDistanceDirectionAndExtraCode) {
 
 TEST_F(DisplayTest, UnknownKindsChangeNothing) {
     TimetableDisplay untouched;
-    untouched.wire(&frameStepMs, &state);
     for (const int32_t kind : {-1, 14, 15, kIntMin, kIntMax}) {
         display.receive(kind, 512);
     }
     frame(kFullRevealMs, 36.0F);
-    untouched.update();
+    untouched.update(last);
     EXPECT_EQ(display.shown(), untouched.shown());
     EXPECT_EQ(display.distance(), untouched.distance());
     EXPECT_EQ(display.extraCode(), untouched.extraCode());
@@ -479,14 +478,6 @@ TEST_F(DisplayTest, RevealTimerSaturatesInsteadOfWrapping) {
     display.receive(13, 3);
     frame(1);
     EXPECT_EQ(at(kRow1Code), 11);
-}
-
-TEST(TimetableDisplayUnwired, UpdateBeforeWiringDoesNothing) {
-    TimetableDisplay display;
-    display.startStopAlert();
-    display.update();
-    EXPECT_EQ(display.shown(), kBlank);
-    EXPECT_EQ(display.stopAlertLamp(), 0);
 }
 
 }  // namespace
