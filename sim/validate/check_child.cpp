@@ -57,14 +57,15 @@ ChildVerdict runInChild(CheckRequest request, std::chrono::milliseconds timeout)
     const bool hung = !status;
     if (hung) status = child.kill();
     const std::string call = lastLine(request.log);
-    const std::string where = call.empty() ? "before its first call" : fmt::format("in: {}", call);
+    const std::string where = call.empty() ? "before its first host call" : fmt::format("in: {}", call);
     const std::string alone =
         fmt::format("run it alone under a debugger: simhost validate --filter {} --in-process", request.check);
     if (hung) {
         verdict.ending = "did not finish";
-        verdict.result = failed(fmt::format("did not finish within {:.0f} s; the call {}",
-                                            static_cast<double>(timeout.count()) / 1000.0, where),
-                                "a call that does not return freezes the simulator: bound every loop; " + alone);
+        verdict.result =
+            failed(fmt::format("did not finish within {:.0f} s{}", static_cast<double>(timeout.count()) / 1000.0,
+                               call.empty() ? "" : fmt::format("; the last call: {}", call)),
+                   "a call that does not return freezes the simulator: bound every loop; " + alone);
     } else if (auto read = status->exitedWith(0) ? readResult(result) : std::nullopt) {
         verdict.result = std::move(*read);
     } else {

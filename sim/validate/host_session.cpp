@@ -130,7 +130,7 @@ HostSession::HostSession(std::vector<std::filesystem::path> files, SessionOption
     for (auto& file : files) {
         auto library = std::make_unique<Library>();
         library->file = std::move(file);
-        load(*library);
+        load(*library, false);
         libraries_.push_back(std::move(library));
     }
     if (!options_.log.empty()) {
@@ -146,11 +146,30 @@ HostSession::~HostSession() {
     if (log_ != nullptr) std::fclose(log_);
 }
 
-void HostSession::load(Library& library) { library.api = loadPlugin(library.library, library.file); }
+void HostSession::load(Library& library, bool fresh) {
+    if (!fresh || options_.work.empty()) {
+        library.api = loadPlugin(library.library, library.file);
+        return;
+    }
+    // The copy keeps its name and the files of its stem (its settings) beside it.
+    const std::filesystem::path folder = options_.work / fmt::format("load-{}", ++reloads_);
+    std::filesystem::create_directories(folder);
+    std::error_code error;
+    const std::filesystem::path source = library.file.parent_path();
+    for (const auto& entry : std::filesystem::directory_iterator(source, error)) {
+        if (entry.path().stem() == library.file.stem() && entry.is_regular_file(error)) {
+            std::filesystem::copy_file(entry.path(), folder / entry.path().filename(), error);
+        }
+    }
+    library.api = loadPlugin(library.library, folder / library.file.filename());
+}
 
 SessionOutcome HostSession::run(const std::vector<HostCall>& calls) {
     SessionOutcome outcome;
     outcome.plugins.resize(libraries_.size());
+    // Each session starts as a fresh host would hand the arrays.
+    std::memset(arrays_->panel(), 0, CABKIT_PANEL_SLOTS * sizeof(int32_t));
+    std::memset(arrays_->sound(), 0, CABKIT_SOUND_SLOTS * sizeof(int32_t));
     for (const HostCall& call : calls) {
         if (log_ != nullptr) {
             (void)std::fputs((formatCall(call) + "\n").c_str(), log_);
@@ -238,7 +257,7 @@ bool HostSession::make(const HostCall& call, std::size_t plugin, SessionOutcome&
         case Call::SetBeaconData: api.SetBeaconData(call.beacon); break;
         case Call::Reload:
             library.library.close();
-            load(library);
+            load(library, true);
             break;
         case Call::HostPanel:
         case Call::HostSound: break;

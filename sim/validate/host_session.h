@@ -44,6 +44,10 @@ struct SessionOptions {
     // Each call is written here, and flushed, before it is made: the last
     // line of a session that died is the call it died in.
     std::filesystem::path log;
+    // A reload loads a copy of the library made here, so that it starts
+    // afresh even where the system keeps the first one loaded; "" reopens
+    // the file itself.
+    std::filesystem::path work;
 };
 
 struct PluginObservation {
@@ -79,7 +83,7 @@ private:
         SharedLibrary library;
         CabkitPluginTable api{};
     };
-    void load(Library& library);
+    void load(Library& library, bool fresh);
     bool make(const HostCall& call, std::size_t plugin, SessionOutcome& outcome);
 
     std::vector<std::unique_ptr<Library>> libraries_;
@@ -87,6 +91,7 @@ private:
     std::unique_ptr<HostArrays> arrays_;
     std::FILE* log_ = nullptr;
     int64_t elapses_ = 0;
+    int32_t reloads_ = 0;
 };
 
 // Loads `file` and resolves the sixteen exports; throws LoadError.

@@ -8,7 +8,9 @@ ValidateCommands::ValidateCommands(CLI::App& app) {
     validate_ = app.add_subcommand("validate", "check plug-in libraries of this interface (exit 1 on a failed check)");
     validate_->add_option("plugins", options_.plugins, "plug-in libraries (.so, .dll)");
     validate_->add_flag("--list", options_.list, "list the checks and what each proves");
-    validate_->add_option("--filter", options_.filters, "only this check, or group of checks (life for life.*)");
+    validate_
+        ->add_option("--filter", options_.filters, "only this check, or group of checks (life for life.*); repeatable")
+        ->allow_extra_args(false);
     validate_->add_flag("--only-failed", options_.onlyFailed, "print only the checks that failed or warned");
     validate_->add_flag("--in-process", options_.inProcess,
                         "run the one check chosen with --filter in this process, for a debugger");
