@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "harness/call_sequence.h"
-#include "harness/guarded_arrays.h"
 #include "harness/loaded_plugin.h"
 
 #ifndef CABKIT_FUZZ_PLUGINS

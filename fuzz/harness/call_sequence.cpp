@@ -52,6 +52,11 @@ std::size_t heapInUse() {
 #endif
 }
 
+void ArraySnapshot::take(const GuardedHostArrays& arrays) {
+    std::memcpy(panel.data(), arrays.panel.data(), sizeof(panel));
+    std::memcpy(sound.data(), arrays.sound.data(), sizeof(sound));
+}
+
 CallSequence::CallSequence(std::vector<LoadedPlugin*> plugins, GuardedHostArrays& arrays)
     : plugins_(std::move(plugins)), order_(plugins_.size()), arrays_(arrays) {
     std::iota(order_.begin(), order_.end(), std::size_t{0});
@@ -61,6 +66,11 @@ template <typename Call>
 void CallSequence::call(LoadedPlugin& plugin, const char* exportName, bool isElapse, Call&& makeCall) {
     before_.take(arrays_);
     makeCall(plugin.api);
+    if (!arrays_.frontIntact()) {
+        std::fprintf(stderr, "%s.%s wrote in front of slot 0 of the panel or sound array\n", plugin.name.c_str(),
+                     exportName);
+        fail();
+    }
     checkSlots(plugin, exportName, isElapse);
     checkMemory(plugin, exportName);
 }

@@ -4,9 +4,10 @@
 //   - the plug-in changed no panel or sound slot outside its allow-list, and
 //     none at all outside Elapse;
 //   - the heap grew by no more than kMemoryBound since the input started;
-//   - GetPluginVersion still answers the interface version.
-// The sanitizers, the guard pages and the poisoned bytes in front of the
-// arrays catch everything else at the faulting instruction.
+//   - GetPluginVersion still answers the interface version;
+//   - the canary bytes in front of both arrays are untouched.
+// The sanitizers, the guard pages and the poisoning of those bytes catch
+// everything else at the faulting instruction.
 //
 // Input layout (fuzz/make_seeds.py writes the same):
 //   byte 0: bit 0 set = skip the opening Load, SetVehicleSpec{8,5,1,0,10},
@@ -17,6 +18,7 @@
 #ifndef CABKIT_FUZZ_CALL_SEQUENCE_H
 #define CABKIT_FUZZ_CALL_SEQUENCE_H
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -24,9 +26,21 @@
 
 #include "byte_reader.h"
 #include "guarded_arrays.h"
+#include "host_arrays.h"
 #include "loaded_plugin.h"
 
 namespace cabkit::fuzz {
+
+// The arrays as simhost hands them to the plug-ins.
+using sim::GuardedHostArrays;
+
+// A copy of both arrays, to tell afterwards which slots a call changed.
+struct ArraySnapshot {
+    std::array<int32_t, CABKIT_PANEL_SLOTS> panel{};
+    std::array<int32_t, CABKIT_SOUND_SLOTS> sound{};
+
+    void take(const GuardedHostArrays& arrays);
+};
 
 enum class Op : uint8_t {
     Load,

@@ -3,6 +3,9 @@
 // a later writer wrote in the previous frame.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
+#include "guarded_arrays.h"
 #include "shared_panel.h"
 #include "sound_commands.h"
 
@@ -72,6 +75,29 @@ TEST(SharedPanel, SoundsStartStoppedAndKeepTheirLastCommand) {
     arrays.beginTurn(kFirst);
     arrays.endTurn(kFirst);
     EXPECT_EQ(arrays.sound()[0], CABKIT_SOUND_LOOP);
+}
+
+// A byte `offset` bytes from slot 0, reached the way a stray plug-in would.
+volatile unsigned char* byteAt(GuardedSlots& slots, std::ptrdiff_t offset) {
+    return reinterpret_cast<volatile unsigned char*>(reinterpret_cast<std::uintptr_t>(slots.data()) + offset);
+}
+
+TEST(GuardedArrays, AWriteInFrontOfSlotZeroIsSeenAndOneBehindTheLastSlotFaults) {
+    for (const std::ptrdiff_t offset : {-1, -4, -64, -1000}) {
+        GuardedSlots slots(CABKIT_PANEL_SLOTS);
+        slots[0] = 1;
+        slots[CABKIT_PANEL_SLOTS - 1] = 2;
+        EXPECT_TRUE(slots.frontIntact());
+        *byteAt(slots, offset) = 0;
+        EXPECT_FALSE(slots.frontIntact()) << offset;
+    }
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            GuardedSlots slots(CABKIT_SOUND_SLOTS);
+            *byteAt(slots, CABKIT_SOUND_SLOTS * sizeof(int32_t)) = 0;
+        },
+        "");
 }
 
 }  // namespace
