@@ -8,67 +8,26 @@
 
 #include "allocation_counter.h"
 #include "environment_variable.h"
-#include "utf8_path.h"
-#ifndef _WIN32
 #include "guarded_arrays.h"
-#endif
+#include "utf8_path.h"
 
 namespace cabkit::sim::validate {
 
-// Both arrays, either fenced by an inaccessible page behind each (and a
-// known pattern in front), or with slack on both sides that absorbs a
-// stray write without a fault.
+// Both arrays, either fenced (an inaccessible page behind each, a canary
+// in front), or with slack on both sides that absorbs a stray write
+// without a fault.
 class HostArrays {
 public:
     explicit HostArrays(bool guarded) {
-#ifndef _WIN32
-        if (guarded) guarded_ = std::make_unique<fuzz::GuardedHostArrays>();
-#else
-        static_cast<void>(guarded);
-#endif
-        slack_.fill(0);
+        if (guarded) guarded_ = std::make_unique<GuardedHostArrays>();
     }
-    int32_t* panel() {
-#ifndef _WIN32
-        if (guarded_) return guarded_->panel.data();
-#endif
-        return slack_.data() + kSlack;
-    }
-    int32_t* sound() {
-#ifndef _WIN32
-        if (guarded_) return guarded_->sound.data();
-#endif
-        return slack_.data() + 2 * kSlack + CABKIT_PANEL_SLOTS;
-    }
-    // Whether the bytes just in front of each array still hold the
-    // pattern they were set to; only guarded arrays have one.
-    bool frontIntact() {
-#ifndef _WIN32
-        if (!guarded_) return true;
-        for (int32_t* array : {panel(), sound()}) {
-            std::array<unsigned char, kFront> front{};
-            std::memcpy(front.data(), reinterpret_cast<unsigned char*>(array) - kFront, kFront);
-            for (const unsigned char byte : front) {
-                if (byte != 0xA5) return false;
-            }
-        }
-#endif
-        return true;
-    }
-    bool guarded() const {
-#ifndef _WIN32
-        return guarded_ != nullptr;
-#else
-        return false;
-#endif
-    }
+    int32_t* panel() { return guarded_ ? guarded_->panel.data() : slack_.data() + kSlack; }
+    int32_t* sound() { return guarded_ ? guarded_->sound.data() : slack_.data() + 2 * kSlack + CABKIT_PANEL_SLOTS; }
+    bool frontIntact() const { return !guarded_ || guarded_->frontIntact(); }
 
 private:
     static constexpr std::size_t kSlack = 1024;
-    static constexpr std::size_t kFront = 64;
-#ifndef _WIN32
-    std::unique_ptr<fuzz::GuardedHostArrays> guarded_;
-#endif
+    std::unique_ptr<GuardedHostArrays> guarded_;
     std::array<int32_t, 3 * kSlack + CABKIT_PANEL_SLOTS + CABKIT_SOUND_SLOTS> slack_{};
 };
 
