@@ -86,7 +86,10 @@ bool fieldsOf(const std::vector<std::string_view>& items, std::size_t from,
 
 }  // namespace
 
-const char* callName(Call call) { return kNames[static_cast<std::size_t>(call)]; }
+const char* callName(Call call) {
+    const std::size_t index = static_cast<std::size_t>(call);
+    return index < kNames.size() ? kNames.at(index) : "?";
+}
 
 std::string formatCall(const HostCall& c) {
     if (c.call == Call::HostPanel || c.call == Call::HostSound) {

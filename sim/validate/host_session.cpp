@@ -102,7 +102,7 @@ HostSession::HostSession(std::vector<std::filesystem::path> files, SessionOption
 }
 
 HostSession::~HostSession() {
-    if (log_ != nullptr) std::fclose(log_);
+    if (log_ != nullptr) (void)std::fclose(log_);
 }
 
 void HostSession::load(Library& library, bool fresh) {

@@ -13,6 +13,10 @@ namespace {
 // No plug-in comes near this; a bigger file is not read whole.
 constexpr std::uintmax_t kLargestFile = 512U << 20U;
 
+// ELF section types.
+constexpr uint32_t kDynamicSymbols = 11;
+constexpr uint32_t kDynamicSection = 6;
+
 // Bounds-checked little-endian reads: every offset comes from the file.
 class Bytes {
 public:
@@ -83,12 +87,12 @@ LibraryFile readElf(const Bytes& file) {
     const auto section = [&](uint64_t index) { return sections + index * sectionEntry; };
     for (uint16_t i = 0; i < sectionCount; ++i) {
         const uint64_t header = section(i);
-        const uint32_t type = file.u32(header + 4);
+        const uint32_t sectionType = file.u32(header + 4);
         const uint64_t offset = word(header + (wide ? 24 : 16));
         const uint64_t size = word(header + (wide ? 32 : 20));
         const uint32_t link = file.u32(header + (wide ? 40 : 24));
         const uint64_t strings = word(section(link) + (wide ? 24 : 16));
-        if (type == 11) {  // the dynamic symbols: what the library exports
+        if (sectionType == kDynamicSymbols) {  // what the library exports
             const uint64_t entry = wide ? 24 : 16;
             for (uint64_t symbol = offset + entry; symbol + entry <= offset + size; symbol += entry) {
                 const uint64_t info = file.get(symbol + (wide ? 4 : 12), 1);
@@ -98,7 +102,7 @@ LibraryFile readElf(const Bytes& file) {
                     library.exports.push_back(file.text(strings + file.u32(symbol)));
                 }
             }
-        } else if (type == 6) {  // the dynamic section: the libraries it needs
+        } else if (sectionType == kDynamicSection) {  // the libraries it needs
             const uint64_t entry = wide ? 16 : 8;
             for (uint64_t tag = offset; tag + entry <= offset + size; tag += entry) {
                 if (word(tag) == 1) library.imports.push_back(file.text(strings + word(tag + entry / 2)));

@@ -156,7 +156,7 @@ constexpr CabkitPluginTable kLogging{
 };
 
 void restartLog(const std::filesystem::path& file) {
-    if (log != nullptr) std::fclose(log);
+    if (log != nullptr) (void)std::fclose(log);
 #ifdef _WIN32
     log = file.empty() ? nullptr : _wfopen(file.c_str(), L"w");
 #else

@@ -28,7 +28,7 @@ public:
         script_.push_back(c);
         return *this;
     }
-    Builder& open(VehicleSpec spec = kSpec) {
+    Builder& open(const VehicleSpec& spec = kSpec) {
         call(Call::Load);
         HostCall vehicle;
         vehicle.call = Call::SetVehicleSpec;
@@ -118,7 +118,7 @@ Script timeTravel() {
     b.frames(30).frames(3, 5 * kHourMs);  // hours ahead
     b.state.time = 24 * kHourMs - 100;    // across midnight
     b.frames(30);
-    for (const int32_t edge : {0, -1, kMax - 1000, kMin, kMax}) {
+    for (const int32_t edge : {kMin, kMax, 0, -1, kMax - 1000}) {
         b.state.time = edge;
         b.frames(3, 0).frame();
     }
