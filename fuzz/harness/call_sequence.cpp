@@ -1,6 +1,7 @@
 #include "call_sequence.h"
 
 #ifdef _WIN32
+#define NOMINMAX
 #include <windows.h>
 #else
 #include <malloc.h>

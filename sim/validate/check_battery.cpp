@@ -128,7 +128,7 @@ CheckResult strangeFolder(const CheckRequest& request) {
     const std::filesystem::path source = file.parent_path().empty() ? "." : file.parent_path();
     for (const auto& entry : std::filesystem::directory_iterator(source, error)) {
         const auto& path = entry.path();
-        const std::string extension = path.extension().string();
+        const std::string extension = utf8Text(path.extension());
         if (entry.is_regular_file(error) &&
             (path.stem() == file.stem() || extension == ".dll" || extension == ".DLL" || extension == ".so")) {
             std::filesystem::copy_file(path, folder / path.filename(), std::filesystem::copy_options::skip_existing,
@@ -222,7 +222,7 @@ CheckResult timing(const CheckRequest& request) {
     options.log = request.log;
     options.work = request.work;
     std::vector<std::pair<const char*, Spread>> runs;
-    for (const auto& [name, script] : {std::pair{"steady", steadyRun(3000)}, std::pair{"busy", busyRun(3000)}}) {
+    for (const auto& [name, script] : {std::pair{"steady", steadyRun(2000)}, std::pair{"busy", busyRun(2000)}}) {
         HostSession session({request.plugins.front()}, options);
         const SessionOutcome outcome = session.run(script);
         if (!outcome.fault.empty()) return failed(outcome.fault, "answer the interface version in every call");

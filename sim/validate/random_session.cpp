@@ -11,6 +11,7 @@
 
 #include "host_call.h"
 #include "host_session.h"
+#include "utf8_path.h"
 
 #include "call_sequence.h"
 
@@ -175,7 +176,7 @@ CheckResult randomSessions(const CheckRequest& request) {
     everySlot.panel.set();
     everySlot.sound.set();
     fuzz::LoadedPlugin plugin;
-    plugin.name = request.plugins.front().filename().string();
+    plugin.name = utf8Text(request.plugins.front().filename());
     plugin.api = kLogging;
     plugin.allowed = &everySlot;
 

@@ -13,7 +13,6 @@
 #include "file_checks.h"
 #include "library_file.h"
 #include "printable_text.h"
-#include "standard_output.h"
 #include "temporary_folder.h"
 #include "utf8_path.h"
 #include "validate_report.h"
@@ -152,7 +151,7 @@ private:
             *calls = shrinkFailure(std::move(*calls), stillFails, std::chrono::steady_clock::now() + kShrinkTime);
         const std::filesystem::path folder = options_.saveFolder.empty() ? "." : pathFromUtf8(options_.saveFolder);
         const std::filesystem::path plugin = request.plugins.front();
-        const std::filesystem::path file = folder / (plugin.stem().string() + ".random-failure.calls");
+        const std::filesystem::path file = folder / pathFromUtf8(utf8Text(plugin.stem()) + ".random-failure.calls");
         const std::vector<std::string> header{
             fmt::format("simhost validate: a random session that breaks {}", utf8Text(plugin.filename())),
             fmt::format("how: {}", verdict.result.reason),

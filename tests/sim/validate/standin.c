@@ -12,9 +12,9 @@
  *   CRASH_ON_NAN       crashes in an Elapse with a NaN speed
  *   CRASH_ON_NO_NOTCH  crashes in SetVehicleSpec with no brake notches
  *   WRITE_OUTSIDE      writes a panel slot in SetSignal
- *   SLOW_ELAPSE        spends 2 ms in each Elapse after a KeyDown
+ *   SLOW_ELAPSE        spends 1.5 ms in each Elapse after a KeyDown
  *   UNREPEATABLE       shows the clock's nanoseconds on the panel
- *   RANDOM_ONLY        crashes in the Elapse after HornBlow(13)
+ *   RANDOM_ONLY        crashes in the Elapse after a HornBlow of a type over 1
  *   WRITES_SLOT        lights panel slot SLOT (two copies conflict) */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -83,7 +83,7 @@ CABKIT_EXPORT HandleCommand CABKIT_CALL Elapse(VehicleState state, int32_t* pane
         struct timespec start, now;
         clock_gettime(CLOCK_MONOTONIC, &start);
         do clock_gettime(CLOCK_MONOTONIC, &now);
-        while ((now.tv_sec - start.tv_sec) * 1000000000L + (now.tv_nsec - start.tv_nsec) < 2000000L);
+        while ((now.tv_sec - start.tv_sec) * 1000000000L + (now.tv_nsec - start.tv_nsec) < 1500000L);
         keyPressed = 0;
     }
     if (FAULT == UNREPEATABLE) {
@@ -107,7 +107,7 @@ CABKIT_EXPORT void CABKIT_CALL KeyDown(int32_t key) {
     keyPressed = 1;
 }
 CABKIT_EXPORT void CABKIT_CALL KeyUp(int32_t key) { (void)key; }
-CABKIT_EXPORT void CABKIT_CALL HornBlow(int32_t hornType) { horn = FAULT == RANDOM_ONLY && hornType == 13; }
+CABKIT_EXPORT void CABKIT_CALL HornBlow(int32_t hornType) { horn = FAULT == RANDOM_ONLY && hornType > 1; }
 CABKIT_EXPORT void CABKIT_CALL DoorOpen(void) {}
 CABKIT_EXPORT void CABKIT_CALL DoorClose(void) {}
 CABKIT_EXPORT void CABKIT_CALL SetSignal(int32_t aspect) {
