@@ -1,7 +1,9 @@
 #include "call_sequence.h"
 
 #ifdef _WIN32
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 #else
 #include <malloc.h>
