@@ -30,6 +30,9 @@
 /* The interface version every plug-in reports. */
 #define CABKIT_PLUGIN_VERSION 0x20000
 
+/* The driver's keys: KeyDown and KeyUp take 0 .. CABKIT_KEYS - 1. */
+#define CABKIT_KEYS 16
+
 #ifdef __cplusplus
 extern "C" {
 #endif

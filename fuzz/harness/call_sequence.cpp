@@ -1,6 +1,13 @@
 #include "call_sequence.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -46,6 +53,8 @@ int32_t beaconRunLength(uint8_t code) {
 std::size_t heapInUse() {
 #ifdef CABKIT_FUZZ_ASAN
     return __sanitizer_get_current_allocated_bytes();
+#elif defined(_WIN32)
+    return 0;  // a DLL's heap is its C runtime's: nothing to read from here
 #else
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
@@ -218,7 +227,11 @@ void CallSequence::setLocalTime(ByteReader& in) {
     char text[32];
     std::snprintf(text, sizeof(text), "%04u-%02u-%02uT%02u:%02u:%02u.%03u", year, month, day, hour, minute, second,
                   millisecond);
+#ifdef _WIN32
+    SetEnvironmentVariableA("CABKIT_LOCAL_TIME", text);  // where the plug-ins read it
+#else
     setenv("CABKIT_LOCAL_TIME", text, 1);
+#endif
 }
 
 BeaconData CallSequence::decodeBeacon(ByteReader& in) {

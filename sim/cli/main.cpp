@@ -27,6 +27,7 @@
 #include "replay_child.h"
 #include "replay_command.h"
 #include "utf8_path.h"
+#include "validate_cli.h"
 
 namespace {
 
@@ -105,6 +106,8 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     CLI::App* reference = app.add_subcommand("reference", "print the cab contract reference as Markdown");
     reference->add_option("--plugin", referencePlugin, "only this plug-in: Velorin, Sentrel or Cabrix");
 
+    cabkit::sim::validate::ValidateCommands validate(app);
+
     // UTF-8 whatever the system's code page: file names keep their accents.
     const std::vector<std::string> arguments = cabkit::sim::utf8Arguments(argc, argv);
     std::vector<const char*> argumentPointers;
@@ -118,6 +121,7 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
     }
 
     if (*childCommand) return cabkit::sim::replayChild(child);
+    if (const auto code = validate.run()) return *code;
     if (*run) return cabkit::sim::runReplayCommand({{runFile}, runOptions, false, true, {}});
     if (*check) return cabkit::sim::runReplayCommand({checkFiles, checkOptions, true, checkLog, batch});
     if (*reference) {

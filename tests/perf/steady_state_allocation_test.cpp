@@ -14,6 +14,8 @@
 namespace cabkit::test {
 namespace {
 
+using sim::validate::allocationsDuring;
+
 using bench::Rig;
 using bench::SteadyState;
 

@@ -14,6 +14,8 @@
 namespace cabkit::test {
 namespace {
 
+using sim::validate::allocationsDuring;
+
 constexpr int32_t kFrameStepMs = 16;
 // Rows 1, 2 and 3 are revealed once the display's timer passes 400, 800 and
 // 1200 ms after an advance; 100 frames reach well beyond.

@@ -177,7 +177,7 @@ CABKIT_VISIBLE void operator delete[](void* pointer, std::align_val_t /*alignmen
 
 #endif  // CABKIT_SANITIZED_ALLOCATOR
 
-namespace cabkit::test {
+namespace cabkit::sim::validate {
 
 void startCountingAllocations() {
     allocations.store(0, std::memory_order_relaxed);
@@ -189,4 +189,4 @@ uint64_t stopCountingAllocations() {
     return allocations.load(std::memory_order_relaxed);
 }
 
-}  // namespace cabkit::test
+}  // namespace cabkit::sim::validate
