@@ -17,6 +17,19 @@ endif()
 
 set(CABKIT_TESTS_RUNNABLE FALSE)
 if(NOT WIN32)
+  # The 32-bit Linux build (toolchain-linux-i686.cmake) needs no emulator,
+  # only a kernel that executes i386 programs.
+  if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    execute_process(COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/can-run-i386.sh
+                    RESULT_VARIABLE i386_status OUTPUT_VARIABLE i386_why OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(i386_status EQUAL 0)
+      set(CABKIT_I386_MISSING "" CACHE INTERNAL "")
+      set(CABKIT_TESTS_RUNNABLE TRUE)
+    else()
+      set(CABKIT_I386_MISSING "${i386_why}" CACHE INTERNAL "")
+      message(STATUS "32-bit test programs are built but not run: ${i386_why}")
+    endif()
+  endif()
   return()
 endif()
 
