@@ -86,12 +86,7 @@ installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install o
 missing=()
 for package in "${required[@]}"; do installed "$package" || missing+=("$package"); done
 wanted=()  # the optional ones that are missing
-for package in "${optional[@]}"; do
-  case $package in
-    chromium) command -v chromium >/dev/null 2>&1 || wanted+=(chromium) ;;
-    *) installed "$package" || wanted+=("$package") ;;
-  esac
-done
+for package in "${optional[@]}"; do installed "$package" || wanted+=("$package"); done
 # Once installed, an optional package's old reason no longer holds.
 for package in "${optional[@]}"; do
   [[ " ${wanted[*]-} " == *" $package "* ]] || rm -f "$notes/${package%%:*}.why"
