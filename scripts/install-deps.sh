@@ -87,16 +87,16 @@ missing=()
 for package in "${required[@]}"; do installed "$package" || missing+=("$package"); done
 wanted=()  # the optional ones that are missing
 for package in "${optional[@]}"; do installed "$package" || wanted+=("$package"); done
-# Once installed, an optional package's old reason no longer holds.
-for package in "${optional[@]}"; do
-  [[ " ${wanted[*]-} " == *" $package "* ]] || rm -f "$notes/${package%%:*}.why"
-done
-
 if [[ $mode == dry-run ]]; then
   echo "would install: ${missing[*]:-nothing}"
   echo "would try (optional): ${wanted[*]:-nothing}"
   exit 0
 fi
+# Once installed, an optional package's old reason no longer holds.
+for package in "${optional[@]}"; do
+  [[ " ${wanted[*]-} " == *" $package "* ]] || rm -f "$notes/${package%%:*}.why"
+done
+
 ((${#missing[@]} + ${#wanted[@]})) || exit 0
 
 as_root=()
