@@ -38,7 +38,7 @@ prepare_wine() {
   local variant=$1 arch=$2 wine wineserver prefix
   wine=$(cache_value "$variant" CABKIT_WINE)
   if [[ -z "$wine" || ! -x "$wine" ]]; then
-    echo "no $arch wine loader: install it (scripts/install-deps.sh)" >&2
+    echo "no $arch wine loader: install it (scripts/install-deps.sh windows)" >&2
     exit 1
   fi
   wineserver=$(dirname "$wine")/wineserver64
