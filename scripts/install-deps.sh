@@ -106,7 +106,7 @@ log=$(mktemp "${TMPDIR:-/tmp}/cabkit-apt.XXXXXX")
 trap 'rm -f "$log"' EXIT
 
 # apt's own words for what went wrong, in one line.
-reasons() { grep -E '^(E|Err):' "$log" | sed -E 's/^E: //' | awk '!seen[$0]++' | head -n 4 | paste -sd ';' | sed 's/;/; /g'; }
+reasons() { grep -E '^(E|Err):' "$log" | grep -v 'Some index files failed to download' | sed -E 's/^E: //' | awk '!seen[$0]++' | head -n 4 | paste -sd ';' | sed 's/;/; /g'; }
 
 # refresh_lists: apt-get update, tried a few times with a pause between, as a
 # mirror in the middle of a sync often recovers within a minute. Returns 1,
