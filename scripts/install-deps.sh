@@ -108,12 +108,12 @@ trap 'rm -f "$log"' EXIT
 # apt's own words for what went wrong, in one line.
 reasons() { grep -E '^(E|Err):' "$log" | grep -v 'Some index files failed to download' | sed -E 's/^E: //' | awk '!seen[$0]++' | head -n 4 | paste -sd ';' | sed 's/;/; /g'; }
 
-# refresh_lists: apt-get update, tried a few times with a pause between, as a
-# mirror in the middle of a sync often recovers within a minute. Returns 1,
-# with the reason in $update_failure, when every try failed.
+# refresh_lists [TRIES]: apt-get update, tried a few times (3) with a pause
+# between, as a mirror in the middle of a sync often recovers within a minute.
+# Returns 1, with the reason in $update_failure, when every try failed.
 update_failure=
 refresh_lists() {
-  local try tries=${CABKIT_APT_TRIES:-3}
+  local try tries=${1:-3}
   for ((try = 1; try <= tries; try++)); do
     if "${apt[@]}" update -qq >"$log" 2>&1 && ! grep -qE '^(E|Err):' "$log"; then
       update_failure=
@@ -167,22 +167,21 @@ for package in "${wanted[@]}"; do
         added_i386=1
       fi
       echo "installing (optional): wine32:i386"
-      refresh_lists || echo "trying wine32:i386 with the package lists there are" >&2
+      # Two tries only: it is optional, and each costs the whole index.
+      refresh_lists 2 || echo "trying wine32:i386 with the package lists there are" >&2
       if ! install_packages wine32:i386; then
         reason="the 32-bit wine could not be installed: ${install_failure:-apt-get install failed}"
         [[ -z $update_failure ]] || reason+=" (apt-get update: $update_failure)"
         note_optional wine32 "$reason"
         if ((added_i386)); then
           echo "removing the i386 architecture added above" >&2
-          if "${as_root[@]}" dpkg --remove-architecture i386; then
-            "${apt[@]}" update -qq >/dev/null 2>&1 || true
-          fi
+          "${as_root[@]}" dpkg --remove-architecture i386 || true
         fi
       fi
       ;;
     chromium)
       echo "installing (optional): chromium (the cab replay's browser check)"
-      if [[ ${#missing[@]} == 0 ]]; then refresh_lists || true; fi
+      if [[ ${#missing[@]} == 0 ]]; then refresh_lists 2 || true; fi
       install_packages chromium fonts-dejavu-core ||
         note_optional chromium "chromium could not be installed: ${install_failure:-apt-get install failed}"
       ;;
