@@ -42,7 +42,8 @@ struct TraceSpool {
     // dies between the two leaves a state that never writes a row twice.
     std::atomic<uint64_t> written{0};
     std::atomic<uint32_t> pending{0};  // bytes of whole rows in `bytes`
-    char bytes[kCapacity];
+    // Read only up to `pending`, so never before it is written.
+    char bytes[kCapacity];  // NOLINT(cppcoreguidelines-pro-type-member-init)
 };
 static_assert(std::atomic<uint32_t>::is_always_lock_free && std::atomic<uint64_t>::is_always_lock_free,
               "the spool is read from another process");
