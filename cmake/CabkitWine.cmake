@@ -17,6 +17,19 @@ endif()
 
 set(CABKIT_TESTS_RUNNABLE FALSE)
 if(NOT WIN32)
+  # The 32-bit Linux build (toolchain-linux-i686.cmake) needs no emulator,
+  # only a kernel that executes i386 programs.
+  if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    execute_process(COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/can-run-i386.sh
+                    RESULT_VARIABLE i386_status OUTPUT_VARIABLE i386_why OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(i386_status EQUAL 0)
+      set(CABKIT_I386_MISSING "" CACHE INTERNAL "")
+      set(CABKIT_TESTS_RUNNABLE TRUE)
+    else()
+      set(CABKIT_I386_MISSING "${i386_why}" CACHE INTERNAL "")
+      message(STATUS "32-bit test programs are built but not run: ${i386_why}")
+    endif()
+  endif()
   return()
 endif()
 
@@ -40,7 +53,7 @@ else()
 endif()
 find_program(CABKIT_ENV env)
 if(NOT CABKIT_WINE OR NOT CABKIT_ENV)
-  set(CABKIT_WINE_MISSING "no ${wine_arch} wine loader (scripts/install-deps.sh installs it)" CACHE INTERNAL "")
+  set(CABKIT_WINE_MISSING "no ${wine_arch} wine loader (scripts/install-deps.sh windows tries to install it)" CACHE INTERNAL "")
   message(WARNING "test programs are built but not run: ${CABKIT_WINE_MISSING}")
   return()
 endif()

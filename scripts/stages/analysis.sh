@@ -7,15 +7,31 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-if [[ ! -f build/compile_commands.json ]]; then
-  cmake --preset default >/dev/null
-fi
-# Generated headers, if any, must exist before the analysers read sources.
-cmake --build --preset default >/dev/null
+[[ -f build/compile_commands.json ]] || cmake --preset default >/dev/null
+# The analysers read the sources, not the objects: only the generated headers
+# must exist (after the default stage they do, and this builds nothing).
+mapfile -t generated < <(ninja -C build -t targets all | sed -n 's/^\([^/][^:]*\.h\): CUSTOM_COMMAND$/\1/p')
+((${#generated[@]} == 0)) || cmake --build --preset default --target "${generated[@]}" >/dev/null
 
-analysed='/(platform|velorin|sentrel|cabrix|sim(/[a-z]+)?)/[^/]*\.cpp$'
-mapfile -t sources < <(grep -oE '"file": *"[^"]*"' build/compile_commands.json | sed -E 's/"file": *"(.*)"/\1/' |
-  grep -E "$analysed" | grep -v '/tests/' | sort -u)
+# One compile command per analysed file: a file built into two targets (the
+# Velorin core also goes into a test library) would otherwise be analysed
+# twice by each tool.
+mkdir -p build/analysis
+mapfile -t sources < <(python3 - build/compile_commands.json build/analysis/compile_commands.json <<'PRUNE'
+import json, os, re, sys
+analysed = re.compile(r"/(platform|velorin|sentrel|cabrix|sim(/[a-z_]+)*)/[^/]*\.cpp$")
+kept = {}
+for entry in json.load(open(sys.argv[1])):
+    path = os.path.normpath(os.path.join(entry["directory"], entry["file"]))
+    if "/tests/" in path or not analysed.search(path):
+        continue
+    from_tests = entry.get("output", "").startswith("tests/")
+    if path not in kept or (kept[path][0] and not from_tests):
+        kept[path] = (from_tests, dict(entry, file=path))
+json.dump([kept[path][1] for path in sorted(kept)], open(sys.argv[2], "w"), indent=1)
+print("\n".join(sorted(kept)))
+PRUNE
+)
 echo "analysing ${#sources[@]} files"
 
 echo "-- layout (.clang-format)"
@@ -29,7 +45,7 @@ echo "-- contract numbers"
 scripts/check-contract-literals.sh
 
 echo "-- clang-tidy"
-run-clang-tidy -quiet -p build -j 2 "${sources[@]}" 2>&1 | sed 's/\x1b\[[0-9;]*m//g' >build/clang-tidy.log || true
+run-clang-tidy -quiet -p build/analysis -j "$(nproc)" 2>&1 | sed 's/\x1b\[[0-9;]*m//g' >build/clang-tidy.log || true
 if grep -qE '(warning|error):' build/clang-tidy.log; then
   grep -E -A3 '(warning|error):' build/clang-tidy.log | head -n 200
   echo "clang-tidy: findings (full log in build/clang-tidy.log)" >&2
@@ -38,10 +54,8 @@ fi
 
 echo "-- cppcheck"
 mkdir -p build/cppcheck
-filters=()
-for source in "${sources[@]}"; do filters+=("--file-filter=${source#"$PWD"/}"); done
-cppcheck --project=build/compile_commands.json "${filters[@]}" \
+cppcheck --project=build/analysis/compile_commands.json \
   --enable=warning,performance,portability --inline-suppr --error-exitcode=1 \
-  --suppress=missingIncludeSystem --quiet -j 2 --cppcheck-build-dir=build/cppcheck 2>&1 | tee build/cppcheck.log ||
+  --suppress=missingIncludeSystem --quiet -j "$(nproc)" --cppcheck-build-dir=build/cppcheck 2>&1 | tee build/cppcheck.log ||
   { echo "cppcheck: findings" >&2; exit 1; }
 echo "analysis clean"

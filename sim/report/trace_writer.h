@@ -34,8 +34,9 @@ std::vector<TraceSlot> defaultTraceSlots();
 // inclusive. Gives an error text instead when the list cannot be read.
 std::optional<std::vector<TraceSlot>> parseTraceSlots(std::string_view text, std::string& error);
 
-// Whole rows not yet in the file, and how much of the trace is.
-struct TraceSpool {
+// Whole rows not yet in the file, and how much of the trace is. `bytes` is
+// read only up to `pending`, so never before it is written.
+struct TraceSpool {  // NOLINT(cppcoreguidelines-pro-type-member-init)
     static constexpr std::size_t kCapacity = std::size_t{96} * 1024;
     // Bytes of the trace in the file before the spool's first byte. The
     // writer empties the spool before it counts them here, so a process that
