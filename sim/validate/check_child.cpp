@@ -1,6 +1,7 @@
 #include "check_child.h"
 
 #include <fstream>
+#include <sstream>
 
 #include <fmt/format.h>
 
@@ -12,14 +13,24 @@
 namespace cabkit::sim::validate {
 namespace {
 
-std::string lastLine(const std::filesystem::path& file) {
-    std::ifstream in(file);
+std::string lastLineOf(std::istream& in) {
     std::string line;
     std::string last;
     while (std::getline(in, line)) {
         if (!line.empty()) last = line;
     }
     return last.size() > 300 ? last.substr(0, 300) + "..." : last;
+}
+
+std::string lastLine(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    return lastLineOf(in);
+}
+
+// The last line a child printed on its error stream (the part kept of it).
+std::string lastLineOfText(const std::string& text) {
+    std::istringstream in(text);
+    return lastLineOf(in);
 }
 
 }  // namespace
@@ -48,11 +59,9 @@ ChildVerdict runInChild(CheckRequest request, std::chrono::milliseconds timeout)
     }
     arguments.emplace_back("--");
     for (const auto& plugin : request.plugins) arguments.push_back(utf8Text(plugin));
-    const ChildProcess::Capture capture{request.work / "stdout", request.work / "stderr"};
-
     ChildVerdict verdict;
     const auto started = std::chrono::steady_clock::now();
-    ChildProcess child(currentExecutable(), arguments, capture);
+    ChildProcess child(currentExecutable(), arguments, true);
     std::optional<ExitStatus> status = child.waitFor(timeout);
     const bool hung = !status;
     if (hung) status = child.kill();
@@ -70,7 +79,7 @@ ChildVerdict runInChild(CheckRequest request, std::chrono::milliseconds timeout)
         verdict.result = std::move(*read);
     } else {
         verdict.ending = status->describe();
-        const std::string said = lastLine(request.work / "stderr");
+        const std::string said = lastLineOfText(child.errors().kept);
         verdict.result = failed(fmt::format("ended the process ({}) {}{}", status->describe(), where,
                                             said.empty() ? "" : fmt::format(" (it said: {})", said)),
                                 "a fault here ends the simulator too; " + alone);
