@@ -4,8 +4,10 @@
  *   FAULT_PAST_PANEL       writes panel slot 256 in Elapse of frame 10
  *   FAULT_PAST_SOUND       writes sound slot 256 there
  *   FAULT_BEFORE_PANEL     writes panel slot -1 there
- *   FAULT_THREAD_WRITES    a thread of its own writes panel slot 200 while
- *                          no call runs (at most 20,000 times, 1 ms apart)
+ *   FAULT_THREAD_WRITES    a thread of its own writes panel slot 200 without
+ *                          a pause from Elapse of frame 10 on (for at most
+ *                          3 s), so that it writes while no call runs however
+ *                          fast the replay goes
  *   FAULT_WRITE_IN_DISPOSE writes the panel (kept from Elapse) in Dispose
  *   FAULT_FORK             fork()s in Elapse of frame 10; both copies return
  *   FAULT_SIGNAL_HOST      sends SIGTERM to its parent in Elapse of frame 10,
@@ -26,6 +28,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "plugin_exports.h"
@@ -55,12 +58,22 @@ static volatile int32_t before = -1;
 static int32_t* volatile keptPanel;
 static int32_t frame;
 
+static volatile int32_t writing;
+
+static double secondsNow(void) {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (double)now.tv_sec + (double)now.tv_nsec / 1e9;
+}
+
 static void* writeBetweenCalls(void* unused) {
     (void)unused;
-    for (int32_t i = 0; i < 20000; ++i) {
+    for (int32_t wait = 0; wait < 30000 && !writing; ++wait) usleep(100);
+    const double end = secondsNow() + 3.0;
+    for (int32_t i = 1; i < INT32_MAX; ++i) {
         int32_t* panel = keptPanel;
         if (panel != NULL) panel[200] = i;
-        usleep(1000);
+        if ((i & 0xFFFF) == 0 && secondsNow() > end) break;
     }
     return NULL;
 }
@@ -106,6 +119,7 @@ CABKIT_EXPORT HandleCommand CABKIT_CALL Elapse(VehicleState state, int32_t* pane
     (void)state;
     keptPanel = panel;
     if (frame++ == 10) {
+        if (FAULT == FAULT_THREAD_WRITES) writing = 1;
         if (FAULT == FAULT_PAST_PANEL) panel[past] = 1;
         if (FAULT == FAULT_PAST_SOUND) sound[past] = 1;
         if (FAULT == FAULT_BEFORE_PANEL) panel[before] = 1;
