@@ -99,8 +99,8 @@ std::string formatCall(const HostCall& c) {
         fmt::format("{} {}", c.plugin == kEveryPlugin ? "*" : std::to_string(c.plugin), callName(c.call));
     switch (c.call) {
         case Call::SetVehicleSpec:
-            line += fmt::format(" brake={} power={} check={} b67={} cars={}", c.spec.brakeNotches, c.spec.powerNotches,
-                                c.spec.checkNotch, c.spec.b67Notch, c.spec.cars);
+            line += fmt::format(" brake={} power={} check={} b67={} cars={}", c.vehicle.brakeNotches,
+                                c.vehicle.powerNotches, c.vehicle.checkNotch, c.vehicle.b67Notch, c.vehicle.cars);
             break;
         case Call::Initialize:
             line += fmt::format(" {}", c.value);
@@ -178,11 +178,11 @@ std::optional<HostCall> parseCall(std::string_view line, std::string& error) {
     switch (c.call) {
         case Call::SetVehicleSpec:
             ok = fieldsOf<Field>(items, 2,
-                                 {{"brake", asInt(c.spec.brakeNotches)},
-                                  {"power", asInt(c.spec.powerNotches)},
-                                  {"check", asInt(c.spec.checkNotch)},
-                                  {"b67", asInt(c.spec.b67Notch)},
-                                  {"cars", asInt(c.spec.cars)}},
+                                 {{"brake", asInt(c.vehicle.brakeNotches)},
+                                  {"power", asInt(c.vehicle.powerNotches)},
+                                  {"check", asInt(c.vehicle.checkNotch)},
+                                  {"b67", asInt(c.vehicle.b67Notch)},
+                                  {"cars", asInt(c.vehicle.cars)}},
                                  error);
             break;
         case Call::Elapse: {

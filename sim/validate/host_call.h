@@ -55,7 +55,7 @@ struct HostCall {
     int32_t plugin = kEveryPlugin;
     int32_t value = 0;  // the one integer argument; the slot of a host write
     int32_t slotValue = 0;
-    VehicleSpec spec{};
+    VehicleSpec vehicle{};
     VehicleState state{};
     BeaconData beacon{};
     std::string localTime;  // Initialize: CABKIT_LOCAL_TIME for it, "" to leave it

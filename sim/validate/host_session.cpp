@@ -176,7 +176,7 @@ bool HostSession::make(const HostCall& call, std::size_t plugin, SessionOutcome&
             }
             break;
         }
-        case Call::SetVehicleSpec: api.SetVehicleSpec(call.spec); break;
+        case Call::SetVehicleSpec: api.SetVehicleSpec(call.vehicle); break;
         case Call::Initialize: api.Initialize(call.value); break;
         case Call::Elapse: {
             const bool count = options_.countAllocationsFrom >= 0 && elapses_ >= options_.countAllocationsFrom;

@@ -103,11 +103,11 @@ int32_t CABKIT_CALL version() {
     return real.GetPluginVersion();
 }
 
-void CABKIT_CALL vehicle(VehicleSpec spec) {
+void CABKIT_CALL vehicle(VehicleSpec record) {
     HostCall c = call(Call::SetVehicleSpec);
-    c.spec = spec;
+    c.vehicle = record;
     write(c);
-    real.SetVehicleSpec(spec);
+    real.SetVehicleSpec(record);
     after();
 }
 

@@ -15,7 +15,7 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr int32_t kFrameMs = 16;
 constexpr int32_t kHourMs = 3600 * 1000;
-constexpr VehicleSpec kSpec{8, 5, 1, 0, 10};
+constexpr VehicleSpec kVehicle{8, 5, 1, 0, 10};
 
 // Appends calls on plug-in 0 and keeps the train moving between frames.
 class Builder {
@@ -28,13 +28,13 @@ public:
         script_.push_back(c);
         return *this;
     }
-    Builder& open(const VehicleSpec& spec = kSpec) {
+    Builder& open(const VehicleSpec& record = kVehicle) {
         call(Call::Load);
-        HostCall vehicle;
-        vehicle.call = Call::SetVehicleSpec;
-        vehicle.plugin = 0;
-        vehicle.spec = spec;
-        script_.push_back(vehicle);
+        HostCall described;
+        described.call = Call::SetVehicleSpec;
+        described.plugin = 0;
+        described.vehicle = record;
+        script_.push_back(described);
         return initialize();
     }
     Builder& initialize() {
@@ -85,14 +85,14 @@ private:
 
 Script documentedOrder() {
     Builder b;
-    b.call(Call::GetPluginVersion).open().call(Call::SetReverser, 1).call(Call::SetBrake, kSpec.brakeNotches);
+    b.call(Call::GetPluginVersion).open().call(Call::SetReverser, 1).call(Call::SetBrake, kVehicle.brakeNotches);
     b.frames(60).call(Call::DoorOpen).frames(120).call(Call::DoorClose).frames(30);
     b.call(Call::SetBrake, 0).call(Call::SetPower, 3).frames(200, kFrameMs, 0.4F);
     for (int32_t key = 0; key < CABKIT_KEYS; key += 5)
         b.call(Call::KeyDown, key).frames(3).call(Call::KeyUp, key).frames(3);
     b.beacon(0, 2, 300.0F, 0).frames(20).call(Call::SetSignal, 2).frames(20).call(Call::HornBlow, 0).frames(5);
     b.call(Call::SetPower, 0).call(Call::SetBrake, 4).frames(300, kFrameMs, -0.4F);
-    b.call(Call::SetBrake, kSpec.brakeNotches).frames(30).call(Call::GetPluginVersion);
+    b.call(Call::SetBrake, kVehicle.brakeNotches).frames(30).call(Call::GetPluginVersion);
     return b.close().take();
 }
 
