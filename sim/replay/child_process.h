@@ -37,23 +37,16 @@ struct ExitStatus {
 inline constexpr std::size_t kChildOutputLimit = std::size_t{4} << 20U;
 
 // What a child printed on one stream: kept for later, or passed on to this
-// process's stream as it comes.
+// process's stream as it comes. Either way it is made printable first (line
+// breaks, carriage returns and tabs kept): a plug-in's output reaches the
+// terminal as text, never as a command to it.
 struct ChildOutput {
     std::FILE* passOn = nullptr;
     std::string kept;
-    uint64_t bytes = 0;  // all it printed, shown or not
+    uint64_t bytes = 0;   // all it printed, shown or not
+    std::string pending;  // a character cut short at the end of the last piece
 
-    void take(const char* data, std::size_t size) {
-        const std::size_t room = bytes < kChildOutputLimit ? kChildOutputLimit - static_cast<std::size_t>(bytes) : 0;
-        const std::size_t shown = size < room ? size : room;
-        if (shown > 0 && passOn != nullptr) {
-            static_cast<void>(std::fwrite(data, 1, shown, passOn));
-            static_cast<void>(std::fflush(passOn));
-        } else if (shown > 0) {
-            kept.append(data, shown);
-        }
-        bytes += size;
-    }
+    void take(const char* data, std::size_t size);
     uint64_t cut() const { return bytes > kChildOutputLimit ? bytes - kChildOutputLimit : 0; }
 };
 

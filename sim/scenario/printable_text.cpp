@@ -46,7 +46,9 @@ bool invisibleControl(char32_t point) {
 
 }  // namespace
 
-std::string printable(std::string_view text) {
+namespace {
+
+std::string escaped(std::string_view text, bool keepLayout) {
     std::string out;
     out.reserve(text.size());
     while (!text.empty()) {
@@ -57,7 +59,9 @@ std::string printable(std::string_view text) {
             text.remove_prefix(1);
             continue;
         }
-        if (point == '\n') {
+        if (keepLayout && (point == '\n' || point == '\r' || point == '\t')) {
+            out += static_cast<char>(point);
+        } else if (point == '\n') {
             out += "\\n";
         } else if (point == '\r') {
             out += "\\r";
@@ -73,6 +77,24 @@ std::string printable(std::string_view text) {
         text.remove_prefix(length);
     }
     return out;
+}
+
+}  // namespace
+
+std::string printable(std::string_view text) { return escaped(text, false); }
+
+std::string printableLines(std::string_view text) { return escaped(text, true); }
+
+std::size_t wholeCharacters(std::string_view text) {
+    // A lead byte among the last three whose sequence runs past the end.
+    const std::size_t size = text.size();
+    for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
+        const auto byte = static_cast<unsigned char>(text[size - back]);
+        if ((byte & 0xC0U) == 0x80) continue;  // a continuation byte: look further back
+        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > back ? size - back : size;
+    }
+    return size;
 }
 
 void printLine(std::FILE* to, std::string_view line) {

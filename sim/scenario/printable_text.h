@@ -19,6 +19,14 @@ namespace cabkit::sim {
 // is kept as it is, so printing twice changes nothing more.
 std::string printable(std::string_view text);
 
+// printable(), but line breaks, carriage returns and tabs kept as they are:
+// for what a child process prints, line by line.
+std::string printableLines(std::string_view text);
+
+// How much of `text` is whole characters: all of it, less a UTF-8 sequence
+// cut short at its end (which the next piece of a stream completes).
+std::size_t wholeCharacters(std::string_view text);
+
 // Writes `line` as printable() makes it, then a line break: every line
 // simhost prints that may carry such text goes out through here.
 void printLine(std::FILE* to, std::string_view line);

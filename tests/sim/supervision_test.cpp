@@ -185,11 +185,18 @@ TEST(ChildProcess, EndsItsGroupAndKeepsOutputUpToTheLimit) {
         << "helper still running";
 
     const std::size_t printed = kChildOutputLimit + 12345;
-    ChildProcess floods("/bin/sh", {"-c", fmt::format("head -c {} /dev/zero; echo oops >&2", printed)}, true);
+    ChildProcess floods("/bin/sh", {"-c", fmt::format("head -c {} /dev/zero | tr '\\0' x; echo oops >&2", printed)},
+                        true);
     ASSERT_TRUE(floods.waitFor(milliseconds(20000)).has_value());
     EXPECT_EQ(floods.output().kept.size(), kChildOutputLimit);
     EXPECT_EQ(floods.output().cut(), 12345U);
     EXPECT_EQ(floods.errors().kept, "oops\n");
+
+    // A terminal command, a change of writing direction and a byte that is
+    // no character come back as text; lines and tabs stay.
+    ChildProcess commands("/bin/sh", {"-c", R"(printf '\033]0;title\007a\tb\n\342\200\256c\377\n')"}, true);
+    ASSERT_TRUE(commands.waitFor(milliseconds(10000)).has_value());
+    EXPECT_EQ(commands.output().kept, "\\x1b]0;title\\x07a\tb\n\\u202ec\\xff\n");
 }
 
 }  // namespace

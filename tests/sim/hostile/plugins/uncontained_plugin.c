@@ -6,8 +6,9 @@
  *   FAULT_BEFORE_PANEL     writes panel slot -1 there
  *   FAULT_THREAD_WRITES    a thread of its own writes panel slot 200 without
  *                          a pause from Elapse of frame 10 on (for at most
- *                          3 s), so that it writes while no call runs however
- *                          fast the replay goes
+ *                          3 s); each Elapse after that first sleeps 2 ms, so
+ *                          that the thread gets the processor and writes while
+ *                          no call runs however busy the machine is
  *   FAULT_WRITE_IN_DISPOSE writes the panel (kept from Elapse) in Dispose
  *   FAULT_FORK             fork()s in Elapse of frame 10; both copies return
  *   FAULT_SIGNAL_HOST      sends SIGTERM to its parent in Elapse of frame 10,
@@ -118,6 +119,7 @@ static int32_t brakeHandle, powerHandle, reverserHandle;
 CABKIT_EXPORT HandleCommand CABKIT_CALL Elapse(VehicleState state, int32_t* panel, int32_t* sound) {
     (void)state;
     keptPanel = panel;
+    if (FAULT == FAULT_THREAD_WRITES && frame > 10) usleep(2000);
     if (frame++ == 10) {
         if (FAULT == FAULT_THREAD_WRITES) writing = 1;
         if (FAULT == FAULT_PAST_PANEL) panel[past] = 1;
