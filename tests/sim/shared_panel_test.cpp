@@ -118,6 +118,9 @@ volatile unsigned char* byteAt(GuardedSlots& slots, std::ptrdiff_t offset) {
 }
 
 TEST(GuardedArrays, AWriteInFrontOfSlotZeroIsSeenAndOneBehindTheLastSlotFaults) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer meets the stray write itself, before the canary can";
+#endif
     for (const std::ptrdiff_t offset : {-1, -4, -64, -1000}) {
         GuardedSlots slots(CABKIT_PANEL_SLOTS);
         slots[0] = 1;

@@ -40,8 +40,13 @@ cabkit_hostile_case(plugin_writes_past_sound EXIT 1
                     MESSAGE "plug-in Velorin failed in Elapse at frame 10 (08:00:00.160, 0.0 m): killed by signal 11 (SIGSEGV), reaching past the end of the sound array (slot 256)"
                     ARGS check ${second} --plugins ${contained_plugins}/past_sound)
 cabkit_uncontained_plugins(before_panel Cabrix BEFORE_PANEL)
+set(before_panel_message "plug-in Cabrix failed in Elapse at frame 10 (08:00:00.160, 0.0 m)")
+if(NOT CMAKE_C_FLAGS MATCHES "sanitize=address")
+  # Under the address sanitizer the poisoned bytes end the replay at the write itself.
+  string(APPEND before_panel_message ": it wrote in front of slot 0 of the panel array")
+endif()
 cabkit_hostile_case(plugin_writes_before_panel EXIT 1
-                    MESSAGE "plug-in Cabrix failed in Elapse at frame 10 (08:00:00.160, 0.0 m): it wrote in front of slot 0 of the panel array"
+                    MESSAGE "${before_panel_message}"
                     ARGS check ${second} --plugins ${contained_plugins}/before_panel)
 cabkit_uncontained_plugins(thread_writes Sentrel THREAD_WRITES)
 cabkit_hostile_case(plugin_thread_writes_between_calls EXIT 1
