@@ -23,7 +23,10 @@ analysed = re.compile(r"/(platform|velorin|sentrel|cabrix|sim(/[a-z_]+)*)/[^/]*\
 kept = {}
 for entry in json.load(open(sys.argv[1])):
     path = os.path.normpath(os.path.join(entry["directory"], entry["file"]))
-    if "/tests/" in path or not analysed.search(path):
+    # The validator's allocation counter replaces the C library's allocator
+    # under its own names: it declares the library's internal entry points and
+    # defines malloc's family, which the analysers' naming checks are not for.
+    if "/tests/" in path or not analysed.search(path) or path.endswith("/sim/validate/allocation_counter.cpp"):
         continue
     from_tests = entry.get("output", "").startswith("tests/")
     if path not in kept or (kept[path][0] and not from_tests):

@@ -63,7 +63,7 @@ const char* signalName(int32_t number) {
 // Children running now, for the signal handler: their process ids, each
 // the id of its child's group as well; 0 for a free place. Twice the most
 // replays a batch runs at once.
-constexpr std::size_t kPlaces = 2 * 64;
+constexpr std::size_t kPlaces = std::size_t{2} * 64;
 std::array<std::atomic<pid_t>, kPlaces> running{};
 std::array<std::atomic<int32_t>, kPlaces> sentBy{};
 std::atomic<bool> interrupted{false};
