@@ -57,19 +57,30 @@ void SharedArrays::beginTurn(int32_t writer) {
     const int32_t* panel = guarded_.panel.data();
     // The same writers and the same panel as its last turn began: if it
     // leaves the panel as it did then, that turn's (no) change of hands holds.
-    repeats_ = turn.generation == generation_ && std::memcmp(turn.before.data(), panel, kPanelBytes) == 0;
+    // The panel changes only in turns, so a turn that begins right after the
+    // same turn as last time, left as it was left then, begins with the same
+    // panel without a look.
+    const uint64_t lastEndedVersion =
+        lastEnded_ != kNoWriter ? turns_[static_cast<std::size_t>(lastEnded_)].afterVersion : 0;
+    const bool cameAfterTheSame =
+        lastEnded_ != kNoWriter && turn.cameAfter == lastEnded_ && turn.cameAfterVersion == lastEndedVersion;
+    repeats_ = turn.generation == generation_ &&
+               (cameAfterTheSame || std::memcmp(turn.before.data(), panel, kPanelBytes) == 0);
     if (!repeats_) {
         std::memcpy(turn.before.data(), panel, kPanelBytes);
         turn.generation = generation_;
         turn.ended = false;
     }
+    turn.cameAfter = lastEnded_;
+    turn.cameAfterVersion = lastEndedVersion;
+    lastEnded_ = kNoWriter;
 }
 
 void SharedArrays::endTurn(int32_t writer) {
     LastTurn& turn = turns_[static_cast<std::size_t>(writer)];
     const int32_t* panel = guarded_.panel.data();
-    if (repeats_ && turn.ended && std::memcmp(turn.after.data(), panel, kPanelBytes) == 0) return;
-    takeWrites(writer, turn);
+    if (!repeats_ || !turn.ended || std::memcmp(turn.after.data(), panel, kPanelBytes) != 0) takeWrites(writer, turn);
+    lastEnded_ = writer;
 }
 
 // The slow way: slot by slot, and the turn kept for the next.
@@ -77,6 +88,7 @@ void SharedArrays::takeWrites(int32_t writer, LastTurn& turn) {
     const int32_t* panel = guarded_.panel.data();
     if (markWriters(panel, turn.before.data(), writer_.data(), writer)) ++generation_;
     std::memcpy(turn.after.data(), panel, kPanelBytes);
+    turn.afterVersion = ++versions_;
     turn.ended = true;
 }
 
@@ -110,8 +122,7 @@ std::optional<SlotChange> SharedArrays::changeSinceSettled() const {
 }
 
 bool SharedArrays::nearFrontIntact() const {
-    constexpr std::size_t kNearest = 64;  // sixteen slots in front
-    return guarded_.panel.frontIntact(kNearest) && guarded_.sound.frontIntact(kNearest);
+    return guarded_.panel.nearFrontIntact() && guarded_.sound.nearFrontIntact();
 }
 
 void SharedArrays::passTurn(int32_t from, int32_t to) {

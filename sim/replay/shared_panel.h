@@ -93,6 +93,11 @@ private:
         PanelSlots after{};
         uint64_t generation = 0;  // never a current generation before the first turn
         bool ended = false;
+        uint64_t afterVersion = 0;  // changes whenever `after` is taken anew
+        // The turn that ended right before it began, and that turn's `after`
+        // then: the panel it began with, unless the writer's slots differed.
+        int32_t cameAfter = kNoWriter;
+        uint64_t cameAfterVersion = 0;
     };
 
     void clearSlotsOf(int32_t writer);
@@ -108,6 +113,9 @@ private:
     bool repeats_ = false;
     // Raised whenever a slot changes writer.
     uint64_t generation_ = 1;
+    uint64_t versions_ = 0;
+    // The turn that ended last, while no turn has begun since.
+    int32_t lastEnded_ = kNoWriter;
     // The slots each writer holds, as of ownedGeneration_ (zero policy).
     std::array<std::array<uint16_t, CABKIT_PANEL_SLOTS>, kWriters> owned_{};
     std::array<std::size_t, kWriters> ownedCount_{};

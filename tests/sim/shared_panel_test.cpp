@@ -202,7 +202,7 @@ TEST(GuardedArrays, AWriteInFrontOfSlotZeroIsSeenAndOneBehindTheLastSlotFaults) 
         EXPECT_TRUE(slots.frontIntact());
         *byteAt(slots, offset) = 0;
         EXPECT_FALSE(slots.frontIntact()) << offset;
-        EXPECT_EQ(slots.frontIntact(64), offset < -64) << offset;  // the look after every call
+        EXPECT_EQ(slots.nearFrontIntact(), offset < -64) << offset;  // the look after every call
     }
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(
