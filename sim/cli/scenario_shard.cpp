@@ -1,17 +1,20 @@
 #include "scenario_shard.h"
 
 #include <charconv>
+#include <system_error>
 
 #include "utf8_path.h"
 
 namespace cabkit::sim {
 namespace {
 
-std::optional<int32_t> count(std::string_view digits) {
+// Plain digits only: no sign, space or "0x".
+std::optional<int32_t> shardNumber(std::string_view digits) {
     int32_t value = 0;
     if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string_view::npos)
         return std::nullopt;
-    std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc{} || end != digits.data() + digits.size()) return std::nullopt;
     return value;
 }
 
@@ -30,8 +33,8 @@ uint64_t nameHash(std::string_view name) {
 std::optional<Shard> parseShard(std::string_view text) {
     const std::size_t slash = text.find('/');
     if (slash == std::string_view::npos) return std::nullopt;
-    const auto index = count(text.substr(0, slash));
-    const auto total = count(text.substr(slash + 1));
+    const auto index = shardNumber(text.substr(0, slash));
+    const auto total = shardNumber(text.substr(slash + 1));
     if (!index || !total || *index < 1 || *index > *total || *total > kMostShards) return std::nullopt;
     return Shard{*index, *total};
 }
