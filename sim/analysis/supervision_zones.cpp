@@ -111,7 +111,7 @@ void SupervisionZones::onFrame(const Frame& frame) {
 
 void SupervisionZones::onEnd(const Frame& last) {
     const RunPoint end = sim::pointOf(last);
-    if (cutOutFrom_ && room(result_.cutOuts)) result_.cutOuts.push_back(CutOut{*cutOutFrom_, end});
+    if (cutOutFrom_ && room(result_.cutOuts)) result_.cutOuts.push_back(CutOut{*cutOutFrom_, end, true});
     cutOutFrom_.reset();
 }
 

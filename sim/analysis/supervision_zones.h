@@ -53,7 +53,8 @@ struct TimingWindow {
 };
 
 struct CutOut {
-    RunPoint from, to;
+    RunPoint from, to;      // to: the first frame back in, or the last frame
+    bool untilEnd = false;  // still cut out in the last frame
 };
 
 struct Supervision {
