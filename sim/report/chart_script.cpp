@@ -31,6 +31,10 @@ constexpr double kRotatedLabelPx = 13.0;
 constexpr std::size_t kMostPerLabel = 3;
 constexpr std::size_t kMostMarkChars = 36;
 constexpr int32_t kLabelRows = 3;
+// Against location: stations this close beyond the run are drawn, and the
+// axis reaches this share of its span beyond either end.
+constexpr double kStationMargin = 200.0;
+constexpr double kEndMargin = 0.015;
 
 constexpr uint32_t kSpeedColour = 0x1f5fbf;
 constexpr uint32_t kPermittedColour = 0xd35400;
@@ -108,6 +112,17 @@ public:
         } else if (axis == ChartAxis::Location) {
             low_ = data.lowestLocation;
             high_ = data.highestLocation;
+            // A station the train stopped short of or just past is drawn,
+            // and nothing at either end sits on the frame.
+            for (const auto& [location, name] : data.stations) {
+                if (location >= low_ - kStationMargin && location <= high_ + kStationMargin) {
+                    low_ = std::min(low_, location);
+                    high_ = std::max(high_, location);
+                }
+            }
+            const double margin = (high_ - low_) * kEndMargin;
+            low_ -= margin;
+            high_ += margin;
         } else {
             low_ = x(data.first);
             high_ = x(data.last);
@@ -235,6 +250,7 @@ private:
             fmt::format_to(std::back_inserter(labels), "{:.3f} {} {}\n", from, target,
                            dataText(fmt::format("restriction {}", r.targetKmh)));
         }
+        std::vector<ChartLabel> names;
         for (const StopPoint& point : zones.stopPoints) {
             if (point.replaced) continue;
             double at = point.location;
@@ -246,7 +262,15 @@ private:
                            "set arrow from {0:.3f},graph 0 to {0:.3f},graph 1 nohead dashtype 4 linewidth 1.2 lc rgb "
                            "{1}\n",
                            at, rgb(kAllowedColour));
-            fmt::format_to(std::back_inserter(labels), "{:.3f} {:.1f} {}\n", at, top * 0.86, dataText(point.label));
+            names.push_back(ChartLabel{at, 0.0, point.label, {}, 0, 0, 0});
+        }
+        // Below the stations' rows; two points in one place share a label.
+        std::stable_sort(names.begin(), names.end(),
+                         [](const ChartLabel& a, const ChartLabel& b) { return a.x < b.x; });
+        names = mergeClose(names, kRotatedLabelPx * unitsPerPx_, kMostPerLabel);
+        for (const ChartLabel& label : placeInRows(names, kCharPx * unitsPerPx_ * 1.1, 2, high_)) {
+            fmt::format_to(std::back_inserter(labels), "{:.3f} {:.1f} {}\n", label.x,
+                           top * (label.row == 0 ? 0.87 : 0.83), dataText(label.text));
         }
         return labels;
     }
@@ -257,22 +281,35 @@ private:
         const Supervision& zones = data_.supervision;
         const uint32_t cabrixColour = pluginColour(std::string(contract::partyName(contract::kCabrix)));
         const uint32_t sentrelColour = pluginColour(std::string(contract::partyName(contract::kSentrel)));
-        std::string rows;
-        const auto add = [&](const RunPoint& from, const RunPoint& to, uint32_t colour, const std::string& label) {
+        struct Item {
+            double from, to;
+            uint32_t colour;
+            std::string label;
+        };
+        std::vector<Item> items;
+        const auto add = [&](const RunPoint& from, const RunPoint& to, uint32_t colour, std::string label) {
             const double a = std::min(x(from), x(to));
-            const double b = std::max({x(from), x(to), a + 2.0 * unitsPerPx_});
-            fmt::format_to(std::back_inserter(rows), "{:.3f} {:.3f} {} {}\n", a, b, colour,
-                           dataText(narrow(a, b, label.size()) ? "" : label));
+            items.push_back(Item{a, std::max({x(from), x(to), a + 2.0 * unitsPerPx_}), colour, std::move(label)});
         };
         for (const CutOut& c : zones.cutOuts) add(c.from, c.to, cabrixColour, "Cabrix cut out");
         for (const BeaconPair& pair : zones.pairs) {
             const RunPoint second = pair.second.value_or(pair.first);
-            const std::string label =
+            std::string label =
                 pair.second ? fmt::format("pair {} ms", second.elapsedMs - pair.first.elapsedMs) : "pair";
-            add(pair.first, second, pair.trips ? sentrelColour : kNeutralColour, label);
+            add(pair.first, second, pair.trips ? sentrelColour : kNeutralColour, std::move(label));
         }
         for (const TimingWindow& w : zones.windows)
             add(w.opened, w.closed.value_or(data_.last), kWindowColour, fmt::format("window {} ms", w.lengthMs));
+        std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.from < b.from; });
+        // A label may run past its bar up to where the next one starts.
+        std::string rows;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const Item& item = items[i];
+            const double room = (i + 1 < items.size() ? items[i + 1].from : high_) - item.from;
+            const bool fits = !narrow(item.from, item.from + room, item.label.size());
+            fmt::format_to(std::back_inserter(rows), "{:.3f} {:.3f} {} {}\n", item.from, item.to, item.colour,
+                           dataText(fits ? item.label : ""));
+        }
         fmt::format_to(out(), "$supervision << EOD\n{}EOD\n", rows);
     }
 
