@@ -409,6 +409,19 @@ TEST_F(CabReplayInBrowser, EveryBundledScenarioShowsItsRun) {
 
 // The page asks for nothing outside itself: no script, style, image or font
 // from a file or a server.
+// Past midnight the page reads the clock as the log does: 00, not 24.
+TEST_F(CabReplayInBrowser, TheClockReadsMidnightAsZeroHours) {
+    const auto scenario = folder_->write("midnight.toml",
+                                         "name = \"midnight\"\n[start]\ntime = \"23:59:50\"\n"
+                                         "[run]\nduration = 20\n");
+    const auto page = folder_->file("midnight.html");
+    const auto result = test::runSimhost(*folder_, "run '" + scenario.string() + "' --html '" + page.string() + "'");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string dom = browser_->dom(page, "t=15");
+    EXPECT_NE(dom.find("\u00b7 00:00:05.0"), std::string::npos) << dom.substr(0, 400);
+    EXPECT_EQ(dom.find("24:00:05"), std::string::npos);
+}
+
 TEST(CabReplayPage, IsOneSelfContainedFile) {
     ScratchFolder folder;
     const Replayed run = replay(folder, "vehicle_panel.toml");
