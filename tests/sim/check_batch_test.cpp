@@ -68,12 +68,12 @@ value = "speed"
 at_most = 1
 during = [1, 3]
 )";
-    const std::string before =
-        "[start]\nreverser = 1\nbrake = 0\n[run]\nduration = 4\n[[driver]]\nafter = 1\npower = 3\n";
+    const std::string run = "[start]\nreverser = 1\nbrake = 0\n[run]\nduration = 4\n[[driver]]\nafter = 1\npower = 3\n";
     const std::string added =
         "# a comment and a driver's entry above every expectation\n[[driver]]\nafter = 0.5\nhorn = 1\n";
     std::vector<std::string> names;
-    for (const std::string& text : {before + expectations, before + added + expectations}) {
+    for (const std::string& above : {std::string(), added}) {
+        const std::string text = fmt::format("{}{}{}", run, above, expectations);
         const auto scenario = folder.write("names.toml", text);
         const auto report = folder.file("names.xml");
         const auto result = test::runSimhost(folder, fmt::format("check --junit '{}' --plugins '{}' '{}'",
