@@ -42,6 +42,12 @@ constexpr int32_t powerNotchForHandle(int32_t handle, int32_t mode) {
 }
 static_assert(powerNotchForHandle(3, 1) == 4 && powerNotchForHandle(5, 2) == 7 && powerNotchForHandle(6, 1) == 6,
               "handle 3 gives notch 4; positions beyond the table pass unchanged");
+
+// A speed restriction (beacon 524) applies this far ahead of its beacon, in
+// the direction of travel, and ends once the train is this far past its
+// start, m.
+inline constexpr double kRestrictionNoticeM = 400.0;
+inline constexpr double kRestrictionLengthM = 60.0;
 // The one operating mode in which key 0 starts the controller.
 inline constexpr int32_t kAtoStartMode = 2;
 
