@@ -41,6 +41,10 @@ constexpr auto kRollbackLamp = static_cast<std::size_t>(contract::panelSlot(cabr
 constexpr auto kFixedLimitLamp = static_cast<std::size_t>(contract::panelSlot(cabrix::kPanelSlots, "fixed-limit lamp"));
 constexpr auto kCabrixMode = static_cast<std::size_t>(contract::panelSlot(cabrix::kPanelSlots, "mode"));
 
+// A countdown of the supervisor: it stops at 0, and a window beacon may
+// have loaded any value, the most negative included.
+int32_t countDown(int32_t left, int32_t stepMs) { return left > stepMs ? left - stepMs : 0; }
+
 std::string seconds(int32_t ms) { return fmt::format("{:g} s", static_cast<double>(ms) / 1000.0); }
 
 std::string warningRaised(const std::string& why) {
@@ -62,7 +66,7 @@ std::string judgeTrainStopBeacon(const BeaconData& beacon, int64_t elapsedMs, do
                                  std::string& tripCause) {
     const bool windowOpen = state.windowLeftMs > 0;
     const std::string window = fmt::format("a timing window is open ({} ms left)", state.windowLeftMs);
-    const auto trips = [&](std::string cause) {
+    const auto trips = [&](const std::string& cause) {
         if (tripCause.empty()) tripCause = cause;
         return fmt::format("trips: {}", cause);
     };
@@ -193,8 +197,8 @@ void TripCauses::foldTrainStop(const Frame& frame) {
     if (!active) {
         trainStop_ = TrainStopState{};
     } else {
-        trainStop_.windowLeftMs = std::max(0, trainStop_.windowLeftMs - stepMs_);
-        trainStop_.ackLeftMs = std::max(0, trainStop_.ackLeftMs - stepMs_);
+        trainStop_.windowLeftMs = countDown(trainStop_.windowLeftMs, stepMs_);
+        trainStop_.ackLeftMs = countDown(trainStop_.ackLeftMs, stepMs_);
         if (trainStop_.warning) {
             if (sentrel::warningExpires(true, trainStop_.ackLeftMs)) {
                 expired = fmt::format("warning of {} not acknowledged within {}", *trainStop_.warning,

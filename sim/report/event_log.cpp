@@ -284,8 +284,8 @@ void EventLog::tellIntervention(const InterventionFolder::News& news, const Fram
                                   app.cause.empty() ? std::string{} : ": " + app.cause));
             } else {
                 addAt(app.start, name,
-                      fmt::format("cuts power (driver notch {}, returns {})", frame.driver.power,
-                                  frame.commands[app.plugin].power));
+                      fmt::format("cuts power (driver notch {}, returns {}){}", frame.driver.power,
+                                  frame.commands[app.plugin].power, app.cause.empty() ? "" : ": " + app.cause));
             }
             break;
         case InterventionFolder::News::What::Flickered: break;

@@ -318,7 +318,7 @@ void warnOutOfTimeOrder(Scenario& scenario, const std::string& file, int64_t sta
                             file, when.line, static_cast<double>(ms) / 1000.0, latest->when.line,
                             static_cast<double>(latestMs) / 1000.0)));
         }
-        if (latest == nullptr || ms >= latestMs) {
+        if (latest == nullptr || ms > latestMs) {
             latest = &action;
             latestMs = ms;
         }
