@@ -525,7 +525,6 @@
       if (v < minV) minV = v;
       // The permitted speed is drawn whole, unless it sets no limit.
       if (permitted[f] < dialTop && permitted[f] > maxV) maxV = permitted[f];
-      if (permitted[f] < minV) minV = permitted[f];
     }
     for (const r of zones.restrictions) maxV = Math.max(maxV, r.targetKmh);
     for (const station of data.route.stations) {
@@ -568,7 +567,8 @@
     g.textAlign = 'right';
     g.fillText('m', width - right, height - 4);
     // The legend, on a line of its own.
-    const legend = [['speed', chartColours.speed], ['permitted (Cabrix)', chartColours.permitted]];
+    const legend = [['speed', chartColours.speed]];
+    if (permitted.some((p) => p < dialTop)) legend.push(['permitted (Cabrix)', chartColours.permitted]);
     if (zones.restrictions.length || zones.stopPoints.length) legend.push(['controller (Velorin)', chartColours.controller]);
     if (zones.pairs.length || zones.windows.length) legend.push(['train stop (Sentrel)', chartColours.sentrel]);
     if (zones.cutOuts.length) legend.push(['cut out (Cabrix)', chartColours.cabrix]);
@@ -650,7 +650,8 @@
       g.stroke();
       g.setLineDash([]);
     };
-    plot((f) => (permitted[f] >= dialTop ? NaN : permitted[f]), chartColours.permitted, [5, 3]);
+    // A stop reads as 0, as on the gnuplot charts.
+    plot((f) => (permitted[f] >= dialTop ? NaN : Math.max(permitted[f], 0)), chartColours.permitted, [5, 3]);
     plot((f) => run.speed[f] / 1000, chartColours.speed, []);
     chartBase = base;
   }
