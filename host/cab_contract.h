@@ -1,6 +1,7 @@
 // The cab contract: what each plug-in reads and writes on the host's panel
 // and sound arrays, which keys and beacon types it answers, and what they
-// mean. Every slot number, key number and beacon type of the system is
+// mean (the descriptions are apart, in *_contract_text.h, which only simhost
+// reads). Every slot number, key number and beacon type of the system is
 // written once, in these tables: the record types and the slots the plug-ins
 // exchange live here, each plug-in's own table beside its code
 // (velorin/velorin_contract.h, sentrel/sentrel_contract.h,
@@ -54,16 +55,15 @@ constexpr std::string_view partyName(Party party) {
 // moves on its own (a clock, a counter, a digit, a timetable entry).
 enum class Display : uint8_t { Lamp, State, Value };
 
+inline constexpr int32_t kNotBlanked = -1;
+
 struct PanelSlot {
     int32_t slot;
     Parties writers;
     Parties readers;  // the plug-ins that act on it; kNobody for a display slot
     Display display;
-    const char* label;    // short name, unique within its table
-    const char* group;    // the part of the cab it belongs to
-    const char* values;   // value range and encoding
-    const char* written;  // when its writer writes it
-    const char* meaning;
+    const char* label;  // short name, unique within its table
+    int32_t blank;      // what a blank timetable (Velorin's mode 2) shows here, or kNotBlanked
 };
 
 // How a sound slot is commanded (the commands are in sound_commands.h):
@@ -78,19 +78,14 @@ struct SoundSlot {
     int32_t slot;
     Parties writer;
     Play play;
-    int32_t twinOf;        // the slot it always carries the same command as, or kNoTwin
-    const char* label;     // short name, unique within its table
-    const char* commands;  // which command when
-    const char* meaning;
+    int32_t twinOf;     // the slot it always carries the same command as, or kNoTwin
+    const char* label;  // short name, unique within its table
 };
 
 struct Key {
     int32_t key;
     Parties plugin;
-    const char* label;      // short name, unique within its table
-    const char* condition;  // when a press takes effect; "" for always
-    const char* pressed;    // effect of KeyDown
-    const char* released;   // effect of KeyUp; "" for none
+    const char* label;  // short name, unique within its table
 };
 
 // The BeaconData fields a plug-in reads of a beacon type (its type aside).
@@ -115,27 +110,12 @@ enum class Taken : uint8_t {
     WhileMovingNotBackward,  // moving, and the reverser not backward
 };
 
-constexpr std::string_view describe(Taken taken) {
-    switch (taken) {
-        case Taken::Always: return "always";
-        case Taken::AtStandstill: return "only at a standstill";
-        case Taken::InVelorinModeOne: return "only in operating mode 1";
-        case Taken::InModeTwoOrAtStandstill: return "in operating mode 2, or at a standstill";
-        case Taken::WhileMoving: return "only while moving";
-        case Taken::WhileMovingKeyZeroUp: return "only while moving, and not while key 0 is held";
-        case Taken::WhileMovingNotBackward: return "only while moving, and not with the reverser backward";
-    }
-    return "";
-}
-
 struct Beacon {
     int32_t type;
     Parties plugin;
     BeaconFields fields;
     Taken taken;
     const char* label;  // short name, unique within its table
-    const char* units;  // what the fields it reads carry; "" when it reads none
-    const char* effect;
 };
 
 // An entry of a settings file.
@@ -144,62 +124,89 @@ struct Setting {
     const char* section;
     const char* key;
     int32_t fallback;  // when the file, the section or the key is missing
-    const char* meaning;
 };
 
-// What every table takes for granted, in the authors' words.
-inline constexpr const char* kConventions =
-    "- Panel and sound slots are 32-bit integers; panel slots 0 to 249 are in use.\n"
-    "- Sound commands: -10000 stops a sound, 0 plays it looping, 1 plays it once from the start, 2 leaves it "
-    "unchanged. A one-shot is sent as 1 in one frame and 2 in the frames after.\n"
-    "- A beacon carries `type`, `signal`, `distance` and `optional`; the tables say which of them a plug-in "
-    "reads. No plug-in reads `distance`.\n"
-    "- Clock times travel as one integer HHMMSS (08:02:30 is 80230). Empty fields show 24 in an hours slot, 60 "
-    "in a minutes or seconds slot, 10 in a single-digit slot and 0 in a code slot; the clock time 246060 is "
-    "an empty time.\n"
-    "- Speeds are in km/h, distances in m, times in ms.\n"
-    "- Standing and moving refer to the speed of the last frame; a beacon a plug-in does not take has no "
-    "effect at all.\n";
+// The descriptions of the rows, one per row, at the same place in a table of
+// their own and led by the same label (a setting's by its key): what the
+// authors' reference, the event log and the cab page say about a row.
+struct PanelSlotText {
+    const char* label = "";
+    const char* group = "";    // the part of the cab it belongs to
+    const char* values = "";   // value range and encoding
+    const char* written = "";  // when its writer writes it
+    const char* meaning = "";
+};
+struct SoundSlotText {
+    const char* label = "";
+    const char* commands = "";  // which command when
+    const char* meaning = "";
+};
+struct KeyText {
+    const char* label = "";
+    const char* condition = "";  // when a press takes effect; "" for always
+    const char* pressed = "";    // effect of KeyDown
+    const char* released = "";   // effect of KeyUp; "" for none
+};
+struct BeaconText {
+    const char* label = "";
+    const char* units = "";  // what the fields it reads carry; "" when it reads none
+    const char* effect = "";
+};
+struct SettingText {
+    const char* key = "";
+    const char* meaning = "";
+};
+
+template <typename Row>
+constexpr std::string_view rowName(const Row& row) {
+    if constexpr (requires { row.label; }) {
+        return row.label;
+    } else {
+        return row.key;
+    }
+}
+
+// Every row has exactly one description, and no description is left over.
+template <typename Row, std::size_t N, typename Text, std::size_t M>
+constexpr bool describesEachRow(const std::array<Row, N>& rows, const std::array<Text, M>& texts) {
+    if (N != M) {
+        return false;
+    }
+    for (std::size_t i = 0; i < N; ++i) {
+        if (rowName(rows[i]) != rowName(texts[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The description of a row of this table (its number and label match), or
+// null for a row of another table.
+template <typename Row, std::size_t N, typename Text, typename Number>
+constexpr const Text* textOf(const std::array<Row, N>& rows, const std::array<Text, N>& texts, const Row& row,
+                             Number Row::*number) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (rows[i].*number == row.*number && rowName(rows[i]) == rowName(row)) {
+            return &texts[i];
+        }
+    }
+    return nullptr;
+}
 
 // ---------------------------------------------------------------------------
 // The panel slots the plug-ins exchange, and the ones the outside component
 // writes.
-inline constexpr const char* kSharedPanelSlotsNote =
-    "No plug-in clears a slot that another writes, and no plug-in writes 0 to slot 249: whether a slot nobody "
-    "wrote in a frame reads 0 is the host's policy. Slots 201, 231 and 232 belong to a component of the vehicle "
-    "outside these plug-ins; without a writer of slot 201 Velorin's power output is 0.";
-
 inline constexpr auto kSharedPanelSlots = std::to_array<PanelSlot>({
-    {57, kCabrix, kVelorin, Display::Lamp, "service-brake lamp", "Exchanged between plug-ins", "0 or 1", "every frame",
-     "Cabrix demands the service brake: the speed is not below the permitted speed. While this slot or "
-     "slot 58 is set, the driver's reverser and brake do not release Velorin's train operation controller"},
-    {58, kCabrix, kVelorin, Display::Lamp, "emergency-brake lamp", "Exchanged between plug-ins", "0 or 1",
-     "every frame",
-     "Cabrix demands the emergency brake: rollback, or running without a code in its modes 0 and 1. Acts on "
-     "the controller as slot 57 does"},
-    {59, kCabrix, kVelorin, Display::Lamp, "cut-out lamp", "Exchanged between plug-ins", "0 or 1", "every frame",
-     "Cabrix's supervision is cut out (its key 13). Velorin's controller then reads no cab-signal code and "
-     "holds the brake"},
-    {72, kCabrix, kVelorin, Display::State, "cab-signal code", "Exchanged between plug-ins",
-     "0 to 9; no aspect gives 4", "every frame",
-     "the cab-signal code of the section ahead (Cabrix's aspect table); Velorin's controller takes its speed "
-     "from it"},
-    {75, kVelorin, kCabrix, Display::State, "operating mode", "Exchanged between plug-ins", "0, 1 or 2", "every frame",
-     "Velorin's operating mode; 0 keeps Cabrix inactive"},
-    {201, kOutside, kVelorin, Display::State, "power permitted", "Exchanged between plug-ins", "any; 0 or not 0 counts",
-     "by the outside component",
-     "non-zero permits Velorin's power output and key 0 (the controller's start), and stops its door "
-     "timers; while it is 0 Velorin's power output is 0"},
-    {231, kOutside, kVelorin, Display::State, "selector A", "Exchanged between plug-ins", "any; above 2 counts",
-     "by the outside component", "with slot 232, selects the value of slot 233 in mode 2"},
-    {232, kOutside, kVelorin, Display::State, "selector B", "Exchanged between plug-ins", "any; above 2 counts",
-     "by the outside component", "with slot 231, selects the value of slot 233 in mode 2"},
-    {233, kVelorin, kNobody, Display::State, "selector indicator", "Exchanged between plug-ins", "0, 1 or 2",
-     "every frame", "0 in modes 0 and 1; in mode 2, 1 when slot 231 or 232 is above 2, else 2"},
-    {249, Parties{kVelorin | kCabrix}, kSentrel, Display::State, "train-stop switch-off", "Exchanged between plug-ins",
-     "0, 1 or 4", "by Velorin in its mode 0 (4), by Cabrix while its mode is not 0 (1)",
-     "any value but 0 switches Sentrel off. No plug-in writes 0 here: the host decides what a slot nobody "
-     "wrote in a frame reads"},
+    {57, kCabrix, kVelorin, Display::Lamp, "service-brake lamp", kNotBlanked},
+    {58, kCabrix, kVelorin, Display::Lamp, "emergency-brake lamp", kNotBlanked},
+    {59, kCabrix, kVelorin, Display::Lamp, "cut-out lamp", kNotBlanked},
+    {72, kCabrix, kVelorin, Display::State, "cab-signal code", kNotBlanked},
+    {75, kVelorin, kCabrix, Display::State, "operating mode", kNotBlanked},
+    {201, kOutside, kVelorin, Display::State, "power permitted", kNotBlanked},
+    {231, kOutside, kVelorin, Display::State, "selector A", kNotBlanked},
+    {232, kOutside, kVelorin, Display::State, "selector B", kNotBlanked},
+    {233, kVelorin, kNobody, Display::State, "selector indicator", kNotBlanked},
+    {249, Parties{kVelorin | kCabrix}, kSentrel, Display::State, "train-stop switch-off", kNotBlanked},
 });
 
 // ---------------------------------------------------------------------------

@@ -4,7 +4,6 @@
 // leaves untouched whatever it does not write.
 #include <array>
 #include <cstddef>
-#include <string_view>
 
 #include "int32_arith.h"
 #include "panel_slots.h"
@@ -88,22 +87,10 @@ constexpr bool blankRunsValid() {
 }
 static_assert(blankRunsValid(), "blank runs lie inside the panel slots in use");
 
-// The blank mode 2 shows in a slot as the table states it, or -1 for a slot
-// the table does not blank.
-constexpr int32_t kNotBlanked = -1;
-constexpr int32_t tableBlank(const contract::PanelSlot& row) {
-    const std::string_view written(row.written);
-    if (written == contract::velorin::kTimetableBlank24) {
-        return 24;
-    }
-    if (written == contract::velorin::kTimetableBlank60) {
-        return 60;
-    }
-    if (written == contract::velorin::kTimetableBlank0) {
-        return 0;
-    }
-    return kNotBlanked;
-}
+// The blank mode 2 shows in a slot as the table states it, or kNotBlanked
+// for a slot the table does not blank.
+using contract::kNotBlanked;
+constexpr int32_t tableBlank(const contract::PanelSlot& row) { return row.blank; }
 
 constexpr int32_t runBlank(std::size_t slot) {
     for (const BlankRun& run : kModeTwoBlanks) {

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "cab_contract_index.h"
+#include "cab_contract_text.h"
 #include "velorin/velorin_rules_text.h"
 
 namespace cabkit::sim {

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <array>
 
+#include "cab_contract_text.h"
+#include "cabrix/cabrix_contract_text.h"
+#include "sentrel/sentrel_contract_text.h"
+#include "velorin/velorin_contract_text.h"
+
 namespace cabkit::sim {
 namespace {
 
@@ -146,6 +151,51 @@ const velorin::AtoSignalSpeed& atoSignalSpeed(int32_t cabSignalCode) {
         if (row.cabSignalCode == cabSignalCode) return row;
     }
     return velorin::kAtoSignalSpeeds.front();
+}
+
+// The words of the first table that holds the row, empty words when none does.
+template <typename Text, typename... Found>
+const Text& firstOf(Found... found) {
+    static constexpr Text kNone{};
+    for (const Text* text : {found...}) {
+        if (text != nullptr) return *text;
+    }
+    return kNone;
+}
+
+const contract::PanelSlotText& wordsOf(const contract::PanelSlot& row) {
+    constexpr auto kSlot = &contract::PanelSlot::slot;
+    return firstOf<contract::PanelSlotText>(
+        contract::textOf(contract::kSharedPanelSlots, contract::kSharedPanelSlotTexts, row, kSlot),
+        contract::textOf(velorin::kPanelSlots, velorin::kPanelSlotTexts, row, kSlot),
+        contract::textOf(sentrel::kPanelSlots, sentrel::kPanelSlotTexts, row, kSlot),
+        contract::textOf(cabrix::kPanelSlots, cabrix::kPanelSlotTexts, row, kSlot));
+}
+
+const contract::SoundSlotText& wordsOf(const contract::SoundSlot& row) {
+    constexpr auto kSlot = &contract::SoundSlot::slot;
+    return firstOf<contract::SoundSlotText>(
+        contract::textOf(velorin::kSoundSlots, velorin::kSoundSlotTexts, row, kSlot),
+        contract::textOf(sentrel::kSoundSlots, sentrel::kSoundSlotTexts, row, kSlot),
+        contract::textOf(cabrix::kSoundSlots, cabrix::kSoundSlotTexts, row, kSlot));
+}
+
+const contract::KeyText& wordsOf(const contract::Key& row) {
+    constexpr auto kKey = &contract::Key::key;
+    return firstOf<contract::KeyText>(contract::textOf(velorin::kKeys, velorin::kKeyTexts, row, kKey),
+                                      contract::textOf(sentrel::kKeys, sentrel::kKeyTexts, row, kKey),
+                                      contract::textOf(cabrix::kKeys, cabrix::kKeyTexts, row, kKey));
+}
+
+const contract::BeaconText& wordsOf(const contract::Beacon& row) {
+    constexpr auto kType = &contract::Beacon::type;
+    return firstOf<contract::BeaconText>(contract::textOf(velorin::kBeacons, velorin::kBeaconTexts, row, kType),
+                                         contract::textOf(sentrel::kBeacons, sentrel::kBeaconTexts, row, kType));
+}
+
+const contract::SettingText& wordsOf(const contract::Setting& row) {
+    return firstOf<contract::SettingText>(
+        contract::textOf(sentrel::kSettings, sentrel::kSettingTexts, row, &contract::Setting::fallback));
 }
 
 std::string_view panelLabel(int32_t slot) {

@@ -57,6 +57,15 @@ const contract::cabrix::CabSignalCode* codeOfIndicator(int32_t slot);
 // table gives the row of code 0).
 const contract::velorin::AtoSignalSpeed& atoSignalSpeed(int32_t cabSignalCode);
 
+// What the tables say about a row of theirs: its value range, when it is
+// written and what it means, and so on. Words for a row no table holds are
+// empty.
+const contract::PanelSlotText& wordsOf(const contract::PanelSlot& row);
+const contract::SoundSlotText& wordsOf(const contract::SoundSlot& row);
+const contract::KeyText& wordsOf(const contract::Key& row);
+const contract::BeaconText& wordsOf(const contract::Beacon& row);
+const contract::SettingText& wordsOf(const contract::Setting& row);
+
 // A panel slot's short label ("" when the tables do not name it) and
 // whether it is a lamp (0 dark, 1 lit).
 std::string_view panelLabel(int32_t slot);

@@ -34,7 +34,7 @@ const contract::PanelSlot& labelled(std::span<const contract::PanelSlot> rows, s
 
 // The code a display shows for an empty field, when the table gives one ("60 blank").
 std::optional<int32_t> blankCode(const contract::PanelSlot& row) {
-    const std::string_view values = row.values;
+    const std::string_view values = wordsOf(row).values;
     const std::size_t at = values.find(" blank");
     if (at == std::string_view::npos) return std::nullopt;
     std::size_t start = at;

@@ -432,7 +432,7 @@ void EventLog::narrateKeyResults(const Frame& frame) {
             const contract::Key& row = keyRow(contract::kVelorin, key.key);
             logAt(frame, names_[vehicle_],
                   fmt::format("refuses key {} ({}): it needs the {}; the brake handle is at notch {}", key.key,
-                              row.label, row.condition, key.brake));
+                              row.label, wordsOf(row).condition, key.brake));
         }
     }
     if (cabrixModeKey_) {
@@ -451,7 +451,7 @@ void EventLog::narrateKeyResults(const Frame& frame) {
                 why = fmt::format("Cabrix is inactive while {} (slot {}) is 0, and its mode falls back to 0",
                                   panelLabel(static_cast<int32_t>(kOperatingMode)), kOperatingMode);
             } else {
-                why = fmt::format("it works {}; the brake handle is at notch {}", row.condition, key.brake);
+                why = fmt::format("it works {}; the brake handle is at notch {}", wordsOf(row).condition, key.brake);
             }
             logAt(frame, "Cabrix", fmt::format("refuses key {} ({}): {}", key.key, row.label, why));
         }
@@ -473,7 +473,7 @@ void EventLog::narrateKeyResults(const Frame& frame) {
                     : fmt::format("the brake handle is at notch {}", key.brake);
             logAt(frame, "Sentrel",
                   fmt::format("keeps the emergency brake: key {} ({}) needs the {}; {}", kResetKey, row.label,
-                              row.condition, why));
+                              wordsOf(row).condition, why));
         }
     }
 }

@@ -7,7 +7,11 @@
 #include <fmt/format.h>
 
 #include "cab_contract_index.h"
+#include "cab_contract_text.h"
+#include "cabrix/cabrix_contract_text.h"
+#include "sentrel/sentrel_contract_text.h"
 #include "sound_commands.h"
+#include "velorin/velorin_contract_text.h"
 #include "velorin/velorin_rules.h"
 
 namespace cabkit::sim {
@@ -77,9 +81,10 @@ void keys(std::string& out, contract::Party plugin) {
     if (rows.empty()) return;
     out += "### Keys\n\n| Key | Name | Taken when | Pressed | Released |\n|---|---|---|---|---|\n";
     for (const contract::Key& row : rows) {
-        out += fmt::format("| {} | {} | {} | {} | {} |\n", row.key, cell(row.label),
-                           std::string_view(row.condition).empty() ? std::string("always") : cell(row.condition),
-                           cell(row.pressed), orDash(row.released));
+        out += fmt::format(
+            "| {} | {} | {} | {} | {} |\n", row.key, cell(row.label),
+            std::string_view(wordsOf(row).condition).empty() ? std::string("always") : cell(wordsOf(row).condition),
+            cell(wordsOf(row).pressed), orDash(wordsOf(row).released));
     }
     out += "\n";
 }
@@ -93,7 +98,7 @@ void beaconTable(std::string& out, contract::Party plugin) {
     out += "### Beacons\n\n| Type | Name | Reads | Values | Taken | Effect |\n|---|---|---|---|---|---|\n";
     for (const contract::Beacon& row : rows) {
         out += fmt::format("| {} | {} | {} | {} | {} | {} |\n", row.type, cell(row.label), fieldsRead(row.fields),
-                           orDash(row.units), contract::describe(row.taken), cell(row.effect));
+                           orDash(wordsOf(row).units), contract::describe(row.taken), cell(wordsOf(row).effect));
     }
     out += "\n";
 }
@@ -102,8 +107,8 @@ void panelRows(std::string& out, std::span<const contract::PanelSlot> rows) {
     out += "| Slot | Name | Values | Written | Meaning |\n|---|---|---|---|---|\n";
     for (const contract::PanelSlot& row : rows) {
         out += fmt::format("| {} | {}{} | {} | {} | {} |\n", row.slot, cell(row.label),
-                           row.display == contract::Display::Lamp ? " (lamp)" : "", cell(row.values), cell(row.written),
-                           cell(row.meaning));
+                           row.display == contract::Display::Lamp ? " (lamp)" : "", cell(wordsOf(row).values),
+                           cell(wordsOf(row).written), cell(wordsOf(row).meaning));
     }
     out += "\n";
 }
@@ -115,13 +120,13 @@ void panelTable(std::string& out, contract::Party plugin) {
     std::vector<std::string_view> groups;
     for (const contract::PanelSlot& row : rows) {
         bool seen = false;
-        for (std::string_view group : groups) seen = seen || group == row.group;
-        if (!seen) groups.emplace_back(row.group);
+        for (std::string_view group : groups) seen = seen || group == wordsOf(row).group;
+        if (!seen) groups.emplace_back(wordsOf(row).group);
     }
     for (std::string_view group : groups) {
         std::vector<contract::PanelSlot> members;
         for (const contract::PanelSlot& row : rows) {
-            if (group == row.group) members.push_back(row);
+            if (group == wordsOf(row).group) members.push_back(row);
         }
         out += fmt::format("#### {}\n\n", group);
         panelRows(out, members);
@@ -148,7 +153,7 @@ void soundTable(std::string& out, contract::Party plugin) {
     out += "### Sound slots\n\n| Slot | Name | Played | Commands | Meaning |\n|---|---|---|---|---|\n";
     for (const contract::SoundSlot& row : soundSlotsOf(plugin)) {
         out += fmt::format("| {} | {} | {} | {} | {} |\n", row.slot, cell(row.label), playName(row.play),
-                           cell(row.commands), cell(row.meaning));
+                           cell(wordsOf(row).commands), cell(wordsOf(row).meaning));
     }
     out += "\n";
 }
@@ -174,7 +179,7 @@ void sentrelExtras(std::string& out) {
     out += "| File | Section | Key | Default | Meaning |\n|---|---|---|---|---|\n";
     for (const contract::Setting& row : settings()) {
         out += fmt::format("| `{}` | `{}` | `{}` | {} | {} |\n", row.file, row.section, row.key, row.fallback,
-                           cell(row.meaning));
+                           cell(wordsOf(row).meaning));
     }
     out += "\n";
 }
@@ -212,7 +217,7 @@ void sharedSection(std::string& out, contract::Parties involving) {
         if (((row.writers | row.readers) & involving) == 0) continue;
         out += fmt::format("| {} | {} | {} | {} | {} | {} | {} |\n", row.slot, cell(row.label),
                            partiesName(row.writers), row.readers == contract::kNobody ? "-" : partiesName(row.readers),
-                           cell(row.values), cell(row.written), cell(row.meaning));
+                           cell(wordsOf(row).values), cell(wordsOf(row).written), cell(wordsOf(row).meaning));
     }
     out += "\n";
 }

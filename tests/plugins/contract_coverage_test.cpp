@@ -16,7 +16,7 @@
 #include "cabrix/cabrix_contract.h"
 #include "plugin_library.h"
 #include "sentrel/sentrel_contract.h"
-#include "velorin/velorin_contract.h"
+#include "velorin/velorin_contract_text.h"
 
 namespace cabkit::test {
 namespace {
@@ -90,10 +90,11 @@ std::set<int32_t> tableSound(const std::array<contract::SoundSlot, N>& rows) {
 
 // The rows whose `written` text says they are left alone in `words`.
 template <std::size_t N>
-std::set<int32_t> leftIn(const std::array<contract::PanelSlot, N>& rows, std::string_view words) {
+std::set<int32_t> leftIn(const std::array<contract::PanelSlot, N>& rows,
+                         const std::array<contract::PanelSlotText, N>& texts, std::string_view words) {
     std::set<int32_t> slots;
-    for (const contract::PanelSlot& row : rows) {
-        if (std::string_view(row.written).find(words) != std::string_view::npos) slots.insert(row.slot);
+    for (std::size_t i = 0; i < N; ++i) {
+        if (std::string_view(texts[i].written).find(words) != std::string_view::npos) slots.insert(rows[i].slot);
     }
     return slots;
 }
@@ -126,9 +127,11 @@ TEST(ContractCoverage, VelorinWritesItsTableInEachMode) {
 
     EXPECT_EQ(velorin.panel(), tablePanel(contract::kVelorin, table::kPanelSlots));
     EXPECT_EQ(velorin.sound(), tableSound(table::kSoundSlots));
-    EXPECT_TRUE(disjoint(velorin.panelIn(0), leftIn(table::kPanelSlots, "mode 0 leaves it")));
-    EXPECT_TRUE(disjoint(velorin.panelIn(0), leftIn(table::kPanelSlots, "modes 0 and 2 leave it")));
-    EXPECT_TRUE(disjoint(velorin.panelIn(2), leftIn(table::kPanelSlots, "modes 0 and 2 leave it")));
+    EXPECT_TRUE(disjoint(velorin.panelIn(0), leftIn(table::kPanelSlots, table::kPanelSlotTexts, "mode 0 leaves it")));
+    EXPECT_TRUE(
+        disjoint(velorin.panelIn(0), leftIn(table::kPanelSlots, table::kPanelSlotTexts, "modes 0 and 2 leave it")));
+    EXPECT_TRUE(
+        disjoint(velorin.panelIn(2), leftIn(table::kPanelSlots, table::kPanelSlotTexts, "modes 0 and 2 leave it")));
     EXPECT_EQ(velorin.panelIn(0).count(kTrainStopOff), 1U);
     EXPECT_EQ(velorin.panelIn(1).count(kTrainStopOff) + velorin.panelIn(2).count(kTrainStopOff), 0U);
 }
