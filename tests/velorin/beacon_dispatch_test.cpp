@@ -90,23 +90,27 @@ TEST_F(Beacons, PlatformBeaconNeedsAStandstillExceptInModeTwo) {
     int32_t time = 0;
     for (const auto& c : cases) {
         selectMode(c.mode);
-        frame(time += 16, c.speed);
-        core.zoneDistanceLeft = -1.0;
+        frame(time += 16, c.speed);  // any zone left from the case before has moved on, or is still unset
         beacon(300, 3);
-        EXPECT_EQ(core.zoneDistanceLeft, c.applies ? 5.0 : -1.0) << c.mode << " " << c.speed;
+        EXPECT_EQ(core.zoneDistanceLeft == 5.0, c.applies) << c.mode << " " << c.speed;
     }
 }
 
 TEST_F(Beacons, PlatformBeaconSetsTheSidesItNamesAndAlwaysRestartsZoneAndCountdown) {
+    // Both sides start off (3); a side the value does not name keeps what
+    // the case before left it, so the order alternates on and off.
     const struct {
         int32_t value;
         int32_t oneState, twoState;  // the activities follow their states here
-    } cases[] = {{0, 3, 3}, {1, 0, 2}, {2, 2, 0}, {3, 0, 0}, {77, 0, 0}, {-1, 2, 2}};
+    } cases[] = {{-1, 3, 3}, {1, 0, 3}, {0, 3, 3},  {2, 3, 0}, {-1, 3, 0}, {0, 3, 3},
+                 {3, 0, 0},  {0, 3, 3}, {77, 0, 0}, {1, 0, 0}, {2, 0, 0}};
     beacon(306, 4321);
+    int32_t time = 0;
     for (const auto& c : cases) {
-        core.sideOneState = core.sideOneActivity = core.sideTwoState = core.sideTwoActivity = 2;
-        core.zoneDistanceLeft = -1.0;
-        core.sideCountdownMs = 0;
+        // A metre on and a stop: the zone and a running countdown move away
+        // from where the last beacon put them.
+        frame(time += 100, 36.0F);
+        frame(time += 100);
         beacon(300, c.value);
         EXPECT_EQ(core.sideOneState, c.oneState) << c.value;
         EXPECT_EQ(core.sideOneActivity, c.oneState) << c.value;

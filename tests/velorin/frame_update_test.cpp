@@ -37,6 +37,16 @@ protected:
         beacon(306, 100000);
         beacon(300, 3);
     }
+
+    // The doors open and draw this many timers; with the start time pinned
+    // the first one is always 7412 ms.
+    void openDoors(int32_t timers) {
+        beacon(304, timers);
+        core.doorOpen();
+    }
+    static constexpr int32_t kFirstTimer = 7412;
+
+    const ScopedLocalTime fixedStart_{"2024-03-15T10:20:30.123"};
 };
 
 TEST_F(DoorTimers, OnlyTheFirstTwentyFourRunAndExpiredOnesMakeRoomInTheSameWalk) {
@@ -62,7 +72,8 @@ TEST_F(DoorTimers, SideActivityShowsATimerStrictlyInsideTheWindow) {
     };
     int32_t time = 0;
     for (const auto& c : cases) {
-        core.randomTimers = {c.timer};
+        openDoors(1);
+        frame(time += kFirstTimer - c.timer);
         frame(time += c.step);
         EXPECT_EQ(core.sideOneActivity, c.activity) << c.timer << " - " << c.step;
         EXPECT_EQ(core.sideTwoActivity, c.activity);
@@ -71,12 +82,12 @@ TEST_F(DoorTimers, SideActivityShowsATimerStrictlyInsideTheWindow) {
 }
 
 TEST_F(DoorTimers, PowerPermittedHoldsTimersAndCountdownAndDarkensActivity) {
-    core.randomTimers = {1100};
-    frame(16);
+    openDoors(1);
+    frame(kFirstTimer - 1084);
     EXPECT_EQ(core.sideOneActivity, 1);
     const int32_t countdown = core.sideCountdownMs;
     panel[201] = 1;
-    frame(1000);
+    frame(kFirstTimer);
     EXPECT_EQ(core.randomTimers, std::vector<int32_t>{1084});
     EXPECT_EQ(core.sideCountdownMs, countdown);
     EXPECT_EQ(core.sideOneActivity, 0);
@@ -88,8 +99,8 @@ TEST_F(DoorTimers, SwitchedOffSidesKeepThreeWhateverTheTimers) {
     beacon(300, 1);  // side one only, side two switched off
     beacon(300, 0);
     beacon(300, 1);
-    core.randomTimers = {1100};
-    frame(16);
+    openDoors(1);
+    frame(kFirstTimer - 1100);
     EXPECT_EQ(core.sideOneActivity, 1);
     EXPECT_EQ(core.sideTwoActivity, 3);
     EXPECT_EQ(core.sideTwoState, 3);
@@ -107,7 +118,8 @@ TEST_F(DoorTimers, CountdownTurnsAWaitingSideStateToOneWhenItRunsOut) {
     EXPECT_EQ(core.sideTwoState, 1);
     EXPECT_EQ(core.sideOneState, 3);
 
-    core.sideCountdownMs = kIntMin + 10;
+    beacon(306, kIntMin + 10);
+    beacon(300, 2);  // reloads the countdown
     frame(kIntMax);
     EXPECT_EQ(core.sideCountdownMs, kIntMin);  // saturates instead of wrapping
 }
@@ -137,13 +149,15 @@ TEST_F(DoorTimers, DeadlineClockEarlierThanTwelveSecondsEndsItAtOnceAndAnyValueW
 }
 
 TEST_F(DoorTimers, LeavingTheFiveMetreZoneSwitchesAllSidesOff) {
-    core.randomTimers = {1100};
+    openDoors(1);
+    const int32_t start = kFirstTimer - 1500;
+    frame(start);  // standing; the timer reaches the window as the train moves off
     for (int32_t t = 100; t <= 400; t += 100) {
-        frame(t, 36.0F);  // 1 m a frame
+        frame(start + t, 36.0F);  // 1 m a frame
     }
     EXPECT_EQ(core.sideOneState, 0);
-    frame(500, 36.0F);
-    frame(600, 36.0F);
+    frame(start + 500, 36.0F);
+    frame(start + 600, 36.0F);
     for (int32_t side : {core.sideOneState, core.sideTwoState, core.sideOneActivity, core.sideTwoActivity}) {
         EXPECT_EQ(side, 3);
     }
