@@ -155,7 +155,7 @@ HtmlReplay::HtmlReplay(const std::filesystem::path& path)
 void HtmlReplay::onStart(const ReplayContext& context) {
     scenario_ = &context.scenario;
     callingOrder_.clear();
-    for (std::size_t i = 0; i < kPluginCount; ++i) callingOrder_.push_back(context.host.nameAt(i));
+    for (std::size_t i = 0; i < context.host.count(); ++i) callingOrder_.push_back(context.host.nameAt(i));
 }
 
 void HtmlReplay::onFrame(const Frame& frame) {
@@ -169,7 +169,7 @@ void HtmlReplay::onFrame(const Frame& frame) {
                   frame.driver.reverser);
     recordHandles(combined_.brake, combined_.power, combined_.reverser, n, frame.combined.brake, frame.combined.power,
                   frame.combined.reverser);
-    for (std::size_t i = 0; i < kPluginCount; ++i) {
+    for (std::size_t i = 0; i < frame.plugins; ++i) {
         const HandleCommand& command = frame.commands[i];
         recordHandles(commands_[i].brake, commands_[i].power, commands_[i].reverser, n, command.brake, command.power,
                       command.reverser);
@@ -188,7 +188,7 @@ std::string HtmlReplay::data(const EventLog& log, const ExpectationChecker& chec
         return out;
     };
     ordered_json commands = ordered_json::array();
-    for (std::size_t i = 0; i < kPluginCount; ++i) {
+    for (std::size_t i = 0; i < callingOrder_.size(); ++i) {
         ordered_json entry = handles(commands_[i], true);
         entry["plugin"] = callingOrder_[i];
         commands.push_back(std::move(entry));

@@ -48,7 +48,7 @@ private:
     int64_t frames_ = 0;
     ChangeSeries elapsed_, timeOfDay_, location_, speed_;
     Handles driver_, combined_;
-    std::array<Handles, kPluginCount> commands_;
+    std::array<Handles, kMaxPlugins> commands_;
     std::array<ChangeSeries, CABKIT_PANEL_SLOTS> panel_;
     std::array<ChangeSeries, CABKIT_SOUND_SLOTS> sound_;
 };
