@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include "cab_contract_index.h"
 #include "cab_layout.h"
 #include "cab_replay_assets.h"
 #include "clock_text.h"
@@ -155,7 +156,16 @@ HtmlReplay::HtmlReplay(const std::filesystem::path& path)
 void HtmlReplay::onStart(const ReplayContext& context) {
     scenario_ = &context.scenario;
     callingOrder_.clear();
-    for (std::size_t i = 0; i < context.host.count(); ++i) callingOrder_.push_back(context.host.nameAt(i));
+    otherPlugins_.clear();
+    ours_ = false;
+    for (std::size_t i = 0; i < context.host.count(); ++i) {
+        callingOrder_.push_back(context.host.nameAt(i));
+        if (context.host.pluginAt(i) < static_cast<int32_t>(kPluginNames.size())) {
+            ours_ = true;
+        } else {
+            otherPlugins_ += fmt::format("{}{}", otherPlugins_.empty() ? "" : ", ", callingOrder_.back());
+        }
+    }
 }
 
 void HtmlReplay::onFrame(const Frame& frame) {
@@ -177,6 +187,27 @@ void HtmlReplay::onFrame(const Frame& frame) {
     }
     for (std::size_t slot = 0; slot < panel_.size(); ++slot) panel_[slot].record(n, frame.panel[slot]);
     for (std::size_t slot = 0; slot < sound_.size(); ++slot) sound_[slot].record(n, frame.sound[slot]);
+}
+
+OtherSlots HtmlReplay::otherSlots() const {
+    OtherSlots others{otherPlugins_, {}, {}};
+    if (otherPlugins_.empty()) return others;
+    const SlotLayout& layout = scenario_->layout;
+    // What ours name is theirs while one of them runs; a slot never written stays off the panel.
+    for (std::size_t i = 0; i < panel_.size(); ++i) {
+        const auto slot = static_cast<int32_t>(i);
+        const bool oursNames = ours_ && findPanelSlot(slot) != nullptr;
+        if (layout.panelSlot(slot) != nullptr || (!oursNames && !panel_[i].empty())) others.panel.push_back(slot);
+    }
+    for (std::size_t i = 0; i < sound_.size(); ++i) {
+        const auto slot = static_cast<int32_t>(i);
+        const bool oursNames = ours_ && findSoundSlot(slot) != nullptr;
+        // Every sound slot changes once, from 0 to stopped, in the first frame.
+        if (layout.soundSlot(slot) != nullptr || (!oursNames && sound_[i].encoded().frames.size() > 1)) {
+            others.sound.push_back(slot);
+        }
+    }
+    return others;
 }
 
 std::string HtmlReplay::data(const EventLog& log, const ExpectationChecker& checker) const {
@@ -222,7 +253,7 @@ std::string HtmlReplay::data(const EventLog& log, const ExpectationChecker& chec
                       {"sound", encodeSlots(sound_)}};
     root["log"] = entries;
     root["expectations"] = expectationsJson(checker, s.start.timeOfDayMs);
-    root["cab"] = ordered_json::parse(cabLayoutJson());
+    root["cab"] = ordered_json::parse(cabLayoutJson(otherSlots(), s.layout));
     return root.dump();
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cab_layout.h"
 #include "change_series.h"
 #include "event_log.h"
 #include "expectation_checker.h"
@@ -37,6 +38,8 @@ public:
     std::string data(const EventLog& log, const ExpectationChecker& checker) const;
 
 private:
+    OtherSlots otherSlots() const;
+
     struct Handles {
         ChangeSeries brake, power, reverser, constantSpeed;
     };
@@ -50,6 +53,8 @@ private:
     Handles driver_, combined_;
     std::array<Handles, kMaxPlugins> commands_;
     std::array<ChangeSeries, CABKIT_PANEL_SLOTS> panel_;
+    std::string otherPlugins_;  // those without a contract of ours, by name
+    bool ours_ = true;
     std::array<ChangeSeries, CABKIT_SOUND_SLOTS> sound_;
 };
 
