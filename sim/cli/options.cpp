@@ -44,7 +44,7 @@ std::filesystem::path defaultPluginFolder() {
 std::vector<std::string> orderNames(const std::string& text) {
     std::vector<std::string> names;
     std::size_t from = 0;
-    for (std::size_t comma = text.find(','); ; comma = text.find(',', from)) {
+    for (std::size_t comma = text.find(',');; comma = text.find(',', from)) {
         names.push_back(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
         if (comma == std::string::npos) return names;
         from = comma + 1;

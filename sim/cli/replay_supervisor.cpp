@@ -80,7 +80,7 @@ std::string seconds(std::chrono::milliseconds duration) {
 // The plug-in of index `plugin` in `names` (the run's plug-ins), or `otherwise`.
 std::string pluginName(const Names& names, int32_t plugin, const char* otherwise) {
     return plugin >= 0 && plugin < static_cast<int32_t>(names.size()) ? names[static_cast<std::size_t>(plugin)]
-                                                                       : std::string(otherwise);
+                                                                      : std::string(otherwise);
 }
 
 RunEnding::Place placeOf(const CallRecord& calls, const Names& names) {

@@ -34,8 +34,8 @@ RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std:
     std::optional<TemporaryFolder> ownFolder;
     if (options.copyFolder.empty()) ownFolder.emplace();
     CallRecord ownCalls;
-    PluginChoice plugins{options.ourPlugins ? std::optional(options.pluginFolder) : std::nullopt,
-                         options.addedPlugins, {}};
+    PluginChoice plugins{
+        options.ourPlugins ? std::optional(options.pluginFolder) : std::nullopt, options.addedPlugins, {}};
     Replay replay(scenario, std::move(plugins), ownFolder ? ownFolder->path() : options.copyFolder,
                   options.calls != nullptr ? *options.calls : ownCalls);
     // Folded once, before every report that reads it.

@@ -33,8 +33,8 @@ class PluginHost {
 public:
     // `lineup` names the plug-ins (at most kMaxPlugins) in calling order;
     // their private copies go into `copyFolder`, which must exist.
-    PluginHost(const std::vector<LineupEntry>& lineup, const std::filesystem::path& copyFolder,
-               bool zeroUnwrittenPanel, CallRecord& calls);
+    PluginHost(const std::vector<LineupEntry>& lineup, const std::filesystem::path& copyFolder, bool zeroUnwrittenPanel,
+               CallRecord& calls);
     ~PluginHost();
     PluginHost(const PluginHost&) = delete;
     PluginHost& operator=(const PluginHost&) = delete;

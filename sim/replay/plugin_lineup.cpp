@@ -47,8 +47,9 @@ std::optional<AddedPlugin> parseAddedPlugin(const std::string& text, std::string
     AddedPlugin plugin;
     const std::size_t equals = text.find('=');
     const std::string before = equals == std::string::npos ? std::string{} : text.substr(0, equals);
-    // A path may hold '=' itself: only a name before it makes it NAME=PATH.
-    if (equals != std::string::npos && goodName(before)) {
+    // A path may hold '=' itself: NAME=PATH has no folder separator before
+    // the '=' (write ./a=b.so for a file named so).
+    if (equals != std::string::npos && before.find_first_of("/\\") == std::string::npos) {
         plugin.name = before;
         plugin.file = pathFromUtf8(text.substr(equals + 1));
     } else {
@@ -111,7 +112,10 @@ bool applyLineup(const PluginChoice& choice, RunSpec& run, std::string& error) {
     if (!choice.order.empty()) {
         std::string list;
         for (std::size_t i = 0; i < order.size(); ++i) {
-            list += fmt::format("{}{}", i == 0 ? "" : i + 1 == order.size() ? " and " : ", ",
+            list += fmt::format("{}{}",
+                                i == 0                  ? ""
+                                : i + 1 == order.size() ? " and "
+                                                        : ", ",
                                 names[static_cast<std::size_t>(order[i])]);
         }
         std::vector<int32_t> given;

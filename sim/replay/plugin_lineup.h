@@ -34,7 +34,8 @@ struct PluginChoice {
     std::vector<std::string> order;  // --order, empty when not given
 };
 
-// "[NAME=]PATH"; NAME defaults to the file's stem. A name is 1 to 40 ASCII
+// "[NAME=]PATH"; NAME defaults to the file's stem. Text before the first
+// '=' without a folder separator is a NAME. A name is 1 to 40 ASCII
 // letters, digits, '-', '_' and '.', and not a word of the expectations
 // ("driver", "panel", "sound"): it heads trace columns and log lines.
 std::optional<AddedPlugin> parseAddedPlugin(const std::string& text, std::string& error);

@@ -253,8 +253,8 @@ ReplayResult Replay::run() {
         frame.location = train.location();
         frame.speed = train.speed();
         frame.driver = driver;
-        frame.combined = combineCommands(std::span(frame.commands).first(frame.plugins), vehicle, driver,
-                                         s.train.emergencyNotch());
+        frame.combined =
+            combineCommands(std::span(frame.commands).first(frame.plugins), vehicle, driver, s.train.emergencyNotch());
         frame.panel = host.panel();
         frame.sound = host.sound();
 

@@ -35,7 +35,7 @@ struct Frame {
     double speed = 0.0;
     DriverHandles driver;
     std::array<HandleCommand, kMaxPlugins> commands{};  // in calling order, the first `plugins`
-    std::size_t plugins = 0;
+    std::size_t plugins = kPluginNames.size();          // how many were called; a frame made by hand has our three
     TrainCommand combined;
     const int32_t* panel = nullptr;
     const int32_t* sound = nullptr;

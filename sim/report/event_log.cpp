@@ -265,7 +265,7 @@ void EventLog::narrateSounds(const Frame& frame) {
                                       ? std::string(contract::partyName(static_cast<contract::Party>(named->writer)))
                                   : soleOther_.empty() ? std::string("sound")
                                                        : soleOther_;
-        const std::string label = named != nullptr ? std::string(named->label)
+        const std::string label = named != nullptr  ? std::string(named->label)
                                   : laid != nullptr ? laid->name
                                                     : fmt::format("sound {}", slot);
         const std::string topic = fmt::format("sound {}", slot);

@@ -206,8 +206,7 @@ void SpeedChart::onEnd(const Frame& last) {
     if (!started_) return;
     const RunPoint end = pointOf(last);
     if (data_.samples.empty() || data_.samples.back().at.elapsedMs != end.elapsedMs) {
-        data_.samples.push_back(
-            ChartSample{end, std::max(windowPower_, vehiclePower(last)), last.driver.brake});
+        data_.samples.push_back(ChartSample{end, std::max(windowPower_, vehiclePower(last)), last.driver.brake});
     }
     for (SegmentTrack* track : {&permitted_, &allowed_, &codes_, &aspects_}) track->finish(end);
     data_.permitted = permitted_.segments();

@@ -190,8 +190,8 @@ void TraceWriter::onStart(const ReplayContext& context) {
     fmt::format_to(out, ",brake,power,reverser");
     // A slot a layout names carries its name after the number.
     for (const TraceSlot& slot : slots_) {
-        const LayoutSlot* named = slot.sound ? context.scenario.layout.soundSlot(slot.slot)
-                                             : context.scenario.layout.panelSlot(slot.slot);
+        const LayoutSlot* named =
+            slot.sound ? context.scenario.layout.soundSlot(slot.slot) : context.scenario.layout.panelSlot(slot.slot);
         fmt::format_to(out, ",{}{}{}", slot.sound ? "sound_" : "panel_", slot.slot,
                        named != nullptr ? "_" + columnName(named->name) : std::string{});
     }

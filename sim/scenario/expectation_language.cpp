@@ -32,7 +32,8 @@ Quantity readQuantity(TableReader& e) {
     // "panel door lamp": a slot by the name a layout file gives it, found
     // once the layout is known (resolveNames).
     if ((first == "panel" || first == "sound") && !second.empty() &&
-        !std::all_of(second.begin(), second.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        !std::all_of(second.begin(), second.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
         q.kind = first == "panel" ? Quantity::Kind::Panel : Quantity::Kind::Sound;
         q.index = -1;
         const std::size_t from = text->find_first_not_of(" \t", text->find(first) + first.size());

@@ -49,11 +49,11 @@ void checkLayout(const Scenario& s) {
     }
     for (const LayoutSlot& entry : s.layout.sound) {
         if (const contract::SoundSlot* row = findSoundSlot(entry.slot)) {
-            throw ScenarioError(s.layout.file, entry.line,
-                                fmt::format("sound slot {} is {}'s \"{}\" in its contract; a layout names only slots "
-                                            "no plug-in of this run names",
-                                            entry.slot, contract::partyName(static_cast<contract::Party>(row->writer)),
-                                            row->label));
+            throw ScenarioError(
+                s.layout.file, entry.line,
+                fmt::format("sound slot {} is {}'s \"{}\" in its contract; a layout names only slots "
+                            "no plug-in of this run names",
+                            entry.slot, contract::partyName(static_cast<contract::Party>(row->writer)), row->label));
         }
     }
 }

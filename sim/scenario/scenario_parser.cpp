@@ -25,7 +25,8 @@ std::string readInputBytes(const std::filesystem::path& path, const char* what) 
     if (std::filesystem::is_directory(status)) throw ScenarioError(name, 0, fmt::format("is a folder, not a {}", what));
     if (!std::filesystem::is_regular_file(status)) {
         throw ScenarioError(
-            name, 0, fmt::format("is not a regular file (a device, a pipe or a socket); a {} is read from a file", what));
+            name, 0,
+            fmt::format("is not a regular file (a device, a pipe or a socket); a {} is read from a file", what));
     }
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (!error && size > kMaxScenarioBytes) {
@@ -43,8 +44,8 @@ std::string readInputBytes(const std::filesystem::path& path, const char* what) 
         text.append(block.data(), static_cast<std::size_t>(in.gcount()));
     }
     if (text.size() > kMaxScenarioBytes) {
-        throw ScenarioError(
-            name, 0, fmt::format("holds more than the {} a {} may hold", sizeText(kMaxScenarioBytes), what));
+        throw ScenarioError(name, 0,
+                            fmt::format("holds more than the {} a {} may hold", sizeText(kMaxScenarioBytes), what));
     }
     if (in.bad()) throw ScenarioError(name, 0, "cannot read the file");
     return text;

@@ -47,8 +47,8 @@ LayoutSlot readEntry(TableReader r, const char* array, const std::vector<LayoutS
     if (panel) {
         const auto kind = r.string("kind");
         if (kind && *kind != "lamp" && *kind != "value") {
-            r.failAt("kind", fmt::format("'kind' in [[panel]] must be \"lamp\" or \"value\", not \"{}\"",
-                                         printable(*kind)));
+            r.failAt("kind",
+                     fmt::format("'kind' in [[panel]] must be \"lamp\" or \"value\", not \"{}\"", printable(*kind)));
         }
         entry.lamp = kind && *kind == "lamp";
         r.finish({"slot", "name", "kind"});
@@ -59,8 +59,8 @@ LayoutSlot readEntry(TableReader r, const char* array, const std::vector<LayoutS
         r.failAt("slot", fmt::format("{} slot {} is named twice (first at line {})", array, entry.slot, same->line));
     }
     if (const LayoutSlot* same = find(before, [&](const LayoutSlot& s) { return s.name == entry.name; })) {
-        r.failAt("name", fmt::format("the name \"{}\" is given twice among the {} slots (first at line {})",
-                                     entry.name, array, same->line));
+        r.failAt("name", fmt::format("the name \"{}\" is given twice among the {} slots (first at line {})", entry.name,
+                                     array, same->line));
     }
     return entry;
 }

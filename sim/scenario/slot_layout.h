@@ -32,7 +32,7 @@ struct LayoutSlot {
 };
 
 struct SlotLayout {
-    std::string file;              // printable, for messages
+    std::string file;               // printable, for messages
     std::vector<LayoutSlot> panel;  // in file order
     std::vector<LayoutSlot> sound;
 
