@@ -63,6 +63,19 @@ void checkLayout(const Scenario& s) {
 void resolveNames(Scenario& s) {
     checkLayout(s);
     for (Expectation& x : s.expectations) {
+        if (x.timing == Expectation::Timing::Events && (x.event.plugin >= 0 || !x.event.name.empty())) {
+            EventKind& event = x.event;
+            if (!event.name.empty()) {
+                const auto it = std::find(s.run.plugins.begin(), s.run.plugins.end(), event.name);
+                event.plugin = it == s.run.plugins.end() ? -1 : static_cast<int32_t>(it - s.run.plugins.begin());
+            }
+            if (event.plugin < 0 || !loaded(s.run, event.plugin)) {
+                throw ScenarioError(s.path, x.line,
+                                    fmt::format("'event' \"{}\" names a plug-in this run does not load (it loads {})",
+                                                event.text, loadedList(s.run)));
+            }
+            continue;
+        }
         Quantity& q = x.quantity;
         if (namesPlugin(q.kind)) {
             if (!q.name.empty()) {
