@@ -18,13 +18,20 @@ std::optional<int32_t> shardNumber(std::string_view digits) {
     return value;
 }
 
-// 64-bit FNV-1a: the same share on every machine and platform.
+// 64-bit FNV-1a, the same on every machine and platform, then mixed so that
+// the low bits (which a remainder by a small N reads) depend on every byte:
+// FNV-1a's lowest bit alone is the parity of the bytes' lowest bits.
 uint64_t nameHash(std::string_view name) {
     uint64_t hash = 14695981039346656037ULL;
     for (const char c : name) {
         hash ^= static_cast<unsigned char>(c);
         hash *= 1099511628211ULL;
     }
+    hash ^= hash >> 33U;
+    hash *= 0xff51afd7ed558ccdULL;
+    hash ^= hash >> 33U;
+    hash *= 0xc4ceb9fe1a85ec53ULL;
+    hash ^= hash >> 33U;
     return hash;
 }
 
