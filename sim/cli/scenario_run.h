@@ -15,8 +15,8 @@
 #include "expectation_checker.h"
 #include "plugin_lineup.h"
 #include "replay.h"
+#include "run_figures.h"
 #include "run_journal.h"
-#include "run_summary.h"
 #include "scenario.h"
 #include "trace_writer.h"
 

@@ -45,27 +45,38 @@ const std::string kVelorinBeside =
 TEST(AnyPlugin, NarratedBySlotOrByTheLayoutsNames) {
     struct Case {
         const char* name;
+        std::string plugins;
         bool layout;
         std::vector<std::string> log;    // in the event log
         std::vector<std::string> trace;  // in the trace's header
     };
     const Case cases[] = {
         {"by slot",
+         kVelorinBeside,
          false,
          {"order Velorin, Doors;", "Doors    panel 16: 0 -> 1", "Doors    panel 17: 0 -> 1",
           "Doors    panel 16: 1 -> 0", "Doors    sound 30 plays once"},
          {",Doors_brake,Doors_power,Doors_reverser,Doors_constant_speed,"}},
         {"by name",
+         kVelorinBeside,
          true,
          {"Doors    door lamp on", "Doors    doors opened: 0 -> 1", "Doors    door lamp off",
           "Doors    door chime plays once"},
          {",panel_16_door_lamp,panel_17_doors_opened,sound_30_door_chime\n"}},
+        // Five plug-ins; the second door plug-in, last, writes the slots last.
+        {"beside our three",
+         std::string(" --plugins ") + CABKIT_PLUGIN_DIR + " --plugin Doors=" + SIM_DOOR_LAMP_PLUGIN +
+             " --plugin Doors2=" + SIM_DOOR_LAMP_PLUGIN,
+         false,
+         {"order Cabrix, Velorin, Sentrel, Doors, Doors2;", "Doors2   panel 16: 0 -> 1",
+          "sound    sound 30 plays once"},
+         {",Sentrel_constant_speed,Doors_brake,", ",Doors2_constant_speed,brake,"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::ScratchFolder folder;
         const auto scenario = folder.write("doors.toml", kDoors);
-        std::string arguments = "run " + quoted(scenario) + kVelorinBeside + " --trace " + quoted(folder.file("t.csv"));
+        std::string arguments = "run " + quoted(scenario) + c.plugins + " --trace " + quoted(folder.file("t.csv"));
         if (c.layout) arguments += " --layout " + quoted(folder.write("layout.toml", kLayout));
         const auto result = test::runSimhost(folder, arguments);
         ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
