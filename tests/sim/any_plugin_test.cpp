@@ -63,12 +63,12 @@ TEST(AnyPlugin, NarratedBySlotOrByTheLayoutsNames) {
          {"Doors    door lamp on", "Doors    doors opened: 0 -> 1", "Doors    door lamp off",
           "Doors    door chime plays once"},
          {",panel_16_door_lamp,panel_17_doors_opened,sound_30_door_chime\n"}},
-        // Five plug-ins; the second door plug-in, last, writes the slots last.
+        // Five plug-ins; a slot two write alike is the first one's.
         {"beside our three",
          std::string(" --plugins ") + CABKIT_PLUGIN_DIR + " --plugin Doors=" + SIM_DOOR_LAMP_PLUGIN +
              " --plugin Doors2=" + SIM_DOOR_LAMP_PLUGIN,
          false,
-         {"order Cabrix, Velorin, Sentrel, Doors, Doors2;", "Doors2   panel 16: 0 -> 1",
+         {"order Cabrix, Velorin, Sentrel, Doors, Doors2;", "Doors    panel 16: 0 -> 1",
           "sound    sound 30 plays once"},
          {",Sentrel_constant_speed,Doors_brake,", ",Doors2_constant_speed,brake,"}},
     };
