@@ -21,11 +21,10 @@ constexpr double kIdleRunSeconds = 0.2;
 // distance after this much more time at its present speed.
 constexpr double kLookAheadSeconds = 5.0;
 // A restriction ends once the train is this far past its start point.
-constexpr double kRestrictionReleaseM = -60.0;
+constexpr double kRestrictionReleaseM = -contract::velorin::kRestrictionLengthM;
 // Below this speed with stop point B armed, the final-stop sequence starts.
 constexpr double kFinalStopStartKmh = 1.1;
-// A restriction is announced this far ahead of its start point.
-constexpr double kRestrictionNoticeM = 400.0;
+constexpr double kRestrictionNoticeM = contract::velorin::kRestrictionNoticeM;
 
 // The final-stop sequence: step timers at the start, and the notch each
 // step sets, by [step][key], the key being the pattern brake at the start

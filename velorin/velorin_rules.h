@@ -15,6 +15,12 @@
 namespace cabkit::contract::velorin {
 
 inline constexpr int32_t kReverserForward = 1;
+
+// A speed restriction (beacon 524) applies this far ahead of its beacon, in
+// the direction of travel, and ends once the train is this far past its
+// start, m.
+inline constexpr double kRestrictionNoticeM = 400.0;
+inline constexpr double kRestrictionLengthM = 60.0;
 // The one operating mode in which key 0 starts the controller.
 inline constexpr int32_t kAtoStartMode = 2;
 

@@ -22,10 +22,52 @@ std::string where(const FrameSample& sample) { return where(sample.timeOfDayMs, 
 // Values in full: a message must never show two different numbers alike.
 std::string was(const Expectation& x, double value) { return fmt::format("{} was {}", x.quantity.text, value); }
 
+FrameSample sampleOf(double value, const Frame& frame) {
+    return FrameSample{value, frame.index, frame.elapsedMs, frame.timeOfDayMs, frame.location};
+}
+
+const char* unitOf(const Quantity& q) {
+    if (q.kind == Quantity::Kind::Speed) return " km/h";
+    if (q.kind == Quantity::Kind::Location) return " m";
+    return "";
+}
+
+// "speed was at most 37.06 km/h, at ...": the extremes a span met on the
+// sides asked for, each where it was first met.
+std::string extremes(const Expectation& x, const ExpectationResult& r, bool low, bool high) {
+    std::string text;
+    const auto add = [&](const char* bound, const std::optional<FrameSample>& sample) {
+        if (!sample) return;
+        text += fmt::format("{}{} {}{}, {}", text.empty() ? "" : ", and ", bound, sample->value, unitOf(x.quantity),
+                            where(*sample));
+    };
+    if (low && high && r.lowest && r.highest && r.lowest->value == r.highest->value) {
+        return fmt::format("{} was {}{} in every frame", x.quantity.text, r.lowest->value, unitOf(x.quantity));
+    }
+    if (low) add("at least", r.lowest);
+    if (high) add("at most", r.highest);
+    return text.empty() ? text : fmt::format("{} was {}", x.quantity.text, text);
+}
+
+// Throughout: how near it came to its bounds; never held: how near to them.
+std::string boundExtremes(const Expectation& x, const ExpectationResult& r) {
+    return extremes(x, r, x.low.has_value(), x.high.has_value());
+}
+std::string nearestExtremes(const Expectation& x, const ExpectationResult& r) {
+    return extremes(x, r, x.high.has_value(), x.low.has_value());
+}
+
+std::string eventsText(const Expectation& x, const ExpectationResult& r) {
+    const char* within = x.wholeRun ? "in the run" : "within the span";
+    if (r.events == 0 || !r.firstEvent) return fmt::format("none {}", within);
+    if (r.events == 1) return fmt::format("{} {}", x.event.text, where(*r.firstEvent));
+    return fmt::format("{} ×{} {}, the first {}", x.event.text, r.events, within, where(*r.firstEvent));
+}
+
 }  // namespace
 
-ExpectationChecker::ExpectationChecker(const Scenario& scenario, bool stopOnFailure)
-    : scenario_(scenario), stopOnFailure_(stopOnFailure) {
+ExpectationChecker::ExpectationChecker(const Scenario& scenario, bool stopOnFailure, const RunAnalysis* analysis)
+    : scenario_(scenario), analysis_(analysis), stopOnFailure_(stopOnFailure) {
     for (const Expectation& expectation : scenario.expectations) {
         ExpectationResult result;
         result.expectation = &expectation;
@@ -34,6 +76,7 @@ ExpectationChecker::ExpectationChecker(const Scenario& scenario, bool stopOnFail
 }
 
 void ExpectationChecker::onStart(const ReplayContext& context) {
+    analysis_.onStart(context);
     host_ = &context.host;
     lastSpeed_ = scenario_.start.speed;
 }
@@ -78,6 +121,14 @@ int64_t ExpectationChecker::dueMs(const Trigger& trigger) const {
 bool ExpectationChecker::reached(const Trigger& trigger, const Frame& frame) const {
     if (trigger.kind == Trigger::Kind::Location) return frame.location >= trigger.location;
     return frame.elapsedMs >= dueMs(trigger);
+}
+
+// The span ending at the trigger runs to the run's own end or beyond it: a
+// location at or past the end location, a time at or past the duration.
+bool ExpectationChecker::reachesRunEnd(const Trigger& trigger) const {
+    if (trigger.kind == Trigger::Kind::Location)
+        return scenario_.run.endLocation && trigger.location >= *scenario_.run.endLocation;
+    return dueMs(trigger) >= scenario_.run.durationMs;
 }
 
 // The frame is strictly past the trigger: a span ending there has closed.
@@ -135,43 +186,118 @@ void ExpectationChecker::judgeEmptySpan(ExpectationResult& result, const FrameSa
     }
 }
 
+// A span with frames in it closes: `ending` says how, when not at its end.
+void ExpectationChecker::closeSpan(ExpectationResult& result, int64_t frame, const std::string& ending) {
+    const Expectation& x = *result.expectation;
+    result.closed = true;
+    if (result.following) {
+        result.following = false;
+        result.detail +=
+            fmt::format("; over the span{}, {}", ending.empty() ? "" : " " + ending, boundExtremes(x, result));
+    } else if (x.timing == Expectation::Timing::Throughout) {
+        pass(result, frame,
+             fmt::format("held throughout the span{}: {}", ending.empty() ? "" : " " + ending,
+                         boundExtremes(x, result)));
+    } else if (result.state == ExpectationResult::State::Open) {
+        fail(result, frame,
+             fmt::format("never held within the span{}: {}", ending.empty() ? "" : " " + ending,
+                         nearestExtremes(x, result)));
+    }
+}
+
 void ExpectationChecker::judgeSpan(ExpectationResult& result, const Frame& frame) {
     const Expectation& x = *result.expectation;
     const bool throughout = x.timing == Expectation::Timing::Throughout;
     if (beyond(x.to, frame)) {
-        result.closed = true;
         if (!result.entered) {
-            judgeEmptySpan(result, FrameSample{read(x.quantity, frame, *host_), frame.index, frame.elapsedMs,
-                                               frame.timeOfDayMs, frame.location});
+            result.closed = true;
+            judgeEmptySpan(result, sampleOf(read(x.quantity, frame, *host_), frame));
             return;
         }
-        if (throughout) {
-            pass(result, frame.index, "held throughout the span");
-            return;
-        }
+        closeSpan(result, frame.index, "");
+        return;
     }
-    const bool inside = reached(x.from, frame) && !beyond(x.to, frame);
+    const bool inside = reached(x.from, frame);
     if (!inside) {
-        if (!result.entered) {
-            result.before = FrameSample{read(x.quantity, frame, *host_), frame.index, frame.elapsedMs,
-                                        frame.timeOfDayMs, frame.location};
-        }
+        if (!result.entered) result.before = sampleOf(read(x.quantity, frame, *host_), frame);
         return;
     }
     if (!result.entered) result.enteredFrame = frame.index;
     result.entered = true;
     result.before.reset();
-    const double value = read(x.quantity, frame, *host_);
-    if (throughout && !holds(x, value)) {
-        fail(result, frame.index, fmt::format("{} {}", was(x, value), where(frame)));
-    } else if (!throughout && holds(x, value)) {
-        pass(result, frame.index, fmt::format("{} {}", was(x, value), where(frame)));
+    const FrameSample now = sampleOf(read(x.quantity, frame, *host_), frame);
+    if (!result.lowest || now.value < result.lowest->value) result.lowest = now;
+    if (!result.highest || now.value > result.highest->value) result.highest = now;
+    if (result.following) return;
+    if (throughout && !holds(x, now.value)) {
+        result.firstOutside = now;
+        result.following = true;
+        fail(result, frame.index,
+             fmt::format("{} {}, the first frame outside the bounds", was(x, now.value), where(now)));
+    } else if (!throughout && holds(x, now.value)) {
+        pass(result, frame.index, fmt::format("{} {}", was(x, now.value), where(now)));
+    }
+}
+
+// The events of the kind this frame brought.
+int32_t ExpectationChecker::eventsIn(const EventKind& event) const {
+    int32_t count = 0;
+    const auto& applications = analysis_->applications();
+    for (const InterventionFolder::News& news : analysis_->interventionNews()) {
+        const Application& app = applications[news.application];
+        if (event.plugin >= 0 && host_->positionOf(event.plugin) != app.plugin) continue;
+        const bool began = news.what == InterventionFolder::News::What::Began;
+        switch (event.kind) {
+            case EventKind::Kind::BrakeApplication:
+                count += began && app.kind == Application::Kind::Brake ? 1 : 0;
+                break;
+            case EventKind::Kind::PowerCut: count += began && app.kind == Application::Kind::PowerCut ? 1 : 0; break;
+            case EventKind::Kind::EmergencyBrake:
+                // An application that begins at the emergency notch, or reaches it later.
+                count += (began && app.emergency) || news.what == InterventionFolder::News::What::Emergency ? 1 : 0;
+                break;
+        }
+    }
+    return count;
+}
+
+void ExpectationChecker::closeEvents(ExpectationResult& result, int64_t frame, const std::string& ending) {
+    const Expectation& x = *result.expectation;
+    result.closed = true;
+    if (result.state != ExpectationResult::State::Open) return;
+    const std::string detail = eventsText(x, result) + (ending.empty() ? "" : " " + ending);
+    if (holds(x, result.events)) {
+        pass(result, frame, detail);
+    } else {
+        fail(result, frame, detail);
+    }
+}
+
+void ExpectationChecker::judgeEvents(ExpectationResult& result, const Frame& frame) {
+    const Expectation& x = *result.expectation;
+    if (!x.wholeRun && beyond(x.to, frame)) {
+        closeEvents(result, frame.index, "");
+        return;
+    }
+    if (!x.wholeRun && !reached(x.from, frame)) return;
+    if (!result.entered) result.enteredFrame = frame.index;
+    result.entered = true;
+    const int32_t now = eventsIn(x.event);
+    if (now == 0) return;
+    if (!result.firstEvent) result.firstEvent = sampleOf(now, frame);
+    result.events += now;
+    // Known before the span closes: one too many, or enough with no upper bound.
+    if (x.high && result.events > *x.high) {
+        fail(result, frame.index, eventsText(x, result));
+    } else if (!x.high && holds(x, result.events)) {
+        pass(result, frame.index, eventsText(x, result));
     }
 }
 
 void ExpectationChecker::onFrame(const Frame& frame) {
+    analysis_.onFrame(frame);
     for (ExpectationResult& result : results_) {
-        if (result.state != ExpectationResult::State::Open) continue;
+        if (result.state != ExpectationResult::State::Open && !result.following) continue;
         const Expectation& x = *result.expectation;
         switch (x.timing) {
             case Expectation::Timing::StationStop: checkStationStop(result, frame); break;
@@ -189,15 +315,23 @@ void ExpectationChecker::onFrame(const Frame& frame) {
             }
             case Expectation::Timing::Throughout:
             case Expectation::Timing::Sometime: judgeSpan(result, frame); break;
+            case Expectation::Timing::Events: judgeEvents(result, frame); break;
         }
     }
     lastSpeed_ = frame.speed;
 }
 
 void ExpectationChecker::onEnd(const Frame& last) {
+    analysis_.onEnd(last);
+    // Stopped at a failure: what was not judged yet stays open.
+    const bool stopped = stopRequested();
     for (ExpectationResult& result : results_) {
-        if (result.state != ExpectationResult::State::Open) continue;
+        if (result.following) closeSpan(result, last.index, fmt::format("until the run ended {}", where(last)));
+        if (result.state != ExpectationResult::State::Open || stopped) continue;
         const Expectation& x = *result.expectation;
+        const bool spanDone = x.timing != Expectation::Timing::Instant && x.timing != Expectation::Timing::AtEnd &&
+                              x.timing != Expectation::Timing::StationStop &&
+                              (x.wholeRun || reached(x.to, last) || reachesRunEnd(x.to));
         switch (x.timing) {
             case Expectation::Timing::AtEnd: {
                 const double value = read(x.quantity, last, *host_);
@@ -216,18 +350,30 @@ void ExpectationChecker::onEnd(const Frame& last) {
                 fail(result, last.index, fmt::format("the run ended {} before that point", where(last)));
                 break;
             case Expectation::Timing::Throughout:
-                if (result.entered && reached(x.to, last)) {
-                    pass(result, last.index, "held throughout the span");
+            case Expectation::Timing::Sometime:
+                if (!result.entered) {
+                    fail(result, last.index, fmt::format("the run ended {} before the span began", where(last)));
+                } else if (spanDone) {
+                    // The span runs to the run's end: the frames up to there are all it has.
+                    closeSpan(result, last.index,
+                              reached(x.to, last) ? "" : fmt::format("up to the run's end {}", where(last)));
+                } else {
+                    const std::string seen = x.timing == Expectation::Timing::Throughout ? boundExtremes(x, result)
+                                                                                         : nearestExtremes(x, result);
+                    fail(result, last.index,
+                         fmt::format("the run ended {} before the span closed; until then {}", where(last), seen));
+                }
+                break;
+            case Expectation::Timing::Events:
+                if (spanDone) {
+                    closeEvents(result, last.index, "");
                 } else if (!result.entered) {
                     fail(result, last.index, fmt::format("the run ended {} before the span began", where(last)));
                 } else {
-                    fail(result, last.index, fmt::format("the run ended {} before the span closed", where(last)));
+                    fail(result, last.index,
+                         fmt::format("the run ended {} before the span closed; until then {}", where(last),
+                                     eventsText(x, result)));
                 }
-                break;
-            case Expectation::Timing::Sometime:
-                fail(result, last.index,
-                     result.entered ? std::string("never held within the span")
-                                    : fmt::format("the run ended {} before the span began", where(last)));
                 break;
         }
     }

@@ -1,8 +1,26 @@
 #include "junit_results.h"
 
+#include <set>
+#include <vector>
+
 #include <fmt/format.h>
 
 namespace cabkit::sim {
+
+std::vector<std::string> junitCaseNames(const std::vector<JournalContents::Judged>& expectations) {
+    std::vector<std::string> names(expectations.size());
+    std::set<std::string> taken;
+    for (std::size_t i = 0; i < expectations.size(); ++i) {
+        if (!expectations[i].id.empty()) names[i] = *taken.insert(expectations[i].id).first;
+    }
+    for (std::size_t i = 0; i < expectations.size(); ++i) {
+        if (!names[i].empty()) continue;
+        std::string name = expectations[i].expects;
+        for (int32_t n = 2; taken.contains(name); ++n) name = fmt::format("{} #{}", expectations[i].expects, n);
+        names[i] = *taken.insert(name).first;
+    }
+    return names;
+}
 
 JUnitSuite junitSuiteOf(const SupervisedOutcome& outcome, const std::string& file, double seconds) {
     const JournalContents& journal = outcome.journal;
@@ -15,9 +33,11 @@ JUnitSuite junitSuiteOf(const SupervisedOutcome& outcome, const std::string& fil
                                         outcome.error.empty() ? outcome.ending.message : outcome.error, 0});
         return suite;
     }
-    for (const JournalContents::Judged& judged : journal.expectations) {
+    const std::vector<std::string> names = junitCaseNames(journal.expectations);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const JournalContents::Judged& judged = journal.expectations[i];
         JUnitCase c;
-        c.name = fmt::format("line {}: {}", judged.line, judged.expects);
+        c.name = names[i];
         c.line = judged.line;
         switch (judged.state) {
             case ExpectationResult::State::Passed: c.outcome = JUnitCase::Outcome::Passed; break;

@@ -16,6 +16,7 @@
 #include <system_error>
 #include <vector>
 
+#include <fmt/format.h>
 #include <CLI/CLI.hpp>
 
 #include "atomic_output.h"
@@ -26,6 +27,7 @@
 #include "reference_markdown.h"
 #include "replay_child.h"
 #include "replay_command.h"
+#include "scenario_shard.h"
 #include "utf8_path.h"
 #include "validate_cli.h"
 
@@ -90,6 +92,18 @@ int main(int argc, char** argv) {  // NOLINT(bugprone-exception-escape)
                                  cabkit::sim::kMostJobs);
     check->add_option("--junit", batch.junit, "write the results as JUnit XML to this file, for CI services");
     check->add_option("--trace-dir", batch.traceDir, "write one trace per scenario into this folder, named after it");
+    check
+        ->add_option_function<std::string>(
+            "--shard", [&batch](const std::string& text) { batch.shard = cabkit::sim::parseShard(text); },
+            "replay only share K of N (by a hash of each file's name), to spread a suite over N machines")
+        ->type_name("K/N")
+        ->check(CLI::Validator(
+            [](const std::string& text) {
+                return cabkit::sim::parseShard(text)
+                           ? std::string()
+                           : fmt::format("must be K/N with 1 <= K <= N <= {}, e.g. 2/4", cabkit::sim::kMostShards);
+            },
+            "K/N"));
     addCommonOptions(*check, checkOptions);
 
     // The replay of one scenario for a supervising simhost; not for users.

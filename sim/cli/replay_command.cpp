@@ -174,6 +174,15 @@ std::optional<std::string> outputProblem(const ReplayCommand& command) {
 }  // namespace
 
 int runReplayCommand(const ReplayCommand& command) {
+    if (command.batch.shard) {
+        ReplayCommand share = command;
+        share.batch.shard.reset();
+        share.files = filesOfShard(command.files, *command.batch.shard);
+        fmt::print("simhost: shard {}/{}: {} of {} scenarios\n", command.batch.shard->index, command.batch.shard->count,
+                   share.files.size(), command.files.size());
+        static_cast<void>(std::fflush(stdout));
+        return runReplayCommand(share);
+    }
     std::string error;
     if (!checkOptions(command.options, error)) {
         printLine(stderr, "simhost: " + error);

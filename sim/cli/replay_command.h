@@ -10,10 +10,12 @@
 #define CABKIT_SIM_REPLAY_COMMAND_H
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "options.h"
+#include "scenario_shard.h"
 
 namespace cabkit::sim {
 
@@ -27,9 +29,10 @@ inline constexpr const char* kChildCommand = "replay-child";
 
 // What only `check` does with a batch.
 struct CheckOptions {
-    int32_t jobs = 1;      // replays at once
-    std::string junit;     // a JUnit XML report to this file; "" for none
-    std::string traceDir;  // one trace per scenario into this folder; "" for none
+    int32_t jobs = 1;            // replays at once
+    std::string junit;           // a JUnit XML report to this file; "" for none
+    std::string traceDir;        // one trace per scenario into this folder; "" for none
+    std::optional<Shard> shard;  // replay only this share of the files
 };
 
 struct ReplayCommand {

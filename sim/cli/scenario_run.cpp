@@ -21,7 +21,7 @@ RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std:
     RunAnalysis analysis;
     replay.addObserver(analysis);
     EventLog events(log, &analysis);
-    ExpectationChecker checker(scenario, options.stopOnFailure);
+    ExpectationChecker checker(scenario, options.stopOnFailure, &analysis);
     RunFigures figures(options.figures, &analysis);
     replay.addObserver(events);
     replay.addObserver(checker);

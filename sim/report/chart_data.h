@@ -11,6 +11,7 @@
 
 #include "intervention_folder.h"
 #include "plugin_host.h"
+#include "supervision_zones.h"
 
 namespace cabkit::sim {
 
@@ -62,6 +63,7 @@ struct ChartData {
     RunPoint first, last;
     double lowestLocation = 0.0, highestLocation = 0.0;
     double topSpeed = 0.0;
+    double lowestSpeed = 0.0;  // below 0 where the train ran backwards
 
     std::vector<ChartSample> samples;
     std::vector<ChartSegment> permitted;                   // Cabrix's permitted speed, km/h
@@ -74,6 +76,7 @@ struct ChartData {
     std::vector<ChartTick> beacons;                        // beacons passed
     std::vector<ChartTick> marks;                          // keys, doors, stops, emergency brakes
     std::vector<Application> applications;
+    Supervision supervision;  // what the plug-ins supervise: zones, stop points, pairs, cut-outs
 };
 
 }  // namespace cabkit::sim

@@ -31,12 +31,18 @@ constexpr double kRotatedLabelPx = 13.0;
 constexpr std::size_t kMostPerLabel = 3;
 constexpr std::size_t kMostMarkChars = 36;
 constexpr int32_t kLabelRows = 3;
+// Against location: stations this close beyond the run are drawn, and the
+// axis reaches this share of its span beyond either end.
+constexpr double kStationMargin = 200.0;
+constexpr double kEndMargin = 0.015;
 
 constexpr uint32_t kSpeedColour = 0x1f5fbf;
 constexpr uint32_t kPermittedColour = 0xd35400;
 constexpr uint32_t kAllowedColour = 0x8e44ad;
 constexpr uint32_t kPowerColour = 0x2a9d2a;
 constexpr uint32_t kHandleColour = 0x555555;
+constexpr uint32_t kNeutralColour = 0x999999;
+constexpr uint32_t kWindowColour = 0xe6a0a0;
 
 // A string column of a data file, shown as it is: gnuplot reads a quoted
 // field with backslash escapes, so backslashes are doubled and a quote is
@@ -106,6 +112,17 @@ public:
         } else if (axis == ChartAxis::Location) {
             low_ = data.lowestLocation;
             high_ = data.highestLocation;
+            // A station the train stopped short of or just past is drawn,
+            // and nothing at either end sits on the frame.
+            for (const auto& [location, name] : data.stations) {
+                if (location >= low_ - kStationMargin && location <= high_ + kStationMargin) {
+                    low_ = std::min(low_, location);
+                    high_ = std::max(high_, location);
+                }
+            }
+            const double margin = (high_ - low_) * kEndMargin;
+            low_ -= margin;
+            high_ += margin;
         } else {
             low_ = x(data.first);
             high_ = x(data.last);
@@ -210,15 +227,106 @@ private:
         }
     }
 
+    // Velorin's controller on the speed panel: each restriction a shaded
+    // stretch up to its target speed, each stop point a line. Returns the
+    // labels, for a data file.
+    std::string supervisionZones(double top) {
+        std::string labels;
+        const Supervision& zones = data_.supervision;
+        for (const SpeedRestriction& r : zones.restrictions) {
+            if (r.replaced) continue;
+            double from = r.start, to = r.end;
+            if (axis_ == ChartAxis::Time) {
+                if (!r.entered) continue;
+                from = x(*r.entered);
+                to = r.left ? x(*r.left) : x(data_.last);
+            }
+            const auto target = static_cast<double>(r.targetKmh);
+            fmt::format_to(
+                out(),
+                "set object rect from {0:.3f},0 to {1:.3f},{2} fc rgb {3} fs transparent solid 0.15 noborder\n"
+                "set arrow from {0:.3f},{2} to {1:.3f},{2} nohead linewidth 2 lc rgb {3}\n",
+                from, std::max(to, from + unitsPerPx_), target, rgb(kAllowedColour));
+            fmt::format_to(std::back_inserter(labels), "{:.3f} {} {}\n", from, target,
+                           dataText(fmt::format("restriction {}", r.targetKmh)));
+        }
+        std::vector<ChartLabel> names;
+        for (const StopPoint& point : zones.stopPoints) {
+            if (point.replaced) continue;
+            double at = point.location;
+            if (axis_ == ChartAxis::Time) {
+                if (!point.reached) continue;
+                at = x(*point.reached);
+            }
+            fmt::format_to(out(),
+                           "set arrow from {0:.3f},graph 0 to {0:.3f},graph 1 nohead dashtype 4 linewidth 1.2 lc rgb "
+                           "{1}\n",
+                           at, rgb(kAllowedColour));
+            names.push_back(ChartLabel{at, 0.0, point.label, {}, 0, 0, 0});
+        }
+        // Below the stations' rows; two points in one place share a label.
+        std::stable_sort(names.begin(), names.end(),
+                         [](const ChartLabel& a, const ChartLabel& b) { return a.x < b.x; });
+        names = mergeClose(names, kRotatedLabelPx * unitsPerPx_, kMostPerLabel);
+        for (const ChartLabel& label : placeInRows(names, kCharPx * unitsPerPx_ * 1.1, 2, high_)) {
+            fmt::format_to(std::back_inserter(labels), "{:.3f} {:.1f} {}\n", label.x,
+                           top * (label.row == 0 ? 0.87 : 0.83), dataText(label.text));
+        }
+        return labels;
+    }
+
+    // The band of what Sentrel and Cabrix supervise: Cabrix cut out, beacon
+    // pairs (in Sentrel's colour where the second trips) and timing windows.
+    void supervisionBand() {
+        const Supervision& zones = data_.supervision;
+        const uint32_t cabrixColour = pluginColour(std::string(contract::partyName(contract::kCabrix)));
+        const uint32_t sentrelColour = pluginColour(std::string(contract::partyName(contract::kSentrel)));
+        struct Item {
+            double from, to;
+            uint32_t colour;
+            std::string label;
+        };
+        std::vector<Item> items;
+        const auto add = [&](const RunPoint& from, const RunPoint& to, uint32_t colour, std::string label) {
+            const double a = std::min(x(from), x(to));
+            items.push_back(Item{a, std::max({x(from), x(to), a + 2.0 * unitsPerPx_}), colour, std::move(label)});
+        };
+        for (const CutOut& c : zones.cutOuts) add(c.from, c.to, cabrixColour, "Cabrix cut out");
+        for (const BeaconPair& pair : zones.pairs) {
+            const RunPoint second = pair.second.value_or(pair.first);
+            std::string label =
+                pair.second ? fmt::format("pair {} ms", second.elapsedMs - pair.first.elapsedMs) : "pair";
+            add(pair.first, second, pair.trips ? sentrelColour : kNeutralColour, std::move(label));
+        }
+        for (const TimingWindow& w : zones.windows)
+            add(w.opened, w.closed.value_or(data_.last), kWindowColour, fmt::format("window {} ms", w.lengthMs));
+        std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.from < b.from; });
+        // A label may run past its bar up to where the next one starts.
+        std::string rows;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const Item& item = items[i];
+            const double room = (i + 1 < items.size() ? items[i + 1].from : high_) - item.from;
+            const bool fits = !narrow(item.from, item.from + room, item.label.size());
+            fmt::format_to(std::back_inserter(rows), "{:.3f} {:.3f} {} {}\n", item.from, item.to, item.colour,
+                           dataText(fits ? item.label : ""));
+        }
+        fmt::format_to(out(), "$supervision << EOD\n{}EOD\n", rows);
+    }
+
     void speedPanel() {
         fmt::format_to(out(), "set tmargin at screen {}\nset bmargin at screen {}\n", kSpeedTop, kSpeedBottom);
-        // Room above the fastest for the labels of the marks there.
+        // Room above the fastest for the labels of the marks there, and
+        // below 0 for a train that ran backwards.
         const double top = std::ceil((data_.topSpeed * 1.4 + 5.0) / 10.0) * 10.0;
+        const double bottom = data_.lowestSpeed < 0.0 ? -std::ceil((-data_.lowestSpeed * 1.2 + 1.0) / 5.0) * 5.0 : 0.0;
         fmt::format_to(out(),
-                       "set format x ''\nset ylabel 'speed (km/h)'\nset yrange [0:{}]\nset grid xtics ytics lc rgb "
+                       "set format x ''\nset ylabel 'speed (km/h)'\nset yrange [{}:{}]\nset grid xtics ytics lc rgb "
                        "'#e0e0e0'\nset key at screen {},screen 0.935 right horizontal samplen 2 font ',9'\n",
-                       top, kRight);
+                       bottom, top, kRight);
+        if (bottom < 0.0)
+            fmt::format_to(out(), "set arrow from graph 0,first 0 to graph 1,first 0 nohead lc rgb '#888888'\n");
         stationLines();
+        std::string supervision = supervisionZones(top);
         std::string stations;
         if (axis_ == ChartAxis::Location) {
             for (const double start : data_.sectionLocations) {
@@ -247,6 +355,12 @@ private:
                 ", '{}' using 1:2:3 with labels left offset 0.3,0 textcolor rgb '#555555' noenhanced notitle",
                 kStationsFile);
         }
+        if (!supervision.empty()) {
+            file(kSupervisionFile) = std::move(supervision);
+            plots += fmt::format(
+                ", '{}' using 1:2:3 with labels left offset 0.3,0.5 font ',8' textcolor rgb {} noenhanced notitle",
+                kSupervisionFile, rgb(kAllowedColour));
+        }
         if (!data_.permitted.empty()) {
             plots += fmt::format(
                 ", $permitted using 1:2 with lines linewidth 1.5 lc rgb {} title 'permitted speed "
@@ -261,8 +375,7 @@ private:
         }
         std::vector<ChartLabel> marks;
         for (const ChartTick& mark : data_.marks) {
-            marks.push_back(
-                ChartLabel{x(mark.at), std::fabs(mark.at.speed), mark.label, mark.brief, mark.colour, 0, mark.rank});
+            marks.push_back(ChartLabel{x(mark.at), mark.at.speed, mark.label, mark.brief, mark.colour, 0, mark.rank});
         }
         std::stable_sort(marks.begin(), marks.end(),
                          [](const ChartLabel& a, const ChartLabel& b) { return a.x < b.x; });
@@ -293,14 +406,14 @@ private:
             }
         }
         fmt::format_to(out(), "plot {}\n", plots);
-        fmt::format_to(out(), "unset label\nunset arrow\nunset key\n");
+        fmt::format_to(out(), "unset label\nunset arrow\nunset object\nunset key\n");
     }
 
     void bandsPanel() {
         fmt::format_to(out(), "set tmargin at screen {}\nset bmargin at screen {}\n", kBandsTop, kBandsBottom);
         fmt::format_to(out(),
-                       "set ylabel ''\nset yrange [0:5]\nset ytics ('code' 4.5, 'aspect' 3.5, 'beacons' 1.6) "
-                       "scale 0\nset grid xtics noytics\n");
+                       "set ylabel ''\nset yrange [0:6]\nset ytics ('code' 5.5, 'aspect' 4.5, 'supervised' 3.5, "
+                       "'beacons' 1.6) scale 0\nset grid xtics noytics\n");
         stationLines();
         const std::vector<double> sections = [&] {
             std::vector<double> xs;
@@ -314,7 +427,7 @@ private:
             return xs;
         }();
         for (const double start : sections) {
-            fmt::format_to(out(), "set arrow from {0:.3f},3 to {0:.3f},5 nohead lc rgb '#000000' linewidth 1.5\n",
+            fmt::format_to(out(), "set arrow from {0:.3f},4 to {0:.3f},6 nohead lc rgb '#000000' linewidth 1.5\n",
                            start);
         }
         std::vector<ChartLabel> beacons;
@@ -342,13 +455,21 @@ private:
         }
         if (!data_.codes.empty()) {
             plots +=
-                ", $codes using (($1+$2)/2):(4.5):(($2-$1)/2):(0.42):3 with boxxyerror fs solid 0.85 noborder lc "
-                "rgb variable notitle, $codes using (($1+$2)/2):(4.5):4 with labels font ',8' notitle";
+                ", $codes using (($1+$2)/2):(5.5):(($2-$1)/2):(0.42):3 with boxxyerror fs solid 0.85 noborder lc "
+                "rgb variable notitle, $codes using (($1+$2)/2):(5.5):4 with labels font ',8' notitle";
         }
         if (!data_.aspects.empty()) {
             plots +=
-                ", $aspects using (($1+$2)/2):(3.5):(($2-$1)/2):(0.42):3 with boxxyerror fs solid 0.45 noborder "
-                "lc rgb variable notitle, $aspects using (($1+$2)/2):(3.5):4 with labels font ',8' notitle";
+                ", $aspects using (($1+$2)/2):(4.5):(($2-$1)/2):(0.42):3 with boxxyerror fs solid 0.45 noborder "
+                "lc rgb variable notitle, $aspects using (($1+$2)/2):(4.5):4 with labels font ',8' notitle";
+        }
+        const Supervision& zones = data_.supervision;
+        if (!zones.cutOuts.empty() || !zones.pairs.empty() || !zones.windows.empty()) {
+            supervisionBand();
+            plots +=
+                ", $supervision using (($1+$2)/2):(3.5):(($2-$1)/2):(0.3):3 with boxxyerror fs solid 0.5 noborder "
+                "lc rgb variable notitle, $supervision using 1:(3.5):4 with labels left offset 0.2,0 font ',8' "
+                "noenhanced notitle";
         }
         fmt::format_to(out(), "plot {}\n", plots);
         fmt::format_to(out(), "unset arrow\nunset label\n");
@@ -360,8 +481,9 @@ private:
             fmt::format_to(out(), "set format x '%g'\nset xlabel 'location (m)'\n");
         } else {
             const double interval = timeTicInterval(high_ - low_);
+            // A clock's hours: past midnight the axis reads 00:00 again, as the log does.
             fmt::format_to(out(), "set xtics {}\nset format x '{}' time\nset xlabel 'time of day'\n", interval,
-                           interval < 60.0 ? "%tH:%tM:%tS" : "%tH:%tM");
+                           interval < 60.0 ? "%H:%M:%S" : "%H:%M");
         }
         const int32_t top = std::max(data_.topPowerNotch, 1);
         fmt::format_to(out(),

@@ -26,6 +26,7 @@ inline constexpr const char* kChartFile = "chart";
 inline constexpr const char* kTextsFile = "texts.dat";
 inline constexpr const char* kStationsFile = "stations.dat";
 inline constexpr const char* kBeaconsFile = "beacons.dat";
+inline constexpr const char* kSupervisionFile = "supervision.dat";
 inline constexpr std::array<const char*, 2> kMarksFiles = {"marks-leaning.dat", "marks-upright.dat"};
 
 struct ChartJob {

@@ -93,6 +93,50 @@ ordered_json routeJson(const Route& route) {
     return {{"stations", stations}, {"sections", sections}, {"beacons", beacons}};
 }
 
+// What the plug-ins supervise, for the page's chart: places in metres,
+// Cabrix's cut-out also in frames (the page drops its permitted speed then).
+ordered_json supervisionJson(const Supervision& zones, int64_t firstElapsedMs, int64_t stepMs, int64_t frames) {
+    const auto frameOf = [&](const RunPoint& at) {
+        return std::clamp<int64_t>((at.elapsedMs - firstElapsedMs) / stepMs, 0, std::max<int64_t>(0, frames - 1));
+    };
+    ordered_json restrictions = ordered_json::array();
+    for (const SpeedRestriction& r : zones.restrictions) {
+        if (!r.replaced) restrictions.push_back({{"start", r.start}, {"end", r.end}, {"targetKmh", r.targetKmh}});
+    }
+    ordered_json stopPoints = ordered_json::array();
+    for (const StopPoint& point : zones.stopPoints) {
+        if (!point.replaced) stopPoints.push_back({{"location", point.location}, {"label", point.label}});
+    }
+    ordered_json pairs = ordered_json::array();
+    for (const BeaconPair& pair : zones.pairs) {
+        ordered_json entry = {{"from", pair.first.location}, {"trips", pair.trips}};
+        if (pair.second) {
+            entry["to"] = pair.second->location;
+            entry["ms"] = pair.second->elapsedMs - pair.first.elapsedMs;
+        }
+        pairs.push_back(std::move(entry));
+    }
+    ordered_json windows = ordered_json::array();
+    for (const TimingWindow& w : zones.windows) {
+        ordered_json entry = {{"from", w.opened.location}, {"lengthMs", w.lengthMs}};
+        if (w.closed) entry["to"] = w.closed->location;
+        windows.push_back(std::move(entry));
+    }
+    ordered_json cutOuts = ordered_json::array();
+    for (const CutOut& c : zones.cutOuts) {
+        // Frames [fromFrame, toFrame) were cut out.
+        cutOuts.push_back({{"from", c.from.location},
+                           {"to", c.to.location},
+                           {"fromFrame", frameOf(c.from)},
+                           {"toFrame", c.untilEnd ? frames : frameOf(c.to)}});
+    }
+    return {{"restrictions", restrictions},
+            {"stopPoints", stopPoints},
+            {"pairs", pairs},
+            {"windows", windows},
+            {"cutOuts", cutOuts}};
+}
+
 // Replaces what a browser would read as markup inside the data's script
 // element ("</script>", "<!--"): JSON allows "<", ">" and "&" as escapes.
 std::string escapeForScript(std::string_view json) {
@@ -158,8 +202,16 @@ void HtmlReplay::onStart(const ReplayContext& context) {
     for (std::size_t i = 0; i < kPluginCount; ++i) callingOrder_.push_back(context.host.nameAt(i));
 }
 
+void HtmlReplay::onInput(const InputEvent& event) { zones_.onInput(event); }
+
+void HtmlReplay::onEnd(const Frame& last) {
+    if (frames_ > 0) zones_.onEnd(last);
+}
+
 void HtmlReplay::onFrame(const Frame& frame) {
     const int64_t n = frame.index;
+    if (n == 0) firstElapsedMs_ = frame.elapsedMs;
+    zones_.onFrame(frame);
     frames_ = n + 1;
     elapsed_.record(n, frame.elapsedMs);
     timeOfDay_.record(n, frame.timeOfDayMs);
@@ -215,6 +267,7 @@ std::string HtmlReplay::data(const EventLog& log, const ExpectationChecker& chec
                      {"emergencyNotch", s.train.emergencyNotch()},
                      {"powerNotches", s.train.powerNotches}};
     root["route"] = routeJson(s.route);
+    root["supervision"] = supervisionJson(zones_.result(), firstElapsedMs_, step, frames_);
     root["series"] = {{"elapsedMs", encode(elapsed_)},         {"timeOfDayMs", encode(timeOfDay_)},
                       {"location", encode(location_)},         {"speed", encode(speed_)},
                       {"driver", handles(driver_, false)},     {"commands", commands},

@@ -17,6 +17,7 @@
 #include "expectation_checker.h"
 #include "host_arrays.h"
 #include "replay.h"
+#include "supervision_zones.h"
 
 namespace cabkit::sim {
 
@@ -27,7 +28,9 @@ public:
     explicit HtmlReplay(const std::filesystem::path& path);
 
     void onStart(const ReplayContext& context) override;
+    void onInput(const InputEvent& event) override;
     void onFrame(const Frame& frame) override;
+    void onEnd(const Frame& last) override;
 
     // Writes the page once the run is over and the log and the checker have
     // seen all of it. Throws std::runtime_error when the write fails.
@@ -51,6 +54,8 @@ private:
     std::array<Handles, kPluginCount> commands_;
     std::array<ChangeSeries, CABKIT_PANEL_SLOTS> panel_;
     std::array<ChangeSeries, CABKIT_SOUND_SLOTS> sound_;
+    SupervisionZones zones_;
+    int64_t firstElapsedMs_ = 0;
 };
 
 // The page around the data: the embedded template with its styles, its

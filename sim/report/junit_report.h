@@ -1,6 +1,6 @@
 // The results of `simhost check` as JUnit XML, the report CI services read:
-// one test suite per scenario, one test case per expectation (its line and
-// what it expects), a failure with the reason where one failed, skipped
+// one test suite per scenario, one test case per expectation (its name and
+// its line), a failure with the reason where one failed, skipped
 // where the run ended before it could be judged. A scenario that could not
 // be replayed (unreadable, a plug-in fault) is a suite with one erroneous
 // case that says why.

@@ -69,8 +69,11 @@ void readScenario(const json& s, JournalContents& contents) {
     const json order = s.value("order", json::array());
     for (std::size_t i = 0; i < contents.order.size() && i < order.size(); ++i) contents.order[i] = text(order[i]);
     for (const json& x : s.value("expectations", json::array())) {
-        contents.expectations.push_back(JournalContents::Judged{
-            integer<int32_t>(x.value(run_json::kLine, json{})), text(x.value(run_json::kExpects, json{})), {}, {}});
+        contents.expectations.push_back(JournalContents::Judged{integer<int32_t>(x.value(run_json::kLine, json{})),
+                                                                text(x.value("id", json{})),
+                                                                text(x.value(run_json::kExpects, json{})),
+                                                                {},
+                                                                {}});
     }
 }
 
@@ -136,7 +139,7 @@ void RunJournal::line(const std::string& text) {
 void RunJournal::scenario(const Scenario& s) {
     json expectations = json::array();
     for (const Expectation& x : s.expectations)
-        expectations.push_back({{run_json::kLine, x.line}, {run_json::kExpects, x.describe()}});
+        expectations.push_back({{run_json::kLine, x.line}, {"id", x.id}, {run_json::kExpects, x.describe()}});
     json order = json::array();
     for (const int32_t index : s.run.order) order.push_back(kPluginNames[static_cast<std::size_t>(index)]);
     line(json{{"scenario",
@@ -208,6 +211,7 @@ void RunJournal::end(const ReplayResult& result) {
 JournalFeed::JournalFeed(RunJournal& journal, const EventLog& log, const ExpectationChecker& checker, bool withEvents)
     : journal_(journal), log_(log), checker_(checker), withEvents_(withEvents) {
     for (std::size_t i = 0; i < checker.results().size(); ++i) open_.push_back(i);
+    told_.assign(open_.size(), false);
 }
 
 void JournalFeed::onStart(const ReplayContext& /*context*/) { catchUp(); }
@@ -243,7 +247,14 @@ void JournalFeed::catchUp() {
             ++i;
             continue;
         }
-        journal_.verdict(open_[i], result);
+        // A failed span that still follows its extremes is told at once,
+        // and again, whole, when it settles.
+        if (!told_[open_[i]] || !result.following) journal_.verdict(open_[i], result);
+        told_[open_[i]] = true;
+        if (result.following) {
+            ++i;
+            continue;
+        }
         open_[i] = open_.back();
         open_.pop_back();
     }

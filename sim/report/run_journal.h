@@ -72,13 +72,15 @@ private:
     std::size_t stopsSent_ = 0;
     int32_t lastStopCreeps_ = 0;  // as the last stop sent told them
     std::size_t applicationsSent_ = 0;
-    std::vector<std::size_t> open_;  // expectations without a verdict yet
+    std::vector<std::size_t> open_;  // expectations without a settled verdict yet
+    std::vector<bool> told_;         // a verdict was sent, perhaps not yet settled
 };
 
 // The supervisor's side: what a journal told.
 struct JournalContents {
     struct Judged {
         int32_t line = 0;
+        std::string id;  // "" when the author gave none
         std::string expects;
         ExpectationResult::State state = ExpectationResult::State::Open;
         std::string detail;

@@ -161,10 +161,12 @@ void writeSummary(const std::filesystem::path& path, const JournalContents& jour
         const char* state = judged.state == ExpectationResult::State::Passed   ? "passed"
                             : judged.state == ExpectationResult::State::Failed ? "failed"
                                                                                : "open";
-        expectations.push_back({{run_json::kLine, judged.line},
-                                {run_json::kExpects, judged.expects},
-                                {"result", state},
-                                {run_json::kDetail, judged.detail}});
+        ordered_json entry = {{run_json::kLine, judged.line}};
+        if (!judged.id.empty()) entry["id"] = judged.id;
+        entry[run_json::kExpects] = judged.expects;
+        entry["result"] = state;
+        entry[run_json::kDetail] = judged.detail;
+        expectations.push_back(entry);
     }
     root["expectations"] = expectations;
     const bool whole = ending.how == RunEnding::How::Completed || ending.how == RunEnding::How::StoppedEarly;

@@ -104,6 +104,7 @@ void SpeedChart::onStart(const ReplayContext& context) {
 }
 
 void SpeedChart::onInput(const InputEvent& event) {
+    zones_.onInput(event);
     switch (event.kind) {
         case InputEvent::Kind::KeyDown:
             data_.marks.push_back(
@@ -166,6 +167,7 @@ void SpeedChart::onFrame(const Frame& frame) {
     data_.lowestLocation = std::min(data_.lowestLocation, frame.location);
     data_.highestLocation = std::max(data_.highestLocation, frame.location);
     data_.topSpeed = std::max(data_.topSpeed, std::fabs(frame.speed));
+    data_.lowestSpeed = std::min(data_.lowestSpeed, frame.speed);
     data_.topPowerNotch = std::max({data_.topPowerNotch, frame.commands[vehicle_].power, frame.driver.power});
     // A sample carries the highest power notch since the one before, so that
     // power taken up between samples (a controller creeping) still shows.
@@ -175,6 +177,7 @@ void SpeedChart::onFrame(const Frame& frame) {
         windowPower_ = std::numeric_limits<int32_t>::min();
     }
     analysis_.onFrame(frame);
+    zones_.onFrame(frame);
     followSpeeds(frame);
     followSections(frame);
     markInterventions(frame);
@@ -201,6 +204,10 @@ void SpeedChart::markStandstills() {
 void SpeedChart::onEnd(const Frame& last) {
     analysis_.onEnd(last);
     if (!started_) return;
+    zones_.onEnd(last);
+    data_.supervision = zones_.result();
+    for (const SpeedRestriction& r : data_.supervision.restrictions)
+        data_.topSpeed = std::max(data_.topSpeed, static_cast<double>(r.targetKmh));
     const RunPoint end = pointOf(last);
     if (data_.samples.empty() || data_.samples.back().at.elapsedMs != end.elapsedMs) {
         data_.samples.push_back(

@@ -26,6 +26,7 @@
 #include "replay.h"
 #include "run_analysis.h"
 #include "standstill_folder.h"
+#include "supervision_zones.h"
 
 namespace cabkit::sim {
 
@@ -63,6 +64,7 @@ private:
     int32_t windowPower_ = std::numeric_limits<int32_t>::min();
     ChartData data_;
     CabSpeeds cabSpeeds_;
+    SupervisionZones zones_;
     SegmentTrack permitted_, allowed_, codes_, aspects_;
     std::optional<int32_t> aspect_;
     bool controllerDrives_ = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <sstream>
+#include <vector>
 
 #include "printable_text.h"
 
@@ -14,7 +15,7 @@ Quantity readQuantity(TableReader& e) {
     if (!text) {
         e.fail(
             "[[expect]] needs 'value' (e.g. \"panel 72\", \"sound 0\", \"brake\", \"Sentrel brake\", \"Sentrel imposes "
-            "brake\", \"driver brake\", \"speed\") or 'stop_at'");
+            "brake\", \"driver brake\", \"speed\"), 'event' or 'stop_at'");
     }
     Quantity q;
     q.text = printable(*text);
@@ -96,6 +97,49 @@ Quantity readQuantity(TableReader& e) {
     return q;
 }
 
+// "Sentrel emergency brake", "Cabrix brake application", "power cut": an
+// intervention, by one plug-in or (without a name) by any.
+EventKind readEvent(TableReader& e) {
+    const std::string written = *e.string("event");
+    EventKind event;
+    event.text = printable(written);
+    std::istringstream words(written);
+    std::vector<std::string> list;
+    for (std::string word; words >> word;) list.push_back(word);
+    if (!list.empty()) {
+        event.plugin = pluginIndex(list.front());
+        if (event.plugin >= 0) list.erase(list.begin());
+    }
+    const std::string what = list.size() == 2 ? list[0] + " " + list[1] : std::string();
+    if (what == "brake application") {
+        event.kind = EventKind::Kind::BrakeApplication;
+    } else if (what == "emergency brake") {
+        event.kind = EventKind::Kind::EmergencyBrake;
+    } else if (what == "power cut") {
+        event.kind = EventKind::Kind::PowerCut;
+    } else {
+        e.failAt("event", fmt::format("'event' in [[expect]] cannot be read: \"{}\"; expected \"brake application\", "
+                                      "\"emergency brake\" or \"power cut\", after a plug-in name or alone (any "
+                                      "plug-in)",
+                                      event.text));
+    }
+    return event;
+}
+
+// The name a report gives the expectation; unique within the file (the
+// schema checks that, it sees them all).
+std::string readId(TableReader& e) {
+    const auto id = e.string("id");
+    if (!id) return {};
+    const bool blank = id->find_first_not_of(" \t") == std::string::npos;
+    const bool control =
+        std::any_of(id->begin(), id->end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == '\x7f'; });
+    if (blank || control || id->size() > 200) {
+        e.failAt("id", "'id' in [[expect]] must be a name of 1 to 200 characters, without control characters");
+    }
+    return printable(*id);
+}
+
 // One end of a span: seconds after the start, a time of day or a location.
 Trigger spanEnd(TableReader& e, const char* key, const toml::node& node, const RunClock& clock) {
     Trigger trigger;
@@ -131,6 +175,7 @@ Expectation readExpectation(TableReader e, const Route& route, const RunClock& c
     Expectation x;
     x.line = e.line();
     x.note = printable(e.string("note").value_or(""));
+    x.id = readId(e);
     if (auto written = e.string("stop_at")) {
         const std::string station = printable(*written);
         const bool known = std::any_of(route.stations.begin(), route.stations.end(),
@@ -140,10 +185,16 @@ Expectation readExpectation(TableReader e, const Route& route, const RunClock& c
         x.timing = Expectation::Timing::StationStop;
         x.station = station;
         x.within = e.number("within", 0.0, 1.0e4).value_or(2.0);
-        e.finish({"stop_at", "within", "note"});
+        e.finish({"stop_at", "within", "note", "id"});
         return x;
     }
-    x.quantity = readQuantity(e);
+    const bool isEvent = e.has("event");
+    if (isEvent && e.has("value")) e.fail("[[expect]] reads a 'value' or counts an 'event', not both");
+    if (isEvent) {
+        x.event = readEvent(e);
+    } else {
+        x.quantity = readQuantity(e);
+    }
 
     if (auto v = e.number("equals")) x.low = x.high = v;
     if (auto v = e.number("at_least")) x.low = v;
@@ -161,7 +212,9 @@ Expectation readExpectation(TableReader e, const Route& route, const RunClock& c
     if (e.has("equals")) ++comparisons;
     if (e.has("at_least") || e.has("at_most")) ++comparisons;
     if (e.has("between")) ++comparisons;
-    if (comparisons != 1) {
+    if (isEvent && comparisons == 0) {
+        x.low = 1.0;  // at least one, unless the author counts otherwise
+    } else if (comparisons != 1) {
         e.fail("[[expect]] needs one comparison: 'equals', 'at_least' and/or 'at_most', or 'between'");
     }
     if (x.low && x.high && *x.low > *x.high) e.fail("[[expect]]: 'at_least' is above 'at_most'");
@@ -181,6 +234,18 @@ Expectation readExpectation(TableReader e, const Route& route, const RunClock& c
         }
     }
     const bool instant = e.has("after") || e.has("time") || e.has("location");
+    if (isEvent) {
+        if (instant || atEnd || sometime) {
+            e.fail(
+                "an 'event' in [[expect]] is counted over a span, 'during' (s), 'during_time' or 'during_location', "
+                "or over the whole run without one");
+        }
+        x.timing = Expectation::Timing::Events;
+        x.wholeRun = spans == 0;
+        e.finish({"event", "equals", "at_least", "at_most", "between", "during", "during_time", "during_location",
+                  "note", "id"});
+        return x;
+    }
     if (spans + int32_t{atEnd} + int32_t{instant} != 1) {
         e.fail(
             "[[expect]] needs exactly one of: 'after', 'time', 'location' (an instant), 'at_end = true', or a span "
@@ -199,7 +264,7 @@ Expectation readExpectation(TableReader e, const Route& route, const RunClock& c
         }
     }
     e.finish({"value", "equals", "at_least", "at_most", "between", "after", "time", "location", "at_end", "during",
-              "during_time", "during_location", "sometime", "note", "stop_at", "within"});
+              "during_time", "during_location", "sometime", "note", "stop_at", "within", "id"});
     return x;
 }
 

@@ -56,6 +56,21 @@ std::string Expectation::describe() const {
             text = fmt::format("{} {} sometime in {} .. {}", quantity.text, describeBounds(low, high),
                                describeTrigger(from), describeTrigger(to));
             break;
+        case Timing::Events: {
+            const std::string span = wholeRun
+                                         ? std::string("in the run")
+                                         : fmt::format("within {} .. {}", describeTrigger(from), describeTrigger(to));
+            if (high && *high == 0.0) {
+                text = fmt::format("no {} {}", event.text, span);
+            } else if (low && *low == 1.0 && !high) {
+                text = fmt::format("{} {}", event.text, span);
+            } else if (low && high && *low == *high) {
+                text = fmt::format("{} {} times {}", event.text, *low, span);
+            } else {
+                text = fmt::format("{} {} times {}", event.text, describeBounds(low, high), span);
+            }
+            break;
+        }
     }
     if (!note.empty()) text += fmt::format(" ({})", note);
     return text;

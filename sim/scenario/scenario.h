@@ -172,15 +172,29 @@ struct Quantity {
     std::string text;   // as written, for reports
 };
 
+// What an event expectation counts: the interventions as the run's analysis
+// folds them, by one plug-in or by any.
+struct EventKind {
+    enum class Kind { BrakeApplication, EmergencyBrake, PowerCut };
+    Kind kind = Kind::BrakeApplication;
+    int32_t plugin = -1;  // index in kPluginNames; -1: any plug-in
+    std::string text;     // as written, for reports
+};
+
 struct Expectation {
-    enum class Timing { Instant, AtEnd, Throughout, Sometime, StationStop };
+    // Events counts the events that begin within the span (the whole run
+    // when `wholeRun`), its bounds holding the count.
+    enum class Timing { Instant, AtEnd, Throughout, Sometime, StationStop, Events };
     Timing timing = Timing::Instant;
     Quantity quantity;
+    EventKind event;                  // Events
+    bool wholeRun = false;            // Events without a span
     Trigger from, to;                 // Instant uses `from` alone
     std::optional<double> low, high;  // bounds, inclusive; equals sets both
     std::string station;              // StationStop
     double within = 2.0;              // StationStop tolerance, m
     std::string note;
+    std::string id;  // the author's name for it, unique in the file; "" for none
     int32_t line = 0;
 
     std::string describe() const;

@@ -331,6 +331,15 @@ Scenario readScenario(const toml::table& root, const std::string& file) {
     });
     forEachTable(top.node("expect"), "expect", file, [&](const toml::table& t) {
         scenario.expectations.push_back(readExpectation(TableReader(t, "[[expect]]", file, 1), scenario.route, clock));
+        const Expectation& added = scenario.expectations.back();
+        for (std::size_t i = 0; !added.id.empty() && i + 1 < scenario.expectations.size(); ++i) {
+            if (scenario.expectations[i].id == added.id) {
+                throw ScenarioError(file, added.line,
+                                    fmt::format("'id' in [[expect]]: \"{}\" is already the id of the expectation at "
+                                                "line {}",
+                                                added.id, scenario.expectations[i].line));
+            }
+        }
     });
     top.finish({"name", "description", "train", "start", "run", "route", "driver", "panel", "expect"});
     return scenario;

@@ -223,7 +223,7 @@ std::size_t expectPageMatchesTrace(const std::string& dom, const Trace& trace, i
 }
 
 // What Cabrix permits at every frame, from the slots in the trace and its
-// code table: empty while it does not supervise.
+// code table: empty while it does not supervise, cut out included.
 std::vector<std::string> permittedSpeeds(const Trace& t) {
     namespace cabrix = contract::cabrix;
     const auto column = [](int32_t slot) { return "panel_" + std::to_string(slot); };
@@ -231,6 +231,7 @@ std::vector<std::string> permittedSpeeds(const Trace& t) {
     const std::string mode = column(contract::panelSlot(cabrix::kPanelSlots, "mode"));
     const std::string fixed = column(contract::panelSlot(cabrix::kPanelSlots, "fixed-limit lamp"));
     const std::string code = column(contract::sharedSlot("cab-signal code"));
+    const std::string cutOut = column(contract::sharedSlot("cut-out lamp"));
     std::vector<std::string> out;
     std::string kept;
     for (int64_t f = 0; f < t.frames(); ++f) {
@@ -245,7 +246,11 @@ std::vector<std::string> permittedSpeeds(const Trace& t) {
                               : m == 1       ? row->permittedModeOne
                                              : row->permittedModeTwo;
         if (speed != cabrix::kKeepsPrevious) kept = std::to_string(speed);
-        out.push_back(t.value(f, fixed) != 0 ? std::to_string(cabrix::kFixedLimit) : kept);
+        if (t.value(f, cutOut) != 0) {
+            out.emplace_back();
+        } else {
+            out.push_back(t.value(f, fixed) != 0 ? std::to_string(cabrix::kFixedLimit) : kept);
+        }
     }
     return out;
 }
@@ -386,7 +391,16 @@ TEST_F(CabReplayInBrowser, EveryBundledScenarioShowsItsRun) {
             }
             if (lit > mostLit) std::tie(busiest, mostLit) = std::make_pair(f, lit);
         }
-        for (const int64_t frame : {busiest, run.trace->frames() / 3, run.trace->frames() - 1}) {
+        std::vector<int64_t> moments{busiest, run.trace->frames() / 3, run.trace->frames() - 1};
+        // And a moment with Cabrix cut out, where the page shows no permitted speed.
+        const std::string cutOut = "panel_" + std::to_string(contract::sharedSlot("cut-out lamp"));
+        for (int64_t f = 0; f < run.trace->frames(); ++f) {
+            if (run.trace->value(f, cutOut) != 0) {
+                moments.push_back(f);
+                break;
+            }
+        }
+        for (const int64_t frame : moments) {
             expectMoment(browser_->dom(run.page, "frame=" + std::to_string(frame)), *run.trace, permitted, frame,
                          scenario);
         }
@@ -395,6 +409,19 @@ TEST_F(CabReplayInBrowser, EveryBundledScenarioShowsItsRun) {
 
 // The page asks for nothing outside itself: no script, style, image or font
 // from a file or a server.
+// Past midnight the page reads the clock as the log does: 00, not 24.
+TEST_F(CabReplayInBrowser, TheClockReadsMidnightAsZeroHours) {
+    const auto scenario = folder_->write("midnight.toml",
+                                         "name = \"midnight\"\n[start]\ntime = \"23:59:50\"\n"
+                                         "[run]\nduration = 20\n");
+    const auto page = folder_->file("midnight.html");
+    const auto result = test::runSimhost(*folder_, "run '" + scenario.string() + "' --html '" + page.string() + "'");
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string dom = browser_->dom(page, "t=15");
+    EXPECT_NE(dom.find("\u00b7 00:00:05.0"), std::string::npos) << dom.substr(0, 400);
+    EXPECT_EQ(dom.find("24:00:05"), std::string::npos);
+}
+
 TEST(CabReplayPage, IsOneSelfContainedFile) {
     ScratchFolder folder;
     const Replayed run = replay(folder, "vehicle_panel.toml");

@@ -348,6 +348,63 @@ after = 40
     EXPECT_EQ(outcome.failed, 3);
 }
 
+// A span tells its extreme and where; one that runs to the run's own end is
+// judged on the frames up to there, one the run ended inside of is not; an
+// event expectation counts the interventions that begin within its span.
+// Sentrel's stub trips at 1 s: the train stops about 50 m on, short of the
+// end location.
+TEST(Expectations, TellTheSpansExtremeAndCountInterventions) {
+    const char* run = R"(
+[start]
+speed = 36
+reverser = 1
+brake = 0
+[run]
+duration = 12
+end_location = 60
+[[driver]]
+after = 1
+press = 8
+)";
+    struct Case {
+        const char* expect;
+        ExpectationResult::State state;
+        const char* detail;
+    };
+    using State = ExpectationResult::State;
+    const std::vector<Case> cases = {
+        {"value = \"speed\"\nat_most = 36.5\nduring_location = [5, 60]", State::Passed,
+         "held throughout the span up to the run's end at 08:00:12"},
+        {"value = \"speed\"\nat_most = 36.5\nduring_location = [5, 55]", State::Failed,
+         "before the span closed; until then speed was at most 3"},
+        {"value = \"speed\"\nat_most = 20\nduring = [0, 5]", State::Failed,
+         "the first frame outside the bounds; over the span, speed was at most 36 km/h, at 08:00:00.000"},
+        {"value = \"speed\"\nat_least = 40\nduring = [0, 5]\nsometime = true", State::Failed,
+         "never held within the span: speed was at most 36 km/h, at 08:00:00.000"},
+        {"value = \"brake\"\nequals = 9\nduring = [2, 3]", State::Passed, "brake was 9 in every frame"},
+        {"event = \"Sentrel emergency brake\"\nduring = [0.5, 1.5]", State::Passed,
+         "Sentrel emergency brake at 08:00:01.0"},
+        {"event = \"Sentrel emergency brake\"\nduring = [3, 5]", State::Failed, "none within the span"},
+        {"event = \"brake application\"\nequals = 0\nduring = [0.5, 2]", State::Failed,
+         "brake application at 08:00:01.0"},
+        {"event = \"Cabrix brake application\"\nequals = 0", State::Passed, "none in the run"},
+    };
+    std::string text = run;
+    for (const Case& c : cases) text += fmt::format("[[expect]]\n{}\n", c.expect);
+    const RunOutcome outcome = replayStubs(parseScenarioText(text, "extremes.toml"));
+    ASSERT_EQ(outcome.expectations.size(), cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const ExpectationResult& result = outcome.expectations[i];
+        EXPECT_EQ(result.state, cases[i].state) << cases[i].expect << ": " << result.detail;
+        EXPECT_TRUE(contains(result.detail, cases[i].detail)) << cases[i].expect << ": " << result.detail;
+        EXPECT_FALSE(result.following) << cases[i].expect;
+    }
+    // Stopped at the first failure, what was not judged yet stays open.
+    const RunOutcome early = replayStubs(parseScenarioText(text, "extremes.toml"), true);
+    EXPECT_EQ(early.expectations[0].state, State::Open) << early.expectations[0].detail;
+    EXPECT_TRUE(contains(early.expectations[2].detail, "until the run ended")) << early.expectations[2].detail;
+}
+
 // A span that holds no frame is judged at the frame nearest to it (the later
 // of two equally near); times of day over midnight are where they first come.
 struct EmptySpan {

@@ -123,9 +123,10 @@
     const magnitude = Math.abs(thousandths);
     return sign + Math.floor(magnitude / 1000) + '.' + pad(magnitude % 1000, 3);
   }
+  // A clock's time of day: past midnight it reads 00 again, as the log does.
   function clockText(ms) {
     const s = Math.floor(ms / 1000);
-    return pad(Math.floor(s / 3600), 2) + ':' + pad(Math.floor(s / 60) % 60, 2) + ':' + pad(s % 60, 2) +
+    return pad(Math.floor(s / 3600) % 24, 2) + ':' + pad(Math.floor(s / 60) % 60, 2) + ':' + pad(s % 60, 2) +
         '.' + pad(ms % 1000, 3);
   }
   // How a display shows a slot's value; `blank` is the layout's empty-field code.
@@ -305,6 +306,8 @@
       if (fixed && fixed[f] !== 0) speed = described.fixedKmh;
       out[f] = speed;
     }
+    // Cut out, the plug-in supervises nothing: no permitted speed to show.
+    for (const c of data.supervision.cutOuts) out.fill(NaN, c.fromFrame, c.toFrame);
     return out;
   }
 
@@ -478,6 +481,26 @@
     return 10 * power;
   }
 
+  // Colours of the chart, as the gnuplot charts draw the same things.
+  const chartColours = { speed: '#2f6fb3', permitted: '#d23c3c', controller: '#8e44ad', cabrix: '#e67e22',
+    sentrel: '#c0392b', neutral: '#999999', window: '#e6a0a0' };
+
+  // Texts written side by side in rows: each takes the first row in which it
+  // starts clear of the one before; where no row is free it is left out.
+  function placeInRows(g, items, rows, minX, maxX) {
+    const ends = new Array(rows).fill(-Infinity);
+    const placed = [];
+    for (const item of items.slice().sort((a, b) => a.x - b.x)) {
+      const width = g.measureText(item.text).width;
+      const x = Math.min(Math.max(item.x - width / 2, minX), maxX - width);
+      const row = ends.findIndex((end) => x >= end + 6);
+      if (row < 0) continue;
+      ends[row] = x + width;
+      placed.push({ x, row, text: item.text, colour: item.colour });
+    }
+    return placed;
+  }
+
   function drawChartBase(permitted) {
     const ratio = window.devicePixelRatio || 1;
     const width = Math.max(300, chart.clientWidth), height = Math.max(120, chart.clientHeight);
@@ -488,15 +511,22 @@
     base.height = chart.height;
     const g = base.getContext('2d');
     g.scale(ratio, ratio);
-    const left = 46, right = 12, top = 18, bottom = 24;
-    let minX = Infinity, maxX = -Infinity, maxV = 10;
+    const zones = data.supervision;
+    // Above the plot: the legend, then two rows of names; below it two thin
+    // bands for what the train stop and the cab signal supervise.
+    const left = 46, right = 12, top = 44, bottom = 40;
+    let minX = Infinity, maxX = -Infinity, maxV = 10, minV = 0;
     for (let f = 0; f < frameCount; ++f) {
       const x = run.location[f] / 1000;
       if (x < minX) minX = x;
       if (x > maxX) maxX = x;
-      const v = Math.abs(run.speed[f] / 1000);
+      const v = run.speed[f] / 1000;
       if (v > maxV) maxV = v;
+      if (v < minV) minV = v;
+      // The permitted speed is drawn whole, unless it sets no limit.
+      if (permitted[f] < dialTop && permitted[f] > maxV) maxV = permitted[f];
     }
+    for (const r of zones.restrictions) maxV = Math.max(maxV, r.targetKmh);
     for (const station of data.route.stations) {
       if (station.location >= minX - 200 && station.location <= maxX + 200) {
         minX = Math.min(minX, station.location);
@@ -504,50 +534,103 @@
       }
     }
     if (maxX - minX < 1) maxX = minX + 1;
+    // A margin on both sides, so that nothing at the ends sits on the frame.
+    const margin = (maxX - minX) * 0.02;
+    minX -= margin;
+    maxX += margin;
     const topV = Math.ceil(maxV * 1.15 / 10) * 10;
+    const lowV = minV < 0 ? -Math.ceil((-minV * 1.15 + 1) / 5) * 5 : 0;
+    const plotBottom = height - bottom;
     const sx = (x) => left + (x - minX) / (maxX - minX) * (width - left - right);
-    const sy = (v) => top + (1 - v / topV) * (height - top - bottom);
-    chartScale = { sx, sy, minX, maxX, left, right, width };
+    const sy = (v) => top + (topV - v) / (topV - lowV) * (plotBottom - top);
+    chartScale = { sx, sy, minX, maxX, left, right, width, top, plotBottom };
     g.fillStyle = '#ffffff';
     g.fillRect(0, 0, width, height);
     g.font = '10px system-ui, "DejaVu Sans", sans-serif';
     g.strokeStyle = '#e3e6e9';
     g.fillStyle = '#6b7580';
     g.lineWidth = 1;
-    const vStep = niceStep(topV, 5);
-    for (let v = 0; v <= topV; v += vStep) {
+    const vStep = niceStep(topV - lowV, 5);
+    for (let v = Math.ceil(lowV / vStep) * vStep; v <= topV; v += vStep) {
+      g.strokeStyle = v === 0 ? '#9aa3ad' : '#e3e6e9';
       g.beginPath(); g.moveTo(left, sy(v)); g.lineTo(width - right, sy(v)); g.stroke();
       g.textAlign = 'right'; g.fillText(String(v), left - 4, sy(v) + 3);
     }
+    g.strokeStyle = '#e3e6e9';
     const xStep = niceStep(maxX - minX, 8);
     for (let x = Math.ceil(minX / xStep) * xStep; x <= maxX; x += xStep) {
-      g.beginPath(); g.moveTo(sx(x), top); g.lineTo(sx(x), height - bottom); g.stroke();
-      g.textAlign = 'center'; g.fillText(String(Math.round(x)), sx(x), height - bottom + 12);
+      g.beginPath(); g.moveTo(sx(x), top); g.lineTo(sx(x), plotBottom); g.stroke();
+      g.textAlign = 'center'; g.fillText(String(Math.round(x)), sx(x), height - 4);
     }
     g.textAlign = 'left';
-    g.fillText('km/h', 4, top + 4);
+    g.fillText('km/h', 4, 12);
     g.textAlign = 'right';
     g.fillText('m', width - right, height - 4);
-    // Stations: a dashed line and the name.
+    // The legend, on a line of its own.
+    const legend = [['speed', chartColours.speed]];
+    if (permitted.some((p) => p < dialTop)) legend.push(['permitted (Cabrix)', chartColours.permitted]);
+    if (zones.restrictions.length || zones.stopPoints.length) legend.push(['controller (Velorin)', chartColours.controller]);
+    if (zones.pairs.length || zones.windows.length) legend.push(['train stop (Sentrel)', chartColours.sentrel]);
+    if (zones.cutOuts.length) legend.push(['cut out (Cabrix)', chartColours.cabrix]);
+    g.textAlign = 'left';
+    let lx = left + 40;
+    for (const [text, colour] of legend) {
+      g.fillStyle = colour;
+      g.fillRect(lx, 6, 10, 3);
+      g.fillText(text, lx + 14, 11);
+      lx += g.measureText(text).width + 30;
+    }
+    // The controller's restrictions: shaded up to their target speed.
+    g.fillStyle = 'rgba(142, 68, 173, 0.15)';
+    g.strokeStyle = chartColours.controller;
+    g.lineWidth = 2;
+    for (const r of zones.restrictions) {
+      g.fillRect(sx(r.start), sy(r.targetKmh), Math.max(1, sx(r.end) - sx(r.start)), sy(0) - sy(r.targetKmh));
+      g.beginPath(); g.moveTo(sx(r.start), sy(r.targetKmh)); g.lineTo(sx(r.end), sy(r.targetKmh)); g.stroke();
+    }
+    g.lineWidth = 1;
+    // Stations and stop points: a dashed line each, the names above the plot.
+    const names = [];
     g.setLineDash([4, 3]);
-    g.strokeStyle = '#8a96a3';
-    g.fillStyle = '#33404d';
-    g.textAlign = 'center';
     for (const station of data.route.stations) {
       if (station.location < minX || station.location > maxX) continue;
-      g.beginPath(); g.moveTo(sx(station.location), top); g.lineTo(sx(station.location), height - bottom); g.stroke();
-      // Names near the ends stay inside the chart.
-      const half = g.measureText(station.name).width / 2;
-      const x = Math.min(Math.max(sx(station.location), left + half), width - right - half);
-      g.fillText(station.name, x, top - 6);
+      g.strokeStyle = '#8a96a3';
+      g.beginPath(); g.moveTo(sx(station.location), top); g.lineTo(sx(station.location), plotBottom); g.stroke();
+      names.push({ x: sx(station.location), text: station.name, colour: '#33404d' });
+    }
+    g.setLineDash([2, 3]);
+    for (const point of zones.stopPoints) {
+      if (point.location < minX || point.location > maxX) continue;
+      g.strokeStyle = chartColours.controller;
+      g.beginPath(); g.moveTo(sx(point.location), top); g.lineTo(sx(point.location), plotBottom); g.stroke();
+      names.push({ x: sx(point.location), text: point.label, colour: chartColours.controller });
+    }
+    for (const r of zones.restrictions) {
+      names.push({ x: sx(r.start), text: 'restriction ' + r.targetKmh, colour: chartColours.controller });
     }
     g.setLineDash([]);
+    for (const name of placeInRows(g, names, 2, left, width - right)) {
+      g.fillStyle = name.colour;
+      g.textAlign = 'left';
+      g.fillText(name.text, name.x, top - 18 + 11 * name.row);
+    }
     // Beacons: ticks on the axis.
     g.strokeStyle = '#b07d2b';
     for (const beacon of data.route.beacons) {
       if (beacon.location < minX || beacon.location > maxX) continue;
-      g.beginPath(); g.moveTo(sx(beacon.location), height - bottom); g.lineTo(sx(beacon.location), height - bottom - 5);
+      g.beginPath(); g.moveTo(sx(beacon.location), plotBottom); g.lineTo(sx(beacon.location), plotBottom - 5);
       g.stroke();
+    }
+    // Below the plot: Cabrix cut out, then Sentrel's pairs and windows.
+    const band = (from, to, row, colour) => {
+      const a = Math.min(sx(from), sx(to)), b = Math.max(sx(from), sx(to));
+      g.fillStyle = colour;
+      g.fillRect(a, plotBottom + 3 + 7 * row, Math.max(2, b - a), 5);
+    };
+    for (const c of zones.cutOuts) band(c.from, c.to, 0, chartColours.cabrix);
+    for (const w of zones.windows) band(w.from, w.to === undefined ? maxX : w.to, 1, chartColours.window);
+    for (const p of zones.pairs) {
+      band(p.from, p.to === undefined ? p.from : p.to, 1, p.trips ? chartColours.sentrel : chartColours.neutral);
     }
     // The permitted speed, then the speed; a frame per pixel column is plenty.
     const every = Math.max(1, Math.floor(frameCount / (width * 4)));
@@ -560,20 +643,16 @@
       for (let f = 0; f < frameCount; f += every) {
         const v = valueAt(f);
         if (Number.isNaN(v)) { pen = false; continue; }
-        const x = sx(run.location[f] / 1000), y = sy(Math.min(Math.max(v, 0), topV));
+        const x = sx(run.location[f] / 1000), y = sy(v);
         if (pen) g.lineTo(x, y); else g.moveTo(x, y);
         pen = true;
       }
       g.stroke();
       g.setLineDash([]);
     };
-    plot((f) => (permitted[f] >= dialTop ? NaN : permitted[f]), '#d23c3c', [5, 3]);
-    plot((f) => run.speed[f] / 1000, '#2f6fb3', []);
-    g.fillStyle = '#2f6fb3';
-    g.textAlign = 'left';
-    g.fillText('speed', left + 6, top + 10);
-    g.fillStyle = '#d23c3c';
-    g.fillText('permitted', left + 46, top + 10);
+    // A stop reads as 0, as on the gnuplot charts.
+    plot((f) => (permitted[f] >= dialTop ? NaN : Math.max(permitted[f], 0)), chartColours.permitted, [5, 3]);
+    plot((f) => run.speed[f] / 1000, chartColours.speed, []);
     chartBase = base;
   }
 
@@ -585,10 +664,10 @@
     const ratio = window.devicePixelRatio || 1;
     g.scale(ratio, ratio);
     const x = chartScale.sx(run.location[frame] / 1000);
-    const y = chartScale.sy(Math.max(0, run.speed[frame] / 1000));
+    const y = chartScale.sy(run.speed[frame] / 1000);
     g.strokeStyle = '#2f7fd0';
     g.lineWidth = 1;
-    g.beginPath(); g.moveTo(x, 18); g.lineTo(x, chart.height / ratio - 24); g.stroke();
+    g.beginPath(); g.moveTo(x, chartScale.top); g.lineTo(x, chartScale.plotBottom); g.stroke();
     g.fillStyle = '#ff6a3d';
     g.beginPath(); g.arc(x, y, 4, 0, 2 * Math.PI); g.fill();
   }
@@ -606,14 +685,27 @@
   }
 
   let stripCursor = null;
+  // The strip: a tick per event, and each expectation judged as a dot, with
+  // a bar over its span; bars that would overlap take lanes of their own.
   function drawStrip() {
     while (strip.firstChild) strip.removeChild(strip.firstChild);
     const width = Math.max(300, strip.clientWidth);
-    strip.setAttribute('viewBox', `0 0 ${width} 46`);
     const x = (frame) => 6 + frame / Math.max(1, lastFrame) * (width - 12);
+    const laneEnds = [];
+    const lanes = data.expectations.map((e) => {
+      if (e.judgedFrame < 0) return 0;
+      const from = e.enteredFrame >= 0 && e.enteredFrame < e.judgedFrame ? x(e.enteredFrame) : x(e.judgedFrame);
+      let lane = laneEnds.findIndex((end) => from > end + 6);
+      if (lane < 0) { lane = laneEnds.length; laneEnds.push(0); }
+      laneEnds[lane] = x(e.judgedFrame) + 4;
+      return lane;
+    });
+    const height = 36 + 10 * Math.max(1, laneEnds.length);
+    strip.style.height = height + 'px';
+    strip.setAttribute('viewBox', `0 0 ${width} ${height}`);
     const label = svg('text', { x: 6, y: 9 });
     label.textContent = 'events';
-    const label2 = svg('text', { x: 6, y: 44 });
+    const label2 = svg('text', { x: 6, y: height - 2 });
     label2.textContent = 'expectations';
     strip.append(label, label2);
     // One tick per pixel at most: a long log stays cheap to draw.
@@ -626,17 +718,18 @@
     }
     data.expectations.forEach((e, i) => {
       if (e.judgedFrame < 0) return;
+      const y = 30 + 10 * lanes[i];
       if (e.enteredFrame >= 0 && e.enteredFrame < e.judgedFrame) {
-        strip.append(svg('rect', { class: 'span ' + e.state, x: x(e.enteredFrame), y: 26, height: 8,
+        strip.append(svg('rect', { class: 'span ' + e.state, x: x(e.enteredFrame), y: y - 4, height: 8,
           width: Math.max(1, x(e.judgedFrame) - x(e.enteredFrame)) }));
       }
-      const mark = svg('circle', { class: e.state, cx: x(e.judgedFrame), cy: 30, r: 4, 'data-expectation': i });
+      const mark = svg('circle', { class: e.state, cx: x(e.judgedFrame), cy: y, r: 4, 'data-expectation': i });
       const title = svg('title');
       title.textContent = `line ${e.line}: ${e.text} (${e.state})`;
       mark.append(title);
       strip.append(mark);
     });
-    stripCursor = svg('line', { class: 'cursor', x1: 0, y1: 0, x2: 0, y2: 46 });
+    stripCursor = svg('line', { class: 'cursor', x1: 0, y1: 0, x2: 0, y2: height });
     strip.append(stripCursor);
     stripCursor.dataset.scale = String(width);
   }
