@@ -37,8 +37,8 @@ inline constexpr auto kPanelSlots = std::to_array<PanelSlot>({
     {54, kCabrix, kNobody, Display::Lamp, "code 4 indicator", kCodeGroup, "0 or 1", kIndicatorWritten,
      "code 4: 25 km/h (no aspect gives code 4)"},
     {55, kCabrix, kNobody, Display::Lamp, "rollback lamp", kLampGroup, "0 or 1", "every frame",
-     "the train ran backwards faster than 5 km/h with the reverser forward; holds until the train stands with "
-     "the brake handle moved to the emergency notch"},
+     "the train ran backwards faster than 5 km/h with the reverser forward; clears at a speed of 0 or less "
+     "with the brake handle moved to the emergency notch, and rolling back on with the handle there clears it too"},
     {56, kCabrix, kNobody, Display::Lamp, "fixed-limit lamp", kLampGroup, "0 or 1", "every frame",
      "the fixed 25 km/h limit is on (key 12); dark while cut out or inactive"},
     {66, kCabrix, kNobody, Display::State, "mode", kLampGroup, "0, 1 or 2", "every frame",
@@ -86,7 +86,9 @@ inline constexpr auto kKeys = std::to_array<Key>({
     {6, kCabrix, "cab-signal mode up", "", "mode 0 becomes 1, 1 becomes 2", ""},
     {12, kCabrix, "fixed 25 km/h limit", "", "toggles the fixed limit: 25.0 km/h whatever the code", ""},
     {13, kCabrix, "cab-signal cut-out", "",
-     "toggles the cut-out: no brake demand, most lamps dark, the code indicators stay", ""},
+     "toggles the cut-out: no brake demand, most lamps dark; the code indicators go dark in its first frame and "
+     "show the code again from the next",
+     ""},
 });
 
 // From the aspect of the section ahead (SetSignal) to the cab-signal code

@@ -108,6 +108,39 @@ constexpr bool aspectChangeRings(int32_t previous, int32_t aspect) {
     return aspect != previous && (aspect >= kBellAspectFrom || previous >= kBellAspectFrom);
 }
 
+// The speed a mode permits for a code as supervision compares it, km/h:
+// kStop reads as -1, and a code the mode has no speed for keeps `previous`.
+constexpr double settledPermittedSpeed(int32_t mode, int32_t code, double previous) {
+    const int32_t speed = permittedSpeed(mode, code);
+    return speed == kKeepsPrevious ? previous : static_cast<double>(speed);
+}
+
+// Reverser positions as SetReverser reports them.
+inline constexpr int32_t kReverserForward = 1;
+inline constexpr int32_t kReverserBackward = -1;
+// Running backwards faster than this with the reverser forward trips the
+// emergency brake, km/h.
+inline constexpr double kRollbackSpeed = -5.0;
+
+constexpr bool rollbackTrips(int32_t reverser, double speed) {
+    return reverser == kReverserForward && kRollbackSpeed > speed;
+}
+// The rollback trip clears at a speed of 0 or less with the brake handle at
+// the emergency notch: rolling back on with the handle there clears it too.
+constexpr bool rollbackClears(double speed, bool brakeAtEmergencyNotch) {
+    return !(speed > 0.0) && brakeAtEmergencyNotch;
+}
+// Within the permitted speed: below it (a comparison that cannot be decided
+// counts as within), or at most the fixed limit while that is on.
+constexpr bool withinPermitted(double speed, double permitted, bool fixedLimit) {
+    return fixedLimit ? speed <= static_cast<double>(kFixedLimit) : !(speed >= permitted);
+}
+// Without a code the limited modes may not run at all, unless the driver
+// took the fixed limit or is backing the train.
+constexpr bool runsUncoded(int32_t code, bool fixedLimit, int32_t reverser, int32_t mode) {
+    return code == 0 && !fixedLimit && reverser != kReverserBackward && mode != kModeTwo;
+}
+
 // SetBrake: the handle at the vehicle's emergency notch.
 constexpr bool brakeAtEmergency(int32_t notch, int32_t emergencyNotch) { return notch == emergencyNotch; }
 
@@ -125,6 +158,12 @@ static_assert(permittedSpeed(kModeTwo, 9) == 75 && permittedSpeed(kModeZero, 6) 
                   permittedSpeed(kModeOne, 0) == kKeepsPrevious && permittedSpeed(kModeTwo, 42) == kStop &&
                   codeForAspect(kNoAspect).code == 0 && codeForAspect(25).code == 9,
               "the permitted speeds of the table, unknown codes as code 0");
+static_assert(rollbackTrips(kReverserForward, -5.1) && !rollbackTrips(kReverserForward, -5.0) &&
+                  !rollbackTrips(0, -9.0) && rollbackClears(-3.0, true) && !rollbackClears(0.0, false) &&
+                  withinPermitted(25.0, 0.0, true) && !withinPermitted(55.0, 55.0, false) &&
+                  !withinPermitted(0.0, settledPermittedSpeed(kModeTwo, 2, 75.0), false) &&
+                  settledPermittedSpeed(kModeOne, 0, 45.0) == 45.0,
+              "rollback beyond -5 km/h with the reverser forward; the stop code holds a standing train");
 static_assert(modeAfterKey(ModeKey::Down, kModeTwo, true, 5) == kModeTwo &&
                   modeAfterKey(ModeKey::Down, kModeTwo, false, 0) == kModeTwo &&
                   modeAfterKey(ModeKey::Down, kModeTwo, false, 1) == kModeOne &&

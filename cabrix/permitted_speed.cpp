@@ -6,22 +6,14 @@
 #include "ccabrix.h"
 
 namespace cabkit::cabrix {
-namespace {
 
-// A speed of the code table as the supervision compares it.
-constexpr double speedOf(int32_t tableSpeed) {
-    return tableSpeed == contract::cabrix::kStop ? kStopSpeed : static_cast<double>(tableSpeed);
-}
-static_assert(speedOf(contract::cabrix::kStop) == kStopSpeed, "the table's stop is the supervision's stop");
-
-}  // namespace
+static_assert(contract::cabrix::settledPermittedSpeed(kModeFull, 2, 0.0) == kStopSpeed,
+              "the table's stop is the supervision's stop");
 
 // Beside its one caller, so that the frame inlines the lookup.
 PermittedSpeed permittedSpeedFor(int32_t mode, int32_t code, double previous) {
-    const int32_t speed = contract::cabrix::permittedSpeed(mode, code);
     const int32_t indicator = contract::cabrix::litIndicator(mode, code);
-    return {speed == contract::cabrix::kKeepsPrevious ? previous : speedOf(speed),
-            indicator >= 0 ? indicator : kNoIndicator};
+    return {contract::cabrix::settledPermittedSpeed(mode, code, previous), indicator >= 0 ? indicator : kNoIndicator};
 }
 
 // The permitted speed and the code's indicator.

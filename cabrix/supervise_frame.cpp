@@ -7,8 +7,7 @@
 namespace cabkit::cabrix {
 namespace {
 
-constexpr int32_t kReverserForward = 1;
-constexpr int32_t kReverserBackward = -1;
+namespace rules = contract::cabrix;
 
 int32_t lampValue(bool lit) { return lit ? 1 : 0; }
 
@@ -18,39 +17,31 @@ int32_t loopWhile(bool on) { return on ? CABKIT_SOUND_LOOP : CABKIT_SOUND_STOP; 
 
 // Rollback: running backwards with the reverser forward.
 void CCabrix::detectRollback(double speed) {
-    if (reverserRef == kReverserForward && kRollbackSpeed > speed) {
+    if (rules::rollbackTrips(reverserRef, speed)) {
         rollbackTripped = true;
     }
 }
 
 // Speed check. A speed that compares with nothing (NaN) counts as within the
 // permitted speed; the fixed limit is a plain comparison.
-void CCabrix::checkSpeed(double speed) {
-    if (fixedLimitMode) {
-        speedOk = speed <= kFixedLimitSpeed;
-    } else {
-        speedOk = !(speed >= permittedSpeed);
-    }
-}
+void CCabrix::checkSpeed(double speed) { speedOk = rules::withinPermitted(speed, permittedSpeed, fixedLimitMode); }
 
 // Run check. Without a code the limited modes may not run at all, unless the
 // driver took the fixed limit or is backing the train.
 void CCabrix::checkRun() {
-    const bool runningUncoded =
-        signalCode == 0 && !fixedLimitMode && reverserRef != kReverserBackward && mode != kModeFull;
-    runOk = !(rollbackTripped || runningUncoded);
+    runOk = !(rollbackTripped || rules::runsUncoded(signalCode, fixedLimitMode, reverserRef, mode));
 }
 
 // The rollback trip is acknowledged by stopping with the emergency notch.
 void CCabrix::clearRollbackAtStandstill(double speed) {
-    if (!(speed > 0.0) && brakeAtEmergency) {
+    if (rules::rollbackClears(speed, brakeAtEmergency)) {
         rollbackTripped = false;
     }
 }
 
 // Backing the train is never overspeed.
 void CCabrix::releaseSpeedCheckWhenBacking() {
-    if (reverserRef == kReverserBackward) {
+    if (reverserRef == rules::kReverserBackward) {
         speedOk = true;
     }
 }

@@ -9,9 +9,8 @@
 
 namespace cabkit::cabrix {
 
-// Speeds in km/h that the supervision compares against.
-inline constexpr double kRollbackSpeed = -5.0;
-inline constexpr double kFixedLimitSpeed = contract::cabrix::kFixedLimit;
+// The speeds it compares against and the checks themselves are the
+// contract's (cabrix_rules.h).
 
 }  // namespace cabkit::cabrix
 

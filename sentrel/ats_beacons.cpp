@@ -53,31 +53,22 @@ void CAtsZQ::raiseWarning() {
 
 void CAtsZQ::trip() { emergencyLatch = true; }
 
-// With optional 0 the beacon belongs to a signal; otherwise it warns only
-// inside a timing window, whatever the signal.
+// The rules of what each beacon does are the contract's (sentrel_rules.h).
 void CAtsZQ::OnWarningBeacon(int32_t signal, int32_t optional) {
-    if (optional == 0) {
-        if (signal == 0) {
-            raiseWarning();
-        }
-    } else if (windowMs > 0) {
+    if (contract::sentrel::warningBeaconWarns(signal, optional, windowMs > 0)) {
         raiseWarning();
     }
 }
 
 void CAtsZQ::OnStopBeacon(int32_t signal, int32_t optional) {
-    if (optional == 0 && signal == 0) {
-        trip();
-    }
-    if (windowMs > 0) {
+    if (contract::sentrel::stopBeaconTrips(signal, optional, windowMs > 0)) {
         trip();
     }
 }
 
-// Any two pair beacons in a row form a pair: the second trips when the
-// first was passed less than kPairMs of frame time before it.
+// Any two pair beacons in a row form a pair.
 void CAtsZQ::OnPairBeacon() {
-    if (pairArmed && pairMs > 0) {
+    if (contract::sentrel::pairTrips(pairArmed, pairMs)) {
         trip();
     }
     pairArmed = !pairArmed;
@@ -87,13 +78,13 @@ void CAtsZQ::OnPairBeacon() {
 void CAtsZQ::OnWindowBeacon(int32_t optional) { windowMs = optional; }
 
 void CAtsZQ::OnSignalWarningBeacon(int32_t signal) {
-    if (signal == 0) {
+    if (contract::sentrel::signalAtStop(signal)) {
         raiseWarning();
     }
 }
 
 void CAtsZQ::OnDirectStopBeacon(int32_t signal) {
-    if (signal == 0) {
+    if (contract::sentrel::signalAtStop(signal)) {
         trip();
     }
 }

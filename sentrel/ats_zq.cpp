@@ -209,7 +209,7 @@ void CAtsZQ::acceptAcknowledgement() {
 }
 
 void CAtsZQ::expireWarning() {
-    if (warningPending && ackMs == 0) {
+    if (contract::sentrel::warningExpires(warningPending, ackMs)) {
         warningPending = false;
         emergencyLatch = true;
     }

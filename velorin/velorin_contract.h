@@ -35,6 +35,11 @@ inline constexpr const char* kTimetableBlank24 = "mode 1; mode 2 shows 24; mode 
 inline constexpr const char* kTimetableBlank60 = "mode 1; mode 2 shows 60; mode 0 leaves it";
 inline constexpr const char* kTimetableBlank0 = "mode 1; mode 2 shows 0; mode 0 leaves it";
 
+// A stop the route gave no duration for shows 0 and 0 once its row is
+// filled; 60 stands only in a row not yet filled and for a negative duration.
+inline constexpr const char* kDurationMinutes = "minutes; 0 without a duration; 60 blank or negative";
+inline constexpr const char* kDurationSeconds = "1 to 60 (60 for 0); 0 without a duration; 60 blank or negative";
+
 inline constexpr auto kPanelSlots = std::to_array<PanelSlot>({
     {10, kVelorin, kNobody, Display::Value, "clock hours", kClockGroup, "0 and up, not wrapped at 24", "every frame",
      "hours of the simulated time of day"},
@@ -64,14 +69,14 @@ inline constexpr auto kPanelSlots = std::to_array<PanelSlot>({
      kTimetableBlank60, "the header's clock time (beacon 130)"},
     {153, kVelorin, kNobody, Display::Value, "timetable header value", kHeaderGroup, "as given; 0 blank",
      kTimetableBlank0, "the header's value (beacon 131)"},
-    {154, kVelorin, kNobody, Display::Value, "row 1 duration minutes", kRowsGroup, "minutes; 60 blank",
-     kTimetableBlank60, "row 1's duration (beacon 146)"},
-    {155, kVelorin, kNobody, Display::Value, "row 1 duration seconds", kRowsGroup, "1 to 60 (60 for 0); 60 blank",
-     kTimetableBlank60, "row 1's duration (beacon 146)"},
-    {156, kVelorin, kNobody, Display::Value, "row 2 duration minutes", kRowsGroup, "minutes; 60 blank",
-     kTimetableBlank60, "row 2's duration (beacon 146)"},
-    {157, kVelorin, kNobody, Display::Value, "row 2 duration seconds", kRowsGroup, "1 to 60 (60 for 0); 60 blank",
-     kTimetableBlank60, "row 2's duration (beacon 146)"},
+    {154, kVelorin, kNobody, Display::Value, "row 1 duration minutes", kRowsGroup, kDurationMinutes, kTimetableBlank60,
+     "row 1's duration (beacon 146)"},
+    {155, kVelorin, kNobody, Display::Value, "row 1 duration seconds", kRowsGroup, kDurationSeconds, kTimetableBlank60,
+     "row 1's duration (beacon 146)"},
+    {156, kVelorin, kNobody, Display::Value, "row 2 duration minutes", kRowsGroup, kDurationMinutes, kTimetableBlank60,
+     "row 2's duration (beacon 146)"},
+    {157, kVelorin, kNobody, Display::Value, "row 2 duration seconds", kRowsGroup, kDurationSeconds, kTimetableBlank60,
+     "row 2's duration (beacon 146)"},
     {158, kVelorin, kNobody, Display::Value, "extra code", kHeaderGroup, "as given; 0 blank", kTimetableBlank0,
      "a code shown unchanged (beacon 112)"},
     {159, kVelorin, kNobody, Display::Value, "current indicator", kIndicatorGroup, "0, 1 or 2", "every frame",
@@ -85,7 +90,9 @@ inline constexpr auto kPanelSlots = std::to_array<PanelSlot>({
     {163, kVelorin, kNobody, Display::Value, "distance hundreds digit", kDistanceGroup, "0 to 9; 200 in mode 0",
      "every frame", "the hundreds-of-metres digit of the route-distance counter"},
     {164, kVelorin, kNobody, Display::Value, "number field leading code", kNumberGroup, "as given; 0 blank",
-     kTimetableBlank0, "the millions and above of beacon 223"},
+     kTimetableBlank0,
+     "the millions and above of beacon 223. Until the first beacon 223 after Initialize the field reads leading "
+     "code 0, the number 10 (slots 165 to 168: 10, 10, 1, 0) and trailing code 10, shown as \"-- 10 10\""},
     {165, kVelorin, kNobody, Display::Value, "number field thousands digit", kNumberGroup, "0 to 9 and up; 10 blank",
      kTimetableBlank0, "all the thousands of the number of beacon 223; 10 when the number is below 1000"},
     {166, kVelorin, kNobody, Display::Value, "number field hundreds digit", kNumberGroup, "0 to 9; 10 blank",
@@ -251,6 +258,11 @@ struct AtoSignalSpeed {
     int32_t controllerCode;
     int32_t speed;  // km/h; -5 keeps the brake on at a standstill
 };
+
+inline constexpr const char* kPowerNotchesNote =
+    "The driver's power handle reaches the train through Velorin (while slot 201 is not 0): its top positions "
+    "give other notches, by operating mode; every other position passes unchanged, so no handle gives notch 6. "
+    "While the controller drives, its own notch replaces the handle's.";
 
 inline constexpr const char* kAtoSignalSpeedsNote =
     "The controller takes its signal code from slot 72 (any value not listed gives code 0, and so does a "

@@ -7,6 +7,7 @@
 #define CABKIT_VELORIN_VELORIN_RULES_H
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "driver_handles.h"
@@ -15,6 +16,32 @@
 namespace cabkit::contract::velorin {
 
 inline constexpr int32_t kReverserForward = 1;
+
+// The power handle's top positions give other notches, by operating mode
+// 0, 1 and 2; every other position passes unchanged (so no handle gives 6).
+struct PowerMapping {
+    int32_t handle;
+    std::array<int32_t, 3> notchByMode;
+};
+inline constexpr std::array<PowerMapping, 3> kPowerMappings{{
+    {3, {4, 4, 4}},
+    {4, {5, 5, 5}},
+    {5, {5, 8, 7}},
+}};
+
+constexpr int32_t powerNotchForHandle(int32_t handle, int32_t mode) {
+    if (mode < 0 || mode > 2) {
+        return handle;
+    }
+    for (const PowerMapping& mapping : kPowerMappings) {
+        if (mapping.handle == handle) {
+            return mapping.notchByMode[static_cast<std::size_t>(mode)];
+        }
+    }
+    return handle;
+}
+static_assert(powerNotchForHandle(3, 1) == 4 && powerNotchForHandle(5, 2) == 7 && powerNotchForHandle(6, 1) == 6,
+              "handle 3 gives notch 4; positions beyond the table pass unchanged");
 
 // A speed restriction (beacon 524) applies this far ahead of its beacon, in
 // the direction of travel, and ends once the train is this far past its

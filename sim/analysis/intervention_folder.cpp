@@ -62,6 +62,11 @@ void InterventionFolder::fold(const Frame& frame) {
     }
 }
 
+void InterventionFolder::addCause(std::size_t application, const std::string& cause) {
+    std::string& text = applications_.at(application).cause;
+    text += text.empty() ? cause : "; then " + cause;
+}
+
 void InterventionFolder::finish(const Frame& /*last*/) {
     news_.clear();
     for (auto& plugin : tracks_) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "replay.h"
@@ -40,6 +41,7 @@ struct Application {
     int32_t flickers = 0;      // times it let go and came back within the hold time
     int64_t onMs = 0;          // frame time it was on, the gaps left out
     bool open = false;         // still on in the last frame of the run
+    std::string cause;         // why the plug-in began it (and went on to the emergency notch), if known
 
     int64_t durationMs() const { return end.elapsedMs - start.elapsedMs; }
 };
@@ -64,6 +66,9 @@ public:
     void finish(const Frame& last);
 
     std::span<const News> news() const { return news_; }
+    // Says why an application of this frame's news began or reached the
+    // emergency notch; a second cause is added to the first.
+    void addCause(std::size_t application, const std::string& cause);
     const std::vector<Application>& applications() const { return applications_; }
 
 private:

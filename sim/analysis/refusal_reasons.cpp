@@ -71,6 +71,14 @@ std::string beaconNotTaken(const BeaconData& beacon, const BeaconMoment& moment)
     return missing.empty() ? std::string{} : fmt::format("not taken: {}", joinReasons(missing));
 }
 
+bool takesBeacon(contract::Party plugin, const BeaconData& beacon, const BeaconMoment& moment) {
+    for (const contract::Beacon* row : findBeacons(beacon.type)) {
+        if (static_cast<contract::Party>(row->plugin) != plugin || !taken(row->taken, moment)) continue;
+        return plugin != contract::kSentrel || moment.trainStopOff == 0;
+    }
+    return false;
+}
+
 std::vector<std::string> atoStartUnmet(int32_t velorinMode, int32_t powerPermitted, const DriverHandles& driver) {
     namespace rules = contract::velorin;
     const rules::AtoStartMoment moment{

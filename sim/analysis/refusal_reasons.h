@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cab_contract.h"
 #include "command_combiner.h"
 #include "host_records.h"
 
@@ -29,6 +30,9 @@ struct BeaconMoment {
 // "no plug-in reads this type", or "not taken: Velorin takes it only at a
 // standstill".
 std::string beaconNotTaken(const BeaconData& beacon, const BeaconMoment& moment);
+// Whether `plugin` reads the type and takes it at this moment (Sentrel only
+// while it is on).
+bool takesBeacon(contract::Party plugin, const BeaconData& beacon, const BeaconMoment& moment);
 
 // The conditions of Velorin's key 0 (the controller's start) that were not
 // met when it was pressed; empty when all were.

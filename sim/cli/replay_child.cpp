@@ -52,6 +52,7 @@ void inForkedCopy() {}
 std::optional<Scenario> readScenario(const ChildRequest& request, RunJournal& journal) {
     try {
         Scenario scenario = parseScenarioFile(pathFromUtf8(request.scenarioFile));
+        for (const std::string& warning : scenario.warnings) printLine(stderr, "simhost: warning: " + warning);
         std::string error;
         if (!applyOverrides(request.options, scenario, error)) {
             journal.error(error);

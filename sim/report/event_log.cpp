@@ -139,6 +139,7 @@ void EventLog::onStart(const ReplayContext& context) {
 }
 
 void EventLog::onInput(const InputEvent& e) {
+    analysis_.onInput(e);
     const auto log = [&](const char* source, std::string text) {
         add(e.elapsedMs, e.timeOfDayMs, e.location, e.speed, source, std::move(text));
     };
@@ -230,7 +231,31 @@ void EventLog::narrateSounds(const Frame& frame) {
 }
 
 void EventLog::narrateInterventions(const Frame& frame) {
-    for (const InterventionFolder::News& news : analysis_->interventionNews()) tellIntervention(news, frame);
+    const auto news = analysis_->interventionNews();
+    for (const InterventionFolder::News& item : news) tellIntervention(item, frame);
+    // A demand that began no application of its own (the driver's brake
+    // already held as much, or the plug-in's brake was still on) is told
+    // with its cause by itself.
+    for (const Trip& trip : analysis_->trips()) {
+        if (trip.cause.empty()) continue;
+        const auto brakes = [&](std::size_t index) {
+            const Application& app = analysis_->applications()[index];
+            return app.plugin == trip.plugin && app.kind == Application::Kind::Brake;
+        };
+        const bool told = std::any_of(news.begin(), news.end(), [&](const InterventionFolder::News& item) {
+            return brakes(item.application) &&
+                   (item.what == InterventionFolder::News::What::Began ||
+                    (item.what == InterventionFolder::News::What::Emergency && trip.emergency));
+        });
+        bool open = false;
+        for (std::size_t i = 0; i < analysis_->applications().size() && !open; ++i) {
+            open = brakes(i) &&
+                   std::find(endedApplications_.begin(), endedApplications_.end(), i) == endedApplications_.end();
+        }
+        if (told || (open && !trip.emergency)) continue;
+        change(frame, fmt::format("cause {}", trip.plugin), names_[trip.plugin],
+               fmt::format("demands the {} brake: {}", trip.emergency ? "emergency" : "service", trip.cause));
+    }
 }
 
 namespace {
@@ -253,18 +278,25 @@ void EventLog::tellIntervention(const InterventionFolder::News& news, const Fram
         case InterventionFolder::News::What::Began:
             if (brake) {
                 addAt(app.start, name,
-                      app.emergency ? fmt::format("EMERGENCY BRAKE (notch {})", app.highestNotch)
-                                    : fmt::format("brakes, notch {}", app.highestNotch));
+                      fmt::format("{}{}",
+                                  app.emergency ? fmt::format("EMERGENCY BRAKE (notch {})", app.highestNotch)
+                                                : fmt::format("brakes, notch {}", app.highestNotch),
+                                  app.cause.empty() ? std::string{} : ": " + app.cause));
             } else {
                 addAt(app.start, name,
-                      fmt::format("cuts power (driver notch {}, returns {})", frame.driver.power,
-                                  frame.commands[app.plugin].power));
+                      fmt::format("cuts power (driver notch {}, returns {}){}", frame.driver.power,
+                                  frame.commands[app.plugin].power, app.cause.empty() ? "" : ": " + app.cause));
             }
             break;
         case InterventionFolder::News::What::Flickered: break;
-        case InterventionFolder::News::What::Emergency:
-            logAt(frame, name, fmt::format("EMERGENCY BRAKE (notch {})", frame.commands[app.plugin].brake));
+        case InterventionFolder::News::What::Emergency: {
+            std::string cause;
+            for (const Trip& trip : analysis_->trips()) {
+                if (trip.plugin == app.plugin && trip.emergency && !trip.cause.empty()) cause = ": " + trip.cause;
+            }
+            logAt(frame, name, fmt::format("EMERGENCY BRAKE (notch {}){}", frame.commands[app.plugin].brake, cause));
             break;
+        }
         case InterventionFolder::News::What::Ended:
             endedApplications_.push_back(news.application);
             if (app.open) {
@@ -451,8 +483,9 @@ std::string EventLog::beaconText(const BeaconData& beacon) const {
     const BeaconMoment moment{pluginSpeed_, panel_[kOperatingMode], panel_[kTrainStopOff],
                               keysHeld_[static_cast<std::size_t>(kAcknowledgeKey)], driver_.reverser};
     const std::string notTaken = beaconNotTaken(beacon, moment);
+    const std::string& verdict = notTaken.empty() ? analysis_->beaconVerdict() : notTaken;
     return fmt::format("beacon {}{} (signal {}, optional {}){}", beacon.type, label, beacon.signal, beacon.optional,
-                       notTaken.empty() ? std::string{} : fmt::format(": {}", notTaken));
+                       verdict.empty() ? std::string{} : fmt::format(": {}", verdict));
 }
 
 void EventLog::narrateMotion(const Frame& frame) {

@@ -8,6 +8,7 @@
 
 #include "cab_contract_index.h"
 #include "sound_commands.h"
+#include "velorin/velorin_rules.h"
 
 namespace cabkit::sim {
 namespace {
@@ -153,6 +154,13 @@ void soundTable(std::string& out, contract::Party plugin) {
 }
 
 void velorinExtras(std::string& out) {
+    out += fmt::format("### Power handle to power notch\n\n{}\n\n", velorin::kPowerNotchesNote);
+    out += "| Power handle | Mode 0 | Mode 1 | Mode 2 |\n|---|---|---|---|\n";
+    for (const velorin::PowerMapping& row : velorin::kPowerMappings) {
+        out += fmt::format("| {} | {} | {} | {} |\n", row.handle, row.notchByMode[0], row.notchByMode[1],
+                           row.notchByMode[2]);
+    }
+    out += "| any other | unchanged | unchanged | unchanged |\n\n";
     out += fmt::format("### The controller's speed for each cab-signal code\n\n{}\n\n", velorin::kAtoSignalSpeedsNote);
     out += "| Slot 72 | Controller code | Speed allowed (km/h) |\n|---|---|---|\n";
     for (const velorin::AtoSignalSpeed& row : atoSignalSpeeds()) {

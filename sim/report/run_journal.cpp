@@ -54,6 +54,7 @@ Application readApplication(const json& a) {
     app.flickers = integer<int32_t>(a.value(run_json::kFlickers, json{}));
     app.onMs = integer<int64_t>(a.value("on_ms", json{}));
     app.open = a.value("open", false);
+    app.cause = text(a.value(run_json::kCause, json{}));
     return app;
 }
 
@@ -188,7 +189,8 @@ void RunJournal::application(const Application& a) {
                 {run_json::kEmergency, a.emergency},
                 {run_json::kFlickers, a.flickers},
                 {"on_ms", a.onMs},
-                {"open", a.open}}}}
+                {"open", a.open},
+                {run_json::kCause, a.cause}}}}
              .dump());
 }
 

@@ -26,6 +26,7 @@ inline constexpr const char* kKind = "kind";
 inline constexpr const char* kHighestNotch = "highest_notch";
 inline constexpr const char* kEmergency = "emergency";
 inline constexpr const char* kFlickers = "flickers";
+inline constexpr const char* kCause = "cause";
 inline constexpr const char* kLine = "line";
 inline constexpr const char* kExpects = "expects";
 inline constexpr const char* kDetail = "detail";

@@ -75,14 +75,16 @@ nlohmann::ordered_json interventionsJson(const JournalContents& journal, const F
         ordered_json list = ordered_json::array();
         for (const Application& app : applications) {
             if (app.plugin != i) continue;
-            list.push_back({{run_json::kKind, run_json::kindName(app.kind)},
-                            {run_json::kStart, pointJson(app.start)},
-                            {run_json::kEnd, pointJson(app.end)},
-                            {"duration_s", static_cast<double>(app.durationMs()) / 1000.0},
-                            {run_json::kHighestNotch, app.highestNotch},
-                            {run_json::kEmergency, app.emergency},
-                            {run_json::kFlickers, app.flickers},
-                            {"still_on_at_end", app.open}});
+            ordered_json entry = {{run_json::kKind, run_json::kindName(app.kind)},
+                                  {run_json::kStart, pointJson(app.start)},
+                                  {run_json::kEnd, pointJson(app.end)},
+                                  {"duration_s", static_cast<double>(app.durationMs()) / 1000.0},
+                                  {run_json::kHighestNotch, app.highestNotch},
+                                  {run_json::kEmergency, app.emergency},
+                                  {run_json::kFlickers, app.flickers},
+                                  {"still_on_at_end", app.open}};
+            if (!app.cause.empty()) entry[run_json::kCause] = app.cause;
+            list.push_back(entry);
         }
         plugins[journal.order[i]] = {{"brake_applications", plugin.brakeApplications},
                                      {"emergency_applications", plugin.emergencyApplications},

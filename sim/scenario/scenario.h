@@ -212,6 +212,9 @@ struct Scenario {
     std::string path;
     std::string name;
     std::string description;
+    // What the reader took but an author may not have meant, "file:line: ..."
+    // (printable); the run goes ahead.
+    std::vector<std::string> warnings;
     TrainSpec train;
     StartSpec start;
     Route route;

@@ -302,6 +302,29 @@ PanelStandIn readStandIn(TableReader p, const RunClock& clock) {
     return standIn;
 }
 
+// Driver entries run at their own times whatever their order in the file;
+// one written after a later one is most often a slip, so the reader says so.
+void warnOutOfTimeOrder(Scenario& scenario, const std::string& file, int64_t startTimeOfDayMs) {
+    const DriverAction* latest = nullptr;
+    int64_t latestMs = 0;
+    for (const DriverAction& action : scenario.driver) {
+        const Trigger& when = action.when;
+        if (when.kind == Trigger::Kind::Location) continue;
+        const int64_t ms = when.kind == Trigger::Kind::AfterStart ? when.ms : when.ms - startTimeOfDayMs;
+        if (latest != nullptr && ms < latestMs) {
+            scenario.warnings.push_back(printable(
+                fmt::format("{}:{}: [[driver]] due {:.3f} s after the start is written after the one of line {}, due "
+                            "{:.3f} s; each runs at its own time, so this one runs first",
+                            file, when.line, static_cast<double>(ms) / 1000.0, latest->when.line,
+                            static_cast<double>(latestMs) / 1000.0)));
+        }
+        if (latest == nullptr || ms > latestMs) {
+            latest = &action;
+            latestMs = ms;
+        }
+    }
+}
+
 }  // namespace
 
 Scenario readScenario(const toml::table& root, const std::string& file) {
@@ -326,6 +349,7 @@ Scenario readScenario(const toml::table& root, const std::string& file) {
     forEachTable(top.node("driver"), "driver", file, [&](const toml::table& t) {
         scenario.driver.push_back(readDriverAction(TableReader(t, "[[driver]]", file, 1), scenario.train, clock));
     });
+    warnOutOfTimeOrder(scenario, file, scenario.start.timeOfDayMs);
     forEachTable(top.node("panel"), "panel", file, [&](const toml::table& t) {
         scenario.panel.push_back(readStandIn(TableReader(t, "[[panel]]", file, 1), clock));
     });

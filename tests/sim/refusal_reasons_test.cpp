@@ -1,15 +1,19 @@
-// Why a plug-in did not do what was asked: the verdicts on beacons and on the
-// controller's start, and the event log telling them on a real replay.
+// Why a plug-in did not do what was asked, and why the supervisors braked:
+// the verdicts on beacons, on the controller's start and on each trip, and
+// the event log telling them on a real replay.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "event_log.h"
 #include "plugin_clock.h"
 #include "refusal_reasons.h"
 #include "replay.h"
+#include "run_analysis.h"
 #include "scenario_parser.h"
 #include "sim_test_support.h"
+#include "trip_causes.h"
 
 namespace cabkit::sim {
 namespace {
@@ -160,6 +164,93 @@ hold = 0.5
                          "Sentrel takes no acknowledgement (key 0, train-stop acknowledge): the brake handle "
                          "is at notch 0, below the check notch 1"))
         << text;
+}
+
+TEST(TripCauses, BeaconsAndBrakesNameTheirRule) {
+    // Train-stop beacons passed one after the other, at elapsed ms, with
+    // the state the ones before left (and a window where a row opens one).
+    struct BeaconCase {
+        int32_t type, signal, optional;
+        int64_t atMs;
+        int32_t windowMs;       // -1: leave the window as it is
+        const char* verdict;    // the whole verdict
+        const char* tripCause;  // "" when it does not trip
+    };
+    const BeaconCase beacons[] = {
+        {50, 0, 0, 1000, -1, "arms the pair check: the next pair beacon within 500 ms trips", ""},
+        {55, 0, 0, 1820, -1, "no trip: pair 50 -> 55 passed 820 ms apart, not under 500 ms", ""},
+        {55, 0, 0, 2000, -1, "arms the pair check: the next pair beacon within 500 ms trips", ""},
+        {50, 0, 0, 2500, -1, "no trip: pair 55 -> 50 passed 500 ms apart, not under 500 ms", ""},
+        {50, 0, 0, 3000, -1, "arms the pair check: the next pair beacon within 500 ms trips", ""},
+        {55, 0, 0, 3240, -1, "trips: pair 50 -> 55 passed 240 ms apart, under 500 ms",
+         "pair 50 -> 55 passed 240 ms apart, under 500 ms"},
+        {1, 3, 0, 4000, 0, "no trip: signal 3 is not 0 (at stop), and no timing window is open", ""},
+        {1, 0, 7, 4000, 0, "no trip: optional 7 is not 0, and no timing window is open", ""},
+        {1, 0, 0, 4000, 0, "trips: stop beacon 1 at signal 0 (at stop)", "stop beacon 1 at signal 0 (at stop)"},
+        {1, 3, 7, 4000, 1200, "trips: stop beacon 1 passed while a timing window is open (1200 ms left)",
+         "stop beacon 1 passed while a timing window is open (1200 ms left)"},
+        {101, 2, 0, 4000, 0, "no trip: signal 2 is not 0 (at stop)", ""},
+        {0, 0, 1, 4000, 0, "no warning: optional 1 warns only in a timing window, and none is open", ""},
+        {95, 0, 0, 4000, 0, "warning: signal 0 (at stop); acknowledge within 5 s", ""},
+        {65, 0, 3000, 4000, -1, "opens a timing window of 3000 ms", ""},
+    };
+    TrainStopState state;
+    for (const BeaconCase& c : beacons) {
+        if (c.windowMs >= 0) state.windowLeftMs = c.windowMs;
+        std::string cause;
+        EXPECT_EQ(judgeTrainStopBeacon(BeaconData{c.type, c.signal, 0.0F, c.optional}, c.atMs, 100.0, state, cause),
+                  c.verdict);
+        EXPECT_EQ(cause, c.tripCause) << c.verdict;
+    }
+
+    struct BrakeCase {
+        bool emergency;
+        CabSignalMoment moment;
+        const char* cause;
+    };
+    const BrakeCase brakes[] = {
+        {false, {58.2, 7, 2, false, false, 0.0, 55.0}, "over the permitted 55 km/h by 3.2 km/h"},
+        {false, {55.0, 7, 2, false, false, 0.0, 55.0}, "at the permitted 55 km/h, which the speed must stay below"},
+        {false,
+         {0.0, 2, 2, false, false, 0.0, -1.0},
+         "code 2 in mode 2 permits no running: the service brake holds even at a standstill"},
+        {false, {27.0, 9, 2, true, false, 0.0, 75.0}, "over the fixed 25 km/h limit by 2.0 km/h"},
+        {true, {-3.0, 9, 0, false, true, -5.1, 25.0}, "rollback: -5.10 km/h with the reverser forward, beyond -5 km/h"},
+        {true,
+         {10.0, 0, 1, false, false, 0.0, 25.0},
+         "no cab-signal code in mode 1: modes 0 and 1 run only with a code, the fixed limit (key 12) or the "
+         "reverser backward"},
+    };
+    for (const BrakeCase& c : brakes) EXPECT_EQ(cabSignalCause(c.emergency, c.moment), c.cause);
+}
+
+TEST(TripCauses, TheLogOfTheWorkedExampleGivesEachCause) {
+    const Scenario s = parseScenarioFile(std::filesystem::path(SCENARIO_DIR) / "trip_causes.toml");
+    pinPluginClock(s);
+    test::ScratchFolder copies;
+    CallRecord calls;
+    Replay replay(s, CABKIT_PLUGIN_DIR, copies.file(""), calls);
+    RunAnalysis analysis;
+    replay.addObserver(analysis);
+    EventLog log(nullptr, &analysis);
+    replay.addObserver(log);
+    replay.run();
+    std::string text;
+    for (const LogEntry& entry : log.entries()) text += entry.source + " " + entry.text + "\n";
+    for (const char* expected : {
+             "Sentrel EMERGENCY BRAKE (notch 9): warning of beacon 0 at 200.",
+             "not acknowledged within 5 s",
+             "train-stop pair, second type (signal 0, optional 0): no trip: pair 50 -> 55 passed",
+             "not under 500 ms",
+             "Sentrel EMERGENCY BRAKE (notch 9): pair 50 -> 55 passed",
+             "Cabrix brakes, notch 8: over the permitted 25 km/h by",
+             "Cabrix EMERGENCY BRAKE (notch 9): rollback: -5.",
+         }) {
+        EXPECT_TRUE(contains(text, expected)) << expected << "\n" << text;
+    }
+    std::size_t withCause = 0;
+    for (const Application& app : analysis.applications()) withCause += app.cause.empty() ? 0U : 1U;
+    EXPECT_GE(withCause, 4U);
 }
 
 }  // namespace

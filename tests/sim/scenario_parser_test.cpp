@@ -146,6 +146,25 @@ TEST(ScenarioParser, AnEmptyFileIsAOneMinuteRunOfTheDefaultTrain) {
     EXPECT_EQ(s.run.stepMs, 16);
     EXPECT_EQ(s.train.brakeDeceleration.size(), static_cast<std::size_t>(s.train.brakeNotches));
     EXPECT_FALSE(s.start.brake.has_value());
+    EXPECT_TRUE(s.warnings.empty());
+}
+
+// Driver entries run at their own times; one written after a later one is
+// taken as written, with a warning that names both lines. Places and equal
+// times are no slip.
+TEST(ScenarioParser, DriverEntriesOutOfTimeOrderGiveAWarning) {
+    const Scenario s = parseScenarioText(
+        "[start]\ntime = \"08:00:00\"\n"
+        "[[driver]]\nafter = 10\npower = 1\n"
+        "[[driver]]\nlocation = 5\npower = 2\n"
+        "[[driver]]\ntime = \"08:00:10\"\npower = 3\n"
+        "[[driver]]\nafter = 5\npower = 0\n",
+        "slip.toml");
+    ASSERT_EQ(s.warnings.size(), 1U);
+    EXPECT_EQ(s.warnings[0],
+              "slip.toml:12: [[driver]] due 5.000 s after the start is written after the one of line 3, due "
+              "10.000 s; each runs at its own time, so this one runs first");
+    EXPECT_EQ(s.driver[3].when.ms, 5000);
 }
 
 struct BadCase {
