@@ -11,7 +11,7 @@
 #include <type_traits>
 
 #include "call_record.h"
-#include "run_summary.h"
+#include "run_figures.h"
 #include "trace_writer.h"
 
 namespace cabkit::sim {

@@ -14,8 +14,8 @@
 #include "call_record.h"
 #include "expectation_checker.h"
 #include "replay.h"
+#include "run_figures.h"
 #include "run_journal.h"
-#include "run_summary.h"
 #include "scenario.h"
 #include "trace_writer.h"
 

@@ -48,21 +48,33 @@ __attribute__((no_sanitize("address"))) bool GuardedSlots::frontIntact(std::size
     for (std::size_t i = first; i < frontBytes_; ++i) differs |= static_cast<unsigned char>(front_[i] ^ kCanary);
     return differs == 0;
 }
+
+bool GuardedSlots::nearFrontIntact() const { return frontIntact(kNearBytes); }
 #else
-// Run every frame: the library's memcmp against a block of the pattern is
-// many times faster than a loop over bytes.
+// The whole front is looked at every so many frames: the library's memcmp
+// against a block of the pattern is many times faster than a loop over bytes.
 bool GuardedSlots::frontIntact(std::size_t nearest) const {
+    const std::size_t first = nearest < frontBytes_ ? frontBytes_ - nearest : 0;
     static const std::array<unsigned char, 512> pattern = [] {
         std::array<unsigned char, 512> bytes{};
         bytes.fill(kCanary);
         return bytes;
     }();
-    const std::size_t first = nearest < frontBytes_ ? frontBytes_ - nearest : 0;
     for (std::size_t at = first; at < frontBytes_; at += pattern.size()) {
         const std::size_t length = std::min(pattern.size(), frontBytes_ - at);
         if (std::memcmp(front_ + at, pattern.data(), length) != 0) return false;
     }
     return true;
+}
+
+// After every call: eight words in place, no loop and no call.
+bool GuardedSlots::nearFrontIntact() const {
+    constexpr uint64_t kCanaryWord = 0x0101010101010101ULL * kCanary;
+    std::array<uint64_t, kNearBytes / sizeof(uint64_t)> words{};
+    std::memcpy(words.data(), front_ + frontBytes_ - kNearBytes, kNearBytes);
+    uint64_t differs = 0;
+    for (const uint64_t word : words) differs |= word ^ kCanaryWord;
+    return differs == 0;
 }
 #endif
 

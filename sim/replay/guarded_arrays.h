@@ -31,6 +31,9 @@ public:
     // Whether the canary bytes in front of slot 0 are as they were made: all
     // of them, or only the `nearest` bytes next to slot 0.
     bool frontIntact(std::size_t nearest = SIZE_MAX) const;
+    // frontIntact(kNearBytes), cheap enough for every call.
+    bool nearFrontIntact() const;
+    static constexpr std::size_t kNearBytes = 64;  // the canary is at least as wide
 
 private:
     // Around the pages' life: the canary made, and unpoisoned before the pages go.

@@ -15,120 +15,119 @@ SharedArrays::SharedArrays(bool zeroUnwritten) : zeroUnwritten_(zeroUnwritten) {
 
 namespace {
 
-// The loops below run three or four times a frame: they are written
-// branch-free, over arrays the compiler knows apart, and in one pass each,
-// so that they vectorise.
-void zeroSlotsOf(int32_t* __restrict panel, int32_t* __restrict before, const int32_t* __restrict writers,
+constexpr std::size_t kPanelBytes = CABKIT_PANEL_SLOTS * sizeof(int32_t);
+constexpr std::size_t kSoundBytes = CABKIT_SOUND_SLOTS * sizeof(int32_t);
+
+// Every slot that differs from `before` becomes `writer`'s. Written
+// branch-free over arrays the compiler knows apart, so that it vectorises;
+// returns whether any slot changed hands.
+bool markWriters(const int32_t* __restrict panel, const int32_t* __restrict before, int32_t* __restrict writers,
                  int32_t writer) {
+    int32_t changedHands = 0;
     for (std::size_t slot = 0; slot < CABKIT_PANEL_SLOTS; ++slot) {
-        const int32_t value = panel[slot] & (writers[slot] == writer ? 0 : -1);
-        panel[slot] = value;
-        before[slot] = value;
+        const int32_t changed = -static_cast<int32_t>(panel[slot] != before[slot]);
+        const int32_t taken = changed & -static_cast<int32_t>(writers[slot] != writer);
+        writers[slot] = (writer & taken) | (writers[slot] & ~taken);
+        changedHands |= taken;
     }
-}
-
-void copySlots(const int32_t* __restrict from, int32_t* __restrict to) {
-    for (std::size_t slot = 0; slot < CABKIT_PANEL_SLOTS; ++slot) to[slot] = from[slot];
-}
-
-void markWriters(const int32_t* __restrict panel, const int32_t* __restrict before, int32_t* __restrict writers,
-                 int32_t writer) {
-    for (std::size_t slot = 0; slot < CABKIT_PANEL_SLOTS; ++slot) {
-        writers[slot] = panel[slot] != before[slot] ? writer : writers[slot];
-    }
-}
-
-// markWriters, and both arrays copied as settled.
-void markAndSettle(const int32_t* __restrict panel, const int32_t* __restrict sound, const int32_t* __restrict before,
-                   int32_t* __restrict writers, int32_t* __restrict settledPanel, int32_t* __restrict settledSound,
-                   int32_t writer) {
-    static_assert(CABKIT_PANEL_SLOTS == CABKIT_SOUND_SLOTS, "one pass over both arrays");
-    for (std::size_t slot = 0; slot < CABKIT_PANEL_SLOTS; ++slot) {
-        writers[slot] = panel[slot] != before[slot] ? writer : writers[slot];
-        settledPanel[slot] = panel[slot];
-        settledSound[slot] = sound[slot];
-    }
-}
-
-int32_t differences(const int32_t* __restrict panel, const int32_t* __restrict sound,
-                    const int32_t* __restrict settledPanel, const int32_t* __restrict settledSound) {
-    int32_t differs = 0;
-    for (std::size_t slot = 0; slot < CABKIT_PANEL_SLOTS; ++slot) {
-        differs |= (panel[slot] ^ settledPanel[slot]) | (sound[slot] ^ settledSound[slot]);
-    }
-    return differs;
-}
-
-// endTurn(from) then beginTurn(to) in one pass. Selections by mask (all
-// ones or none): the compiler keeps this loop in vector registers, where the
-// same loop with conditionals stays scalar.
-void passSlots(int32_t* __restrict panel, int32_t* __restrict before, int32_t* __restrict writers, int32_t from,
-               int32_t zeroed) {
-    for (std::size_t slot = 0; slot < CABKIT_PANEL_SLOTS; ++slot) {
-        const int32_t value = panel[slot];
-        const int32_t changed = -static_cast<int32_t>(value != before[slot]);
-        const int32_t writer = (from & changed) | (writers[slot] & ~changed);
-        const int32_t kept = value & -static_cast<int32_t>(writer != zeroed);
-        writers[slot] = writer;
-        panel[slot] = kept;
-        before[slot] = kept;
-    }
+    return changedHands != 0;
 }
 
 }  // namespace
 
-void SharedArrays::beginTurn(int32_t writer) {
-    if (zeroUnwritten_) {
-        zeroSlotsOf(guarded_.panel.data(), before_.data(), writer_.data(), writer);
-    } else {
-        copySlots(guarded_.panel.data(), before_.data());
+void SharedArrays::clearSlotsOf(int32_t writer) {
+    if (ownedGeneration_ != generation_) {
+        ownedCount_.fill(0);
+        for (std::size_t slot = 0; slot < CABKIT_PANEL_SLOTS; ++slot) {
+            const int32_t holder = writer_[slot];
+            if (holder < 0 || holder >= kWriters) continue;
+            const auto w = static_cast<std::size_t>(holder);
+            owned_[w][ownedCount_[w]++] = static_cast<uint16_t>(slot);
+        }
+        ownedGeneration_ = generation_;
     }
+    const auto w = static_cast<std::size_t>(writer);
+    int32_t* panel = guarded_.panel.data();
+    for (std::size_t i = 0; i < ownedCount_[w]; ++i) panel[owned_[w][i]] = 0;
+}
+
+void SharedArrays::beginTurn(int32_t writer) {
+    if (zeroUnwritten_) clearSlotsOf(writer);
+    LastTurn& turn = turns_[static_cast<std::size_t>(writer)];
+    const int32_t* panel = guarded_.panel.data();
+    // The same writers and the same panel as its last turn began: if it
+    // leaves the panel as it did then, that turn's (no) change of hands holds.
+    // The panel changes only in turns, so a turn that begins right after the
+    // same turn as last time, left as it was left then, begins with the same
+    // panel without a look.
+    const uint64_t lastEndedVersion =
+        lastEnded_ != kNoWriter ? turns_[static_cast<std::size_t>(lastEnded_)].afterVersion : 0;
+    const bool cameAfterTheSame =
+        lastEnded_ != kNoWriter && turn.cameAfter == lastEnded_ && turn.cameAfterVersion == lastEndedVersion;
+    repeats_ = turn.generation == generation_ &&
+               (cameAfterTheSame || std::memcmp(turn.before.data(), panel, kPanelBytes) == 0);
+    if (!repeats_) {
+        std::memcpy(turn.before.data(), panel, kPanelBytes);
+        turn.generation = generation_;
+        turn.ended = false;
+    }
+    turn.cameAfter = lastEnded_;
+    turn.cameAfterVersion = lastEndedVersion;
+    lastEnded_ = kNoWriter;
 }
 
 void SharedArrays::endTurn(int32_t writer) {
-    markWriters(guarded_.panel.data(), before_.data(), writer_.data(), writer);
+    LastTurn& turn = turns_[static_cast<std::size_t>(writer)];
+    const int32_t* panel = guarded_.panel.data();
+    if (!repeats_ || !turn.ended || std::memcmp(turn.after.data(), panel, kPanelBytes) != 0) takeWrites(writer, turn);
+    lastEnded_ = writer;
+}
+
+// The slow way: slot by slot, and the turn kept for the next.
+void SharedArrays::takeWrites(int32_t writer, LastTurn& turn) {
+    const int32_t* panel = guarded_.panel.data();
+    if (markWriters(panel, turn.before.data(), writer_.data(), writer)) ++generation_;
+    std::memcpy(turn.after.data(), panel, kPanelBytes);
+    turn.afterVersion = ++versions_;
+    turn.ended = true;
 }
 
 void SharedArrays::endLastTurn(int32_t writer) {
-    markAndSettle(guarded_.panel.data(), guarded_.sound.data(), before_.data(), writer_.data(), settledPanel_.data(),
-                  settledSound_.data(), writer);
+    endTurn(writer);
+    settle();
 }
 
 void SharedArrays::settle() {
-    copySlots(guarded_.panel.data(), settledPanel_.data());
-    copySlots(guarded_.sound.data(), settledSound_.data());
+    std::memcpy(settledPanel_.data(), guarded_.panel.data(), kPanelBytes);
+    std::memcpy(settledSound_.data(), guarded_.sound.data(), kSoundBytes);
 }
 
 bool SharedArrays::unchangedSinceSettled() const {
-    return differences(guarded_.panel.data(), guarded_.sound.data(), settledPanel_.data(), settledSound_.data()) == 0;
+    return std::memcmp(settledPanel_.data(), guarded_.panel.data(), kPanelBytes) == 0 &&
+           std::memcmp(settledSound_.data(), guarded_.sound.data(), kSoundBytes) == 0;
 }
 
 std::optional<SlotChange> SharedArrays::changeSinceSettled() const {
     const int32_t* panel = guarded_.panel.data();
     const int32_t* sound = guarded_.sound.data();
-    if (std::memcmp(settledPanel_.data(), panel, sizeof(settledPanel_)) != 0) {
-        for (std::size_t slot = 0; slot < settledPanel_.size(); ++slot) {
-            if (panel[slot] != settledPanel_[slot])
-                return SlotChange{0, static_cast<int32_t>(slot), settledPanel_[slot], panel[slot]};
-        }
+    for (std::size_t slot = 0; slot < settledPanel_.size(); ++slot) {
+        if (panel[slot] != settledPanel_[slot])
+            return SlotChange{0, static_cast<int32_t>(slot), settledPanel_[slot], panel[slot]};
     }
-    if (std::memcmp(settledSound_.data(), sound, sizeof(settledSound_)) != 0) {
-        for (std::size_t slot = 0; slot < settledSound_.size(); ++slot) {
-            if (sound[slot] != settledSound_[slot])
-                return SlotChange{1, static_cast<int32_t>(slot), settledSound_[slot], sound[slot]};
-        }
+    for (std::size_t slot = 0; slot < settledSound_.size(); ++slot) {
+        if (sound[slot] != settledSound_[slot])
+            return SlotChange{1, static_cast<int32_t>(slot), settledSound_[slot], sound[slot]};
     }
     return std::nullopt;
 }
 
 bool SharedArrays::nearFrontIntact() const {
-    constexpr std::size_t kNearest = 64;  // sixteen slots in front
-    return guarded_.panel.frontIntact(kNearest) && guarded_.sound.frontIntact(kNearest);
+    return guarded_.panel.nearFrontIntact() && guarded_.sound.nearFrontIntact();
 }
 
 void SharedArrays::passTurn(int32_t from, int32_t to) {
-    const int32_t zeroed = zeroUnwritten_ ? to : kNoWriter - 1;  // a writer no slot has
-    passSlots(guarded_.panel.data(), before_.data(), writer_.data(), from, zeroed);
+    endTurn(from);
+    beginTurn(to);
 }
 
 }  // namespace cabkit::sim

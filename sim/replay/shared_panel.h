@@ -22,6 +22,12 @@
 // Both arrays are guarded (guarded_arrays.h), and the host keeps a copy of
 // them as it last left them (settle()), so that a change made while no
 // plug-in's Elapse runs is found (changeSinceSettled()).
+//
+// Most frames repeat the one before: every writer finds the panel as it
+// found it a frame ago and leaves it as it left it then. Such a turn cannot
+// change who wrote what, so it costs two block compares against copies of
+// that writer's last turn; only a turn that differs is looked at slot by
+// slot.
 #ifndef CABKIT_SIM_SHARED_PANEL_H
 #define CABKIT_SIM_SHARED_PANEL_H
 
@@ -53,8 +59,7 @@ public:
     // Around each writer's turn within a frame.
     void beginTurn(int32_t writer);
     void endTurn(int32_t writer);
-    // endTurn(from) then beginTurn(to), in one pass over the slots: a frame
-    // hands the panel on three times.
+    // endTurn(from) then beginTurn(to): a frame hands the panel on three times.
     void passTurn(int32_t from, int32_t to);
 
     int32_t* panel() { return guarded_.panel.data(); }
@@ -80,12 +85,42 @@ public:
     const GuardedHostArrays& guarded() const { return guarded_; }
 
 private:
+    using PanelSlots = std::array<int32_t, CABKIT_PANEL_SLOTS>;
+    // A writer's last turn: the panel as the turn began (its slots cleared)
+    // and as it ended, and the writers' generation when it began.
+    struct LastTurn {
+        PanelSlots before{};
+        PanelSlots after{};
+        uint64_t generation = 0;  // never a current generation before the first turn
+        bool ended = false;
+        uint64_t afterVersion = 0;  // changes whenever `after` is taken anew
+        // The turn that ended right before it began, and that turn's `after`
+        // then: the panel it began with, unless the writer's slots differed.
+        int32_t cameAfter = kNoWriter;
+        uint64_t cameAfterVersion = 0;
+    };
+
+    void clearSlotsOf(int32_t writer);
+    void takeWrites(int32_t writer, LastTurn& turn);
+
     bool zeroUnwritten_;
     GuardedHostArrays guarded_;
-    std::array<int32_t, CABKIT_PANEL_SLOTS> before_{};
-    // Same width as the slots, so the per-turn loops vectorise.
-    std::array<int32_t, CABKIT_PANEL_SLOTS> writer_{};
-    std::array<int32_t, CABKIT_PANEL_SLOTS> settledPanel_{};
+    // Same width as the slots, so the pass over them vectorises.
+    PanelSlots writer_{};
+    std::array<LastTurn, kWriters> turns_{};
+    // Whether the turn under way began as the same writer's last turn did,
+    // with the same writers.
+    bool repeats_ = false;
+    // Raised whenever a slot changes writer.
+    uint64_t generation_ = 1;
+    uint64_t versions_ = 0;
+    // The turn that ended last, while no turn has begun since.
+    int32_t lastEnded_ = kNoWriter;
+    // The slots each writer holds, as of ownedGeneration_ (zero policy).
+    std::array<std::array<uint16_t, CABKIT_PANEL_SLOTS>, kWriters> owned_{};
+    std::array<std::size_t, kWriters> ownedCount_{};
+    uint64_t ownedGeneration_ = 0;
+    PanelSlots settledPanel_{};
     std::array<int32_t, CABKIT_SOUND_SLOTS> settledSound_{};
 };
 

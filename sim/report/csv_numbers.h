@@ -19,6 +19,12 @@ namespace cabkit::sim {
 inline constexpr std::size_t kMaxIntegerChars = 20;  // "-9223372036854775808"
 inline constexpr std::size_t kMaxFixed3Chars = 320;  // "-1.8e308" written out, then ".000"
 
+// "00", "01", ... "99": two digits a step.
+inline constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 inline char* writeInteger(char* out, int64_t value) {
     // Through unsigned, so that the lowest value has a magnitude too.
     uint64_t magnitude = static_cast<uint64_t>(value);
@@ -30,15 +36,26 @@ inline char* writeInteger(char* out, int64_t value) {
         *out++ = static_cast<char>('0' + magnitude);
         return out;
     }
-    char digits[kMaxIntegerChars];
-    char* first = digits + sizeof digits;
-    while (magnitude != 0) {
-        *--first = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
+    // Counted first, then written from the last digit back, in place.
+    std::size_t count = 2;
+    for (uint64_t power = 100; count < kMaxIntegerChars - 1 && magnitude >= power; power *= 10) ++count;
+    char* const end = out + count;
+    char* digit = end;
+    while (magnitude >= 100) {
+        const auto pair = static_cast<std::size_t>(magnitude % 100) * 2;
+        magnitude /= 100;
+        digit -= 2;
+        digit[0] = kDigitPairs[pair];
+        digit[1] = kDigitPairs[pair + 1];
     }
-    const auto count = static_cast<std::size_t>(digits + sizeof digits - first);
-    std::memcpy(out, first, count);
-    return out + count;
+    if (magnitude >= 10) {
+        const auto pair = static_cast<std::size_t>(magnitude) * 2;
+        digit[-2] = kDigitPairs[pair];
+        digit[-1] = kDigitPairs[pair + 1];
+    } else {
+        digit[-1] = static_cast<char>('0' + magnitude);
+    }
+    return end;
 }
 
 // What fmt's "{:.3f}" writes, the same text. Values within a thousandth's

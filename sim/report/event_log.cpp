@@ -191,6 +191,7 @@ void EventLog::narratePanel(const Frame& frame) {
         }
         return rows;
     }();
+    if (std::equal(panel_.begin(), panel_.end(), frame.panel)) return;  // the usual frame
     for (const contract::PanelSlot* narratedRow : narrated) {
         const contract::PanelSlot& row = *narratedRow;
         const auto slot = static_cast<std::size_t>(row.slot);

@@ -197,12 +197,26 @@ void TraceWriter::onStart(const ReplayContext& context) {
 }
 
 void TraceWriter::onFrame(const Frame& frame) {
-    // The bulk of a replay's output, written digit by digit into room made
-    // for the longest row (rowBound_): no format string, no growth check per
-    // number.
-    row_.resize(rowBound_);
-    char* const start = row_.data();
-    char* out = writeInteger(start, frame.index);
+    // The bulk of a replay's output, written digit by digit straight into the
+    // spool, into room made for the longest row (rowBound_): no format
+    // string, no growth check per number, no copy.
+    if (rowBound_ > TraceSpool::kCapacity) {  // only with a slot list many times the arrays
+        row_.resize(rowBound_);
+        row_.resize(static_cast<std::size_t>(writeRow(row_.data(), frame) - row_.data()));
+        spoolRow();
+    } else {
+        if (rowBound_ > TraceSpool::kCapacity - spool_->pending.load(std::memory_order_relaxed)) flush();
+        const uint32_t pending = spool_->pending.load(std::memory_order_relaxed);
+        char* const start = spool_->bytes + pending;
+        const auto length = static_cast<uint32_t>(writeRow(start, frame) - start);
+        // Published only once whole: a process that dies here loses this row, never half of it.
+        spool_->pending.store(pending + length, std::memory_order_release);
+    }
+    if (spool_->pending.load(std::memory_order_relaxed) >= kBlockBytes) flush();
+}
+
+char* TraceWriter::writeRow(char* out, const Frame& frame) const {
+    out = writeInteger(out, frame.index);
     const auto integer = [&out](int64_t value) {
         *out++ = ',';
         out = writeInteger(out, value);
@@ -226,9 +240,7 @@ void TraceWriter::onFrame(const Frame& frame) {
     integer(frame.combined.reverser);
     for (const TraceSlot& slot : slots_) integer(slot.sound ? frame.sound[slot.slot] : frame.panel[slot.slot]);
     *out++ = '\n';
-    row_.resize(static_cast<std::size_t>(out - start));
-    spoolRow();
-    if (spool_->pending.load(std::memory_order_relaxed) >= kBlockBytes) flush();
+    return out;
 }
 
 void TraceWriter::onEnd(const Frame& /*last*/) { flush(); }

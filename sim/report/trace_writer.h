@@ -75,6 +75,8 @@ private:
     void flush();
     // Moves the row formatted in row_ into the spool.
     void spoolRow();
+    // A frame's row from `out` on (at most rowBound_ bytes); returns its end.
+    char* writeRow(char* out, const Frame& frame) const;
 
     std::filesystem::path path_;
     std::vector<TraceSlot> slots_;

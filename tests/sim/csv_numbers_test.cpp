@@ -37,6 +37,11 @@ TEST(CsvNumbers, WriteWhatFmtWrites) {
     for (const int64_t value : {int64_t{0}, int64_t{-1}, int64_t{9}, int64_t{10}, int64_t{-10}, int64_t{INT32_MIN},
                                 std::numeric_limits<int64_t>::max(), std::numeric_limits<int64_t>::min()})
         EXPECT_EQ(integer(value), std::to_string(value));
+    int64_t power = 1;
+    for (int digits = 1; digits <= 18; ++digits) {  // where a digit is added
+        power *= 10;
+        for (const int64_t value : {power - 1, power, -power}) EXPECT_EQ(integer(value), std::to_string(value));
+    }
 
     std::mt19937_64 random(22);
     std::uniform_real_distribution<double> wide(-2e9, 2e9);

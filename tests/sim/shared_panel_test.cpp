@@ -3,7 +3,11 @@
 // a later writer wrote in the previous frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "guarded_arrays.h"
 #include "shared_panel.h"
@@ -112,6 +116,76 @@ TEST(SharedPanel, PassingTheTurnEqualsEndingOneAndBeginningTheNext) {
     }
 }
 
+// The slot-by-slot rule, as plainly as it can be said.
+struct PlainPanel {
+    explicit PlainPanel(bool zeroPolicy) : zero(zeroPolicy) { writer.fill(SharedArrays::kNoWriter); }
+    void begin(int32_t w) {
+        for (std::size_t s = 0; s < panel.size(); ++s) {
+            if (zero && writer[s] == w) panel[s] = 0;
+        }
+        before = panel;
+    }
+    void end(int32_t w) {
+        for (std::size_t s = 0; s < panel.size(); ++s) {
+            if (panel[s] != before[s]) writer[s] = w;
+        }
+    }
+    bool zero;
+    std::array<int32_t, CABKIT_PANEL_SLOTS> panel{}, before{}, writer{};
+};
+
+// Frames mostly repeat their predecessor; the host takes its shortcut then
+// and must still agree with the plain rule when a writer changes a value,
+// drops or takes over a slot, or writes what another wrote, and afterwards.
+TEST(SharedPanel, RepeatedFramesAgreeWithTheSlotBySlotRule) {
+    for (const bool zero : {true, false}) {
+        SharedArrays arrays(zero);
+        PlainPanel plain(zero);
+        // Each writer's writes of a frame: (slot, value); value -1 copies what it read in slot 0.
+        std::array<std::vector<std::pair<std::size_t, int32_t>>, 4> writes{{
+            {{201, 1}},
+            {{57, 1}, {72, 9}, {249, 1}},
+            {{0, 1}, {1, 0}, {21, -1}},
+            {{75, 2}, {249, 4}, {150, 7}, {151, 7}},
+        }};
+        uint32_t seed = 7;
+        for (int frameIndex = 0; frameIndex < 400; ++frameIndex) {
+            if (frameIndex % 23 == 22) {  // one writer changes one of its writes
+                seed = seed * 1664525U + 1013904223U;
+                auto& list = writes[(seed >> 8U) % 4U];
+                const std::size_t slots[] = {0, 1, 57, 72, 75, 150, 201, 249};
+                const auto value = static_cast<int32_t>((seed >> 16U) % 4U);
+                const std::size_t slot = slots[(seed >> 20U) % 8U];
+                if (!list.empty() && value == 3) {
+                    list.pop_back();
+                } else {
+                    list.emplace_back(slot, value);
+                }
+            }
+            for (int32_t w = 0; w < 4; ++w) {
+                if (w == 0) {
+                    arrays.beginTurn(0);
+                } else {
+                    arrays.passTurn(w - 1, w);
+                }
+                plain.begin(w);
+                ASSERT_TRUE(std::equal(plain.panel.begin(), plain.panel.end(), arrays.panel())) << frameIndex;
+                for (const auto& [slot, value] : writes[static_cast<std::size_t>(w)]) {
+                    const int32_t written = value >= 0 ? value : arrays.panel()[0];
+                    arrays.panel()[slot] = written;
+                    plain.panel[slot] = written;
+                }
+                plain.end(w);
+            }
+            arrays.endLastTurn(3);
+            for (std::size_t slot = 0; slot < CABKIT_PANEL_SLOTS; ++slot) {
+                ASSERT_EQ(arrays.writerOf(slot), plain.writer[slot]) << zero << " " << frameIndex << " " << slot;
+            }
+            ASSERT_TRUE(arrays.unchangedSinceSettled());
+        }
+    }
+}
+
 // A byte `offset` bytes from slot 0, reached the way a stray plug-in would.
 volatile unsigned char* byteAt(GuardedSlots& slots, std::ptrdiff_t offset) {
     return reinterpret_cast<volatile unsigned char*>(reinterpret_cast<std::uintptr_t>(slots.data()) + offset);
@@ -128,6 +202,7 @@ TEST(GuardedArrays, AWriteInFrontOfSlotZeroIsSeenAndOneBehindTheLastSlotFaults) 
         EXPECT_TRUE(slots.frontIntact());
         *byteAt(slots, offset) = 0;
         EXPECT_FALSE(slots.frontIntact()) << offset;
+        EXPECT_EQ(slots.nearFrontIntact(), offset < -64) << offset;  // the look after every call
     }
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(

@@ -73,10 +73,10 @@ TEST_F(Beacons, RowIndexBeaconOnlyAtExactlyZeroSpeed) {
 
 TEST_F(Beacons, StopAlertBeaconOnlyInModeOne) {
     for (int32_t mode : {0, 2}) {
-        core.operatingMode = mode;
+        selectMode(mode);
         EXPECT_EQ(displayCallsOf(30, 0), Calls{}) << mode;
     }
-    core.operatingMode = 1;
+    selectMode(1);
     EXPECT_EQ(displayCallsOf(30, 0), Calls{"startStopAlert"});
 }
 
@@ -89,7 +89,7 @@ TEST_F(Beacons, PlatformBeaconNeedsAStandstillExceptInModeTwo) {
                  {1, -3.0F, false}, {2, 90.0F, true}, {1, std::numeric_limits<float>::quiet_NaN(), false}};
     int32_t time = 0;
     for (const auto& c : cases) {
-        core.operatingMode = c.mode;
+        selectMode(c.mode);
         frame(time += 16, c.speed);
         core.zoneDistanceLeft = -1.0;
         beacon(300, 3);

@@ -11,6 +11,7 @@
 #include "display_double.h"
 #include "host_arrays.h"
 #include "scoped_local_time.h"
+#include "velorin_contract.h"
 #include "velorin_plugin.h"
 
 namespace cabkit::velorin::test {
@@ -35,6 +36,23 @@ protected:
     }
 
     void beacon(int32_t type, int32_t value) { core.setBeaconData(BeaconData{type, 0, 0.0F, value}); }
+
+    // The mode selector turned as a driver turns it, through 0 and with the
+    // brake at the emergency notch; the brake handle is put back after.
+    void selectMode(int32_t mode) {
+        constexpr int32_t kTowardOne = contract::keyNumber(contract::velorin::kKeys, "mode selector toward 1");
+        constexpr int32_t kTowardTwo = contract::keyNumber(contract::velorin::kKeys, "mode selector toward 2");
+        const int32_t brake = core.brakeHandle;
+        core.setBrake(core.emergencyNotch);
+        for (int step = 0; step < 2 && core.operatingMode != mode; ++step) {
+            const bool towardOne = mode == 1 || (mode == 0 && core.operatingMode == 2);
+            core.keyDown(towardOne ? kTowardOne : kTowardTwo);
+        }
+        core.setBrake(brake);
+    }
+
+    // Key 10 pressed: the toggle lamp goes from dark to lit.
+    void lightToggleLamp() { core.keyDown(contract::keyNumber(contract::velorin::kKeys, "toggle lamp")); }
 
     // Mode 2 with the handles at rest, power permitted, and key 0 accepted.
     void engageInModeTwo(int32_t timeMs) {

@@ -15,8 +15,8 @@ TEST_F(Core, InitializeSetsTheRunDefaults) {
     EXPECT_EQ(core.sideOneState, 0);
     core.setPower(4);
     core.setReverser(-1);
-    core.operatingMode = 2;
-    core.toggleLamp = true;
+    selectMode(2);
+    lightToggleLamp();
 
     startRun();
     EXPECT_EQ(core.emergencyNotch, kEmergency);
@@ -70,7 +70,7 @@ TEST_F(Core, ModeSelectorMovesOnlyWithTheBrakeAtTheEmergencyNotch) {
     };
     startRun();
     for (const auto& c : cases) {
-        core.operatingMode = c.mode;
+        selectMode(c.mode);
         core.setBrake(c.brake);
         core.keyDown(c.key);
         EXPECT_EQ(core.operatingMode, c.expected) << c.mode << " key " << c.key << " brake " << c.brake;
@@ -88,7 +88,7 @@ TEST_F(Core, KeyZeroEngagesOnlyFromModeTwoWithPowerPermittedAndHandlesAtRest) {
     startRun();
     int32_t time = 0;
     for (const auto& c : cases) {
-        core.operatingMode = c.mode;
+        selectMode(c.mode);
         panel[201] = c.slot201;
         frame(time += 16);
         core.setBrake(c.brake);

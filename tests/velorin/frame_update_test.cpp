@@ -205,7 +205,7 @@ TEST_F(Core, PowerHandleMapsByModeAndPassesOnlyWhilePermitted) {
     const int32_t expected[3][8] = {{0, 1, 2, 4, 5, 5, 6, 7}, {0, 1, 2, 4, 5, 8, 6, 7}, {0, 1, 2, 4, 5, 7, 6, 7}};
     int32_t time = 0;
     for (int32_t mode = 0; mode <= 2; ++mode) {
-        core.operatingMode = mode;
+        selectMode(mode);
         for (int32_t handle = 0; handle < 8; ++handle) {
             core.setPower(handle);
             panel[201] = 1;

@@ -38,8 +38,8 @@ TEST_F(Panel, ModeOneCopiesEveryDisplayValueToItsSlot) {
     display.extraCode = 555;
     display.stopAlertLamp = 1;
     display.numberField = {11, 7, 22};
-    core.operatingMode = 1;
-    core.toggleLamp = true;
+    selectMode(1);
+    lightToggleLamp();
     core.setBrake(4);
     frame(0);
 
@@ -74,7 +74,7 @@ TEST_F(Panel, NumberFieldShowsFourDigitsWithLeadingBlanks) {
         int32_t digits[4];
     } cases[] = {{7, {10, 10, 10, 7}}, {1234, {1, 2, 3, 4}}, {12345, {12, 3, 4, 5}}, {40, {10, 10, 4, 0}},
                  {100, {10, 1, 0, 0}}, {0, {10, 10, 10, 0}}, {-7, {10, 10, 10, -7}}};
-    core.operatingMode = 1;
+    selectMode(1);
     int32_t time = 0;
     for (const auto& c : cases) {
         displayDouble().numberField = {0, c.number, 0};
@@ -95,7 +95,7 @@ TEST_F(Panel, DistanceShowsKilometresAndTheHundredsDigitInModesOneAndTwo) {
                  {1e13, kMax, 7}, {-1e13, kMin, -8}};
     int32_t time = 0;
     for (int32_t mode : {1, 2}) {
-        core.operatingMode = mode;
+        selectMode(mode);
         for (const auto& c : cases) {
             displayDouble().distance = c.metres;
             frame(time += 16);
@@ -107,7 +107,7 @@ TEST_F(Panel, DistanceShowsKilometresAndTheHundredsDigitInModesOneAndTwo) {
 
 TEST_F(Panel, ModeTwoShowsABlankTimetableAndLeavesTheAlertLamp) {
     displayDouble().shown.fill(99);
-    core.operatingMode = 2;
+    selectMode(2);
     core.setBrake(2);
     frame(0);
     const struct {
@@ -154,7 +154,7 @@ TEST_F(Panel, CommonBlockInEveryMode) {
     beacon(300, 1);  // side one waiting, side two off
     int32_t time = 0;
     for (int32_t mode : {0, 1, 2}) {
-        core.operatingMode = mode;
+        selectMode(mode);
         sound[10] = kUntouched;
         frame(time += 16);
         EXPECT_EQ(panel[75], mode);
