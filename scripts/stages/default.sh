@@ -9,6 +9,7 @@ if ! command -v chromium >/dev/null 2>&1; then
   why="chromium is not installed"
   [[ ! -f build/optional/chromium.why ]] || why=$(<build/optional/chromium.why)
   echo "-- the cab replay's browser check is skipped: $why"
+  [[ -z ${CABKIT_STAGE_NOTE-} ]] || echo "browser check skipped: $why" >>"$CABKIT_STAGE_NOTE"
 fi
 cmake --preset default
 cmake --build --preset default

@@ -107,11 +107,14 @@ for scenario in scenarios/*.toml; do
   build/sim/simhost run "$scenario" --trace "$linux_traces/$(basename "$scenario" .toml).csv" >/dev/null
 done
 
+note() { [[ -z ${CABKIT_STAGE_NOTE-} ]] || echo "$*" >>"$CABKIT_STAGE_NOTE"; }
+
 echo "-- 32-bit: build"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32
 why_not_32=$(cache_value win32 CABKIT_WINE_MISSING)
 if [[ -z "$why_not_32" ]]; then
+  cmake --build --preset win32
+  note "32-bit DLLs run under the 32-bit wine"
   prepare_wine win32 win32
   echo "-- 32-bit: tests under the 32-bit wine (and the Linux i386 build in the i386 stage)"
   ctest --preset win32
@@ -120,7 +123,10 @@ if [[ -z "$why_not_32" ]]; then
 else
   [[ ! -f build/optional/wine32.why ]] || why_not_32=$(<build/optional/wine32.why)
   echo "-- 32-bit: the tables checked, the suite not run under wine ($why_not_32); the i386 stage runs the 32-bit code"
-  # Only the file checks: every other test would start a 32-bit program.
+  note "no 32-bit wine, 32-bit DLLs checked through their tables: $why_not_32"
+  # Only the file checks: every other test would start a 32-bit program. So
+  # only what they read and what is packed is built, not the test programs.
+  cmake --build --preset win32 --target Velorin Sentrel Cabrix simhost
   ctest --preset win32 -R '^plugin_files[.]'
 fi
 

@@ -53,7 +53,7 @@ void InterventionFolder::step(Track& track, Application::Kind kind, std::size_t 
 
 void InterventionFolder::fold(const Frame& frame) {
     news_.clear();
-    for (std::size_t i = 0; i < frame.commands.size(); ++i) {
+    for (std::size_t i = 0; i < frame.plugins; ++i) {
         const HandleCommand& command = frame.commands[i];
         const int32_t brake = imposesBrake(command, frame.driver) ? command.brake : 0;
         const int32_t cut = cutsPower(command, frame.driver) ? frame.driver.power : 0;

@@ -80,7 +80,7 @@ private:
 
     int32_t emergencyNotch_;
     int32_t stepMs_;
-    std::array<std::array<Track, 2>, kPluginCount> tracks_{};  // [plugin][kind]
+    std::array<std::array<Track, 2>, kMaxPlugins> tracks_{};  // [plugin][kind]
     std::vector<Application> applications_;
     std::vector<News> news_;
 };

@@ -54,7 +54,7 @@ std::string warningRaised(const std::string& why) {
 std::string notAtStop(int32_t signal) { return fmt::format("signal {} is not 0 (at stop)", signal); }
 
 std::optional<std::size_t> positionOf(const PluginHost& host, contract::Party party) {
-    for (std::size_t i = 0; i < kPluginCount; ++i) {
+    for (std::size_t i = 0; i < host.count(); ++i) {
         if (host.nameAt(i) == contract::partyName(party)) return i;
     }
     return std::nullopt;

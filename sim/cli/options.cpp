@@ -14,6 +14,8 @@
 #include "child_process.h"
 #include "library_loader.h"
 #include "printable_text.h"
+#include "run_names.h"
+#include "scenario_error.h"
 #include "utf8_path.h"
 
 namespace cabkit::sim {
@@ -39,25 +41,14 @@ std::filesystem::path defaultPluginFolder() {
     return pathFromUtf8(CABKIT_DEFAULT_PLUGIN_DIR);
 }
 
-std::optional<std::array<int32_t, 3>> parseOrder(const std::string& text, std::string& error) {
-    error = "--order must name Cabrix, Velorin and Sentrel once each, separated by commas";
-    std::array<int32_t, 3> order{};
-    std::array<bool, 3> seen{};
-    std::string rest = text;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const std::size_t comma = rest.find(',');
-        const std::string name = rest.substr(0, comma);
-        rest = comma == std::string::npos ? std::string{} : rest.substr(comma + 1);
-        const int32_t index = pluginIndex(name);
-        if (index < 0 || seen[static_cast<std::size_t>(index)] || (i < 2 && comma == std::string::npos)) {
-            return std::nullopt;
-        }
-        seen[static_cast<std::size_t>(index)] = true;
-        order[i] = index;
+std::vector<std::string> orderNames(const std::string& text) {
+    std::vector<std::string> names;
+    std::size_t from = 0;
+    for (std::size_t comma = text.find(',');; comma = text.find(',', from)) {
+        names.push_back(text.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
+        if (comma == std::string::npos) return names;
+        from = comma + 1;
     }
-    if (!rest.empty()) return std::nullopt;
-    error.clear();
-    return order;
 }
 
 // [+-]digits, and for a fraction .digits and an exponent e[+-]digits: what
@@ -141,6 +132,10 @@ void addCommonOptions(CLI::App& app, CommonOptions& options) {
                    fmt::format("folder of Velorin{0}, Sentrel{0}, Cabrix{0} (default: the plugins folder beside "
                                "simhost's own)",
                                SharedLibrary::kExtension));
+    app.add_option("--plugin", options.addedPlugins,
+                   "load this plug-in library, [NAME=]PATH, after our three only when --plugins is given too; "
+                   "repeatable, in calling order");
+    app.add_option("--layout", options.layout, "name the slots of plug-ins without a contract of ours (TOML file)");
     app.add_option("--trace", options.trace, "write one CSV row per frame to this file");
     app.add_option("--summary", options.summary, "write a JSON summary to this file");
     app.add_option("--plot", options.plot, "draw speed against location to this .svg or .png file (gnuplot)");
@@ -164,7 +159,11 @@ std::vector<std::string> childArguments(const CommonOptions& options) {
         arguments.emplace_back(name);
         arguments.push_back(value);
     };
-    add("--plugins", options.plugins.empty() ? utf8Text(defaultPluginFolder()) : options.plugins);
+    if (!options.plugins.empty() || options.addedPlugins.empty()) {
+        add("--plugins", options.plugins.empty() ? utf8Text(defaultPluginFolder()) : options.plugins);
+    }
+    for (const std::string& plugin : options.addedPlugins) add("--plugin", plugin);
+    add("--layout", options.layout);
     add("--trace", options.trace);
     add("--plot", options.plot);
     add("--plot-time", options.plotTime);
@@ -176,23 +175,51 @@ std::vector<std::string> childArguments(const CommonOptions& options) {
     return arguments;
 }
 
+std::optional<PluginChoice> pluginChoice(const CommonOptions& options, std::string& error) {
+    PluginChoice choice;
+    if (!options.plugins.empty() || options.addedPlugins.empty()) {
+        choice.folder = options.plugins.empty() ? defaultPluginFolder() : pathFromUtf8(options.plugins);
+    }
+    for (const std::string& text : options.addedPlugins) {
+        auto plugin = parseAddedPlugin(text, error);
+        if (!plugin) return std::nullopt;
+        choice.added.push_back(std::move(*plugin));
+    }
+    if (!options.order.empty()) choice.order = orderNames(options.order);
+    return choice;
+}
+
 bool checkOptions(const CommonOptions& options, std::string& error) {
-    if (!options.order.empty() && !parseOrder(options.order, error)) return false;
+    const auto choice = pluginChoice(options, error);
+    RunSpec run;
+    if (!choice || !applyLineup(*choice, run, error)) return false;
+    if (!options.layout.empty()) {
+        try {
+            static_cast<void>(readSlotLayout(pathFromUtf8(options.layout)));
+        } catch (const ScenarioError& e) {
+            error = e.what();
+            return false;
+        }
+    }
     return makeRunOptions(options, error).has_value();
 }
 
 bool applyOverrides(const CommonOptions& options, Scenario& scenario, std::string& error) {
     if (options.stepMs > 0) scenario.run.stepMs = options.stepMs;
-    if (options.order.empty()) return true;
-    const auto order = parseOrder(options.order, error);
-    if (!order) return false;
-    scenario.run.order = *order;
+    const auto choice = pluginChoice(options, error);
+    if (!choice || !applyLineup(*choice, scenario.run, error)) return false;
+    if (!options.layout.empty()) scenario.layout = readSlotLayout(pathFromUtf8(options.layout));
+    resolveNames(scenario);
     return true;
 }
 
 std::optional<RunOptions> makeRunOptions(const CommonOptions& options, std::string& error) {
     RunOptions run;
     run.pluginFolder = options.plugins.empty() ? defaultPluginFolder() : pathFromUtf8(options.plugins);
+    const auto choice = pluginChoice(options, error);
+    if (!choice) return std::nullopt;
+    run.ourPlugins = choice->folder.has_value();
+    run.addedPlugins = choice->added;
     if (!options.trace.empty()) run.trace = pathFromUtf8(options.trace);
     if (!options.plot.empty()) run.plot = pathFromUtf8(options.plot);
     if (!options.plotTime.empty()) run.plotTime = pathFromUtf8(options.plotTime);
@@ -201,6 +228,7 @@ std::optional<RunOptions> makeRunOptions(const CommonOptions& options, std::stri
         auto slots = parseTraceSlots(options.slots, error);
         if (!slots) return std::nullopt;
         run.slots = *slots;
+        run.defaultSlots = false;
     }
     run.stopOnFailure = options.stopOnFailure;
     return run;

@@ -10,6 +10,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "plugin_lineup.h"
 #include "scenario.h"
 #include "scenario_run.h"
 
@@ -17,6 +18,8 @@ namespace cabkit::sim {
 
 struct CommonOptions {
     std::string plugins;
+    std::vector<std::string> addedPlugins;  // --plugin [NAME=]PATH, in calling order
+    std::string layout;
     std::string trace, summary, plot, plotTime, html, slots, order;
     int32_t stepMs = 0;
     bool stopOnFailure = false;
@@ -49,8 +52,13 @@ std::vector<std::string> childArguments(const CommonOptions& options);
 std::optional<RunOptions> makeRunOptions(const CommonOptions& options, std::string& error);
 // Checks the options that do not depend on a scenario.
 bool checkOptions(const CommonOptions& options, std::string& error);
-// Applies --step and --order over a scenario; false with a message on bad values.
+// Applies --step, the plug-ins, --order and --layout over a scenario, and
+// resolves the names its expectations use; false with a message on bad
+// values. Throws ScenarioError for a mistake in the layout file or in a name
+// the scenario uses.
 bool applyOverrides(const CommonOptions& options, Scenario& scenario, std::string& error);
+// The plug-ins the options name (the folder resolved); nullopt with a message.
+std::optional<PluginChoice> pluginChoice(const CommonOptions& options, std::string& error);
 
 }  // namespace cabkit::sim
 

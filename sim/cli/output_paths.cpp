@@ -59,17 +59,27 @@ std::optional<std::string> writable(const NamedPath& output) {
 
 std::vector<NamedPath> inputsOf(const RunOptions& options, const std::vector<std::string>& scenarios) {
     std::vector<NamedPath> inputs;
-    inputs.reserve(scenarios.size() + kPluginNames.size());
+    inputs.reserve(scenarios.size() + kPluginNames.size() + options.addedPlugins.size());
     for (const std::string& scenario : scenarios) inputs.push_back({"the scenario", pathFromUtf8(scenario)});
-    for (const int32_t index : kDefaultOrder) {
-        const char* name = kPluginNames[static_cast<std::size_t>(index)];
-        inputs.push_back({fmt::format("the plug-in {}", name),
-                          options.pluginFolder / (std::string(name) + SharedLibrary::kExtension)});
+    std::vector<std::filesystem::path> folders;
+    if (options.ourPlugins) {
+        for (const int32_t index : kDefaultOrder) {
+            const char* name = kPluginNames[static_cast<std::size_t>(index)];
+            inputs.push_back({fmt::format("the plug-in {}", name),
+                              options.pluginFolder / (std::string(name) + SharedLibrary::kExtension)});
+        }
+        folders.push_back(options.pluginFolder);
     }
-    std::error_code error;
-    std::filesystem::directory_iterator it(options.pluginFolder, error);
-    for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
-        if (it->path().extension() == ".ini") inputs.push_back({"the plug-in settings", it->path()});
+    for (const AddedPlugin& plugin : options.addedPlugins) {
+        inputs.push_back({fmt::format("the plug-in {}", plugin.name), plugin.file});
+        folders.push_back(plugin.file.parent_path().empty() ? std::filesystem::path(".") : plugin.file.parent_path());
+    }
+    for (const std::filesystem::path& folder : folders) {
+        std::error_code error;
+        std::filesystem::directory_iterator it(folder, error);
+        for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
+            if (it->path().extension() == ".ini") inputs.push_back({"the plug-in settings", it->path()});
+        }
     }
     return inputs;
 }

@@ -87,6 +87,8 @@ SupervisedReplay requestFor(const ReplayCommand& command, const std::string& fil
     request.childCommand = kChildCommand;
     request.childArguments =
         childArguments(outputs != nullptr ? outputs->childOptions(command.options) : command.options);
+    std::string error;  // checked before any request is made
+    if (const auto choice = pluginChoice(command.options, error)) request.pluginNames = lineupNames(*choice);
     if (command.narrate) request.childArguments.emplace_back("--narrate");
     if (outputs != nullptr) outputs->shape(request);
     // The file last, after "--": a name that begins with a dash stays a name.

@@ -22,6 +22,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using Verdict = SupervisedOutcome::Verdict;
+using Names = std::vector<std::string>;
 
 // How the child ended, as far as the supervisor saw it.
 struct ChildEnd {
@@ -76,12 +77,15 @@ std::string seconds(std::chrono::milliseconds duration) {
     return fmt::format("{:g} s", static_cast<double>(duration.count()) / 1000.0);
 }
 
-RunEnding::Place placeOf(const CallRecord& calls) {
+// The plug-in of index `plugin` in `names` (the run's plug-ins), or `otherwise`.
+std::string pluginName(const Names& names, int32_t plugin, const char* otherwise) {
+    return plugin >= 0 && plugin < static_cast<int32_t>(names.size()) ? names[static_cast<std::size_t>(plugin)]
+                                                                      : std::string(otherwise);
+}
+
+RunEnding::Place placeOf(const CallRecord& calls, const Names& names) {
     RunEnding::Place place;
-    const int32_t plugin = calls.plugin.load(std::memory_order_acquire);
-    place.plugin = plugin >= 0 && plugin < static_cast<int32_t>(kPluginNames.size())
-                       ? kPluginNames[static_cast<std::size_t>(plugin)]
-                       : "(none)";
+    place.plugin = pluginName(names, calls.plugin.load(std::memory_order_acquire), "(none)");
     place.call = callName(calls.call.load(std::memory_order_acquire));
     place.frame = calls.frame.load(std::memory_order_acquire);
     place.timeOfDayMs = calls.timeOfDayMs.load(std::memory_order_acquire);
@@ -126,25 +130,24 @@ std::string guardedPageText(const CallRecord& calls, const ExitStatus& status) {
 const char* arrayName(int32_t array) { return array == 0 ? "panel" : "sound"; }
 
 // The plug-in a breach or fork names, with its place; "(unknown)" when it is not known.
-RunEnding::Place placeFor(const CallRecord& calls, int32_t plugin, int32_t call, int64_t frame, bool known) {
-    RunEnding::Place place = placeOf(calls);
-    place.plugin = known && plugin >= 0 && plugin < static_cast<int32_t>(kPluginNames.size())
-                       ? std::string(kPluginNames[static_cast<std::size_t>(plugin)])
-                       : std::string("(unknown)");
+RunEnding::Place placeFor(const CallRecord& calls, const Names& names, int32_t plugin, int32_t call, int64_t frame,
+                          bool known) {
+    RunEnding::Place place = placeOf(calls, names);
+    place.plugin = known ? pluginName(names, plugin, "(unknown)") : std::string("(unknown)");
     place.call = callName(call);
     place.frame = frame;
     return place;
 }
 
 // "after Elapse of plug-in Velorin at frame 3 (...)": the last call, for a fault no call can be blamed for.
-std::string afterText(const CallRecord& calls, int32_t plugin, int32_t call, int64_t frame) {
-    RunEnding::Place place = placeFor(calls, plugin, call, frame, true);
+std::string afterText(const CallRecord& calls, const Names& names, int32_t plugin, int32_t call, int64_t frame) {
+    RunEnding::Place place = placeFor(calls, names, plugin, call, frame, true);
     if (call < 0) return "before any plug-in was called";
     return fmt::format("after {} of plug-in {} {}", place.call, place.plugin, whereText(place, call));
 }
 
 // What the replay found wrong with the arrays, a fork, or a signal to simhost; false when none.
-bool judgeContainment(const CallRecord& calls, const ChildEnd& end, SupervisedOutcome& outcome) {
+bool judgeContainment(const CallRecord& calls, const Names& names, const ChildEnd& end, SupervisedOutcome& outcome) {
     const BreachRecord& breach = calls.breach;
     const auto kind = static_cast<Breach>(breach.kind.load(std::memory_order_acquire));
     const int32_t plugin = breach.plugin.load();
@@ -155,7 +158,7 @@ bool judgeContainment(const CallRecord& calls, const ChildEnd& end, SupervisedOu
         fmt::format("slot {} from {} to {}", breach.slot.load(), breach.before.load(), breach.after.load());
     std::string message;
     bool known = true;
-    RunEnding::Place place = placeFor(calls, plugin, call, frame, true);
+    RunEnding::Place place = placeFor(calls, names, plugin, call, frame, true);
     switch (kind) {
         case Breach::None: break;
         case Breach::WrittenInOtherCall:
@@ -167,7 +170,7 @@ bool judgeContainment(const CallRecord& calls, const ChildEnd& end, SupervisedOu
             message = fmt::format(
                 "the {} array changed while no plug-in was called ({}), {}: a plug-in's thread "
                 "wrote it; which plug-in is not known",
-                array, change, afterText(calls, plugin, call, frame));
+                array, change, afterText(calls, names, plugin, call, frame));
             break;
         case Breach::InFrontOfArray:
             message = fmt::format("plug-in {} failed in Elapse {}: it wrote in front of slot 0 of the {} array",
@@ -184,7 +187,7 @@ bool judgeContainment(const CallRecord& calls, const ChildEnd& end, SupervisedOu
     if (message.empty() && end.signal != 0) {
         const bool inCall = CallRecord::inCall(calls.calls.load(std::memory_order_acquire));
         const int32_t last = calls.call.load();
-        place = placeOf(calls);
+        place = placeOf(calls, names);
         if (inCall) {
             message = fmt::format(
                 "plug-in {} failed in {} {}: simhost received signal {} from the replay while it "
@@ -195,14 +198,14 @@ bool judgeContainment(const CallRecord& calls, const ChildEnd& end, SupervisedOu
             message = fmt::format(
                 "the replay sent signal {} to simhost outside any plug-in call, {}; which "
                 "plug-in is not known",
-                signalText(end.signal), afterText(calls, calls.plugin.load(), last, place.frame));
+                signalText(end.signal), afterText(calls, names, calls.plugin.load(), last, place.frame));
         }
     }
     if (message.empty() && breach.forks.load(std::memory_order_acquire) > 0) {
         const int32_t forkPlugin = breach.forkPlugin.load();
         const int32_t forkCall = breach.forkCall.load();
         const int64_t forkFrame = breach.forkFrame.load();
-        place = placeFor(calls, forkPlugin, forkCall, forkFrame, true);
+        place = placeFor(calls, names, forkPlugin, forkCall, forkFrame, true);
         place.timeOfDayMs = breach.forkTimeOfDayMs.load();
         place.location = breach.forkLocation.load();
         if (breach.forkInCall.load() != 0) {
@@ -215,7 +218,7 @@ bool judgeContainment(const CallRecord& calls, const ChildEnd& end, SupervisedOu
             message = fmt::format(
                 "a plug-in's thread forked the replay process, {} (the copy was ended before it "
                 "replayed anything); which plug-in is not known",
-                afterText(calls, forkPlugin, forkCall, forkFrame));
+                afterText(calls, names, forkPlugin, forkCall, forkFrame));
         }
     }
     if (message.empty()) return false;
@@ -242,7 +245,7 @@ void judgeFault(const ReplayRecord& record, const ChildEnd& end, const Supervise
     const std::string file = outcome.journal.hasScenario ? outcome.journal.file : request.scenarioFile.string();
     const CallRecord& calls = record.calls;
     const int32_t call = calls.call.load(std::memory_order_acquire);
-    RunEnding::Place place = placeOf(calls);
+    RunEnding::Place place = placeOf(calls, request.pluginNames);
     if (CallRecord::inCall(calls.calls.load(std::memory_order_acquire))) {
         if (call == kCallLoading) {
             // The library never became a plug-in: the input is at fault, not the run.
@@ -348,7 +351,7 @@ SupervisedOutcome superviseReplay(const SupervisedReplay& request) {
         if (end.interrupted) {
             outcome.verdict = Verdict::Interrupted;
             outcome.ending.how = RunEnding::How::Interrupted;
-        } else if (judgeContainment(record->calls, end, outcome)) {
+        } else if (judgeContainment(record->calls, request.pluginNames, end, outcome)) {
             // a breach, a fork or a signal: the plug-in's fault, whatever the child said
         } else if (record->currentStage() == ReplayStage::Finished && end.status.exitedWith(verdict)) {
             judgeFinished(verdict, request, outcome);

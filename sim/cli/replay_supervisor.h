@@ -29,6 +29,8 @@ struct SupervisedReplay {
     std::optional<std::filesystem::path> trace;    // completed when the child dies
     std::optional<std::filesystem::path> summary;  // written by the supervisor
     std::chrono::milliseconds callTimeout{5000};
+    // The run's plug-ins by index, as the call record numbers them.
+    std::vector<std::string> pluginNames{kPluginNames.begin(), kPluginNames.end()};
     // The child's standard output and error are kept for the outcome rather
     // than shared, so that replays running side by side do not mix theirs.
     bool captureOutput = false;

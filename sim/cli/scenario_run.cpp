@@ -1,5 +1,6 @@
 #include "scenario_run.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "event_log.h"
@@ -10,12 +11,32 @@
 #include "temporary_folder.h"
 
 namespace cabkit::sim {
+namespace {
+
+std::vector<TraceSlot> tracedSlots(const Scenario& scenario, const RunOptions& options) {
+    std::vector<TraceSlot> slots = options.slots;
+    if (!options.defaultSlots) return slots;
+    const auto add = [&slots](int32_t slot, bool sound) {
+        const TraceSlot traced{sound, slot};
+        if (std::none_of(slots.begin(), slots.end(),
+                         [&](const TraceSlot& s) { return s.slot == slot && s.sound == sound; })) {
+            slots.push_back(traced);
+        }
+    };
+    for (const LayoutSlot& entry : scenario.layout.panel) add(entry.slot, false);
+    for (const LayoutSlot& entry : scenario.layout.sound) add(entry.slot, true);
+    return slots;
+}
+
+}  // namespace
 
 RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std::FILE* log) {
     std::optional<TemporaryFolder> ownFolder;
     if (options.copyFolder.empty()) ownFolder.emplace();
     CallRecord ownCalls;
-    Replay replay(scenario, options.pluginFolder, ownFolder ? ownFolder->path() : options.copyFolder,
+    PluginChoice plugins{
+        options.ourPlugins ? std::optional(options.pluginFolder) : std::nullopt, options.addedPlugins, {}};
+    Replay replay(scenario, std::move(plugins), ownFolder ? ownFolder->path() : options.copyFolder,
                   options.calls != nullptr ? *options.calls : ownCalls);
     // Folded once, before every report that reads it.
     RunAnalysis analysis;
@@ -34,7 +55,7 @@ RunOutcome runScenario(const Scenario& scenario, const RunOptions& options, std:
 
     std::unique_ptr<TraceWriter> trace;
     if (options.trace) {
-        trace = std::make_unique<TraceWriter>(*options.trace, options.slots, options.traceSpool);
+        trace = std::make_unique<TraceWriter>(*options.trace, tracedSlots(scenario, options), options.traceSpool);
         replay.addObserver(*trace);
     }
     std::unique_ptr<HtmlReplay> html;

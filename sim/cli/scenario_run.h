@@ -13,6 +13,7 @@
 
 #include "call_record.h"
 #include "expectation_checker.h"
+#include "plugin_lineup.h"
 #include "replay.h"
 #include "run_figures.h"
 #include "run_journal.h"
@@ -23,6 +24,10 @@ namespace cabkit::sim {
 
 struct RunOptions {
     std::filesystem::path pluginFolder;
+    bool ourPlugins = true;  // load our three from pluginFolder
+    // Libraries of this interface besides or instead of ours; the scenario's
+    // RunSpec names and orders them (applyLineup).
+    std::vector<AddedPlugin> addedPlugins;
     // Where the private copies of the libraries go; empty: a temporary
     // folder of the run's own.
     std::filesystem::path copyFolder;
@@ -31,6 +36,8 @@ struct RunOptions {
     std::optional<std::filesystem::path> plotTime;  // against time
     std::optional<std::filesystem::path> html;
     std::vector<TraceSlot> slots = defaultTraceSlots();
+    // The slots are the default ones: a layout's slots are traced too.
+    bool defaultSlots = true;
     bool stopOnFailure = false;
     bool progress = true;
     // Where the run keeps what a supervisor reads (null: the run's own):

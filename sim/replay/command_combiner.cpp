@@ -24,7 +24,8 @@ TrainCommand combineCommands(std::span<const HandleCommand> commands, std::size_
     }
     out.brake = std::clamp(out.brake, 0, emergencyNotch);
     out.reverser = neutral ? 0 : direction;
-    const int32_t vehiclePower = vehicle < commands.size() ? commands[vehicle].power : 0;
+    // Without a vehicle plug-in the driver's handle is the power the others may take away.
+    const int32_t vehiclePower = vehicle < commands.size() ? commands[vehicle].power : driver.power;
     out.power = (out.brake > 0 || powerCut) ? 0 : std::max(vehiclePower, 0);
     return out;
 }

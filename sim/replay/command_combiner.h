@@ -1,5 +1,5 @@
-// How the host turns the three returned handle commands into the one the
-// train obeys.
+// How the host turns the returned handle commands, one per plug-in, into the
+// one the train obeys.
 //
 // The vehicle plug-in owns the power notch: it maps the driver's handle to
 // the train's notches and hands over to its train-operation controller, so
@@ -8,7 +8,8 @@
 // than the handle, or brake. So:
 //   brake    = the highest brake returned, within 0 .. the emergency notch;
 //   power    = 0 while that brake is above 0 or another plug-in cuts power,
-//              else the vehicle plug-in's power;
+//              else the vehicle plug-in's power (the driver's handle when
+//              no vehicle plug-in is loaded);
 //   reverser = neutral when any plug-in returns neutral or two disagree,
 //              else the direction they agree on.
 #ifndef CABKIT_SIM_COMMAND_COMBINER_H
@@ -28,7 +29,7 @@ struct DriverHandles {
     int32_t brake = 0;
 };
 
-// `vehicle` indexes the vehicle plug-in in `commands`.
+// `vehicle` indexes the vehicle plug-in in `commands` (commands.size(): none).
 TrainCommand combineCommands(std::span<const HandleCommand> commands, std::size_t vehicle, const DriverHandles& driver,
                              int32_t emergencyNotch);
 

@@ -1,5 +1,6 @@
 #include "plugin_host.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "child_process.h"
@@ -16,21 +17,21 @@ consteval int32_t byName(std::string_view name) {
 
 }  // namespace
 
-PluginHost::PluginHost(const std::filesystem::path& folder, const std::filesystem::path& copyFolder,
-                       const std::array<int32_t, kPluginCount>& order, bool zeroUnwrittenPanel, CallRecord& calls)
-    : calls_(calls), order_(order), arrays_(zeroUnwrittenPanel) {
+PluginHost::PluginHost(const std::vector<LineupEntry>& lineup, const std::filesystem::path& copyFolder,
+                       bool zeroUnwrittenPanel, CallRecord& calls)
+    : calls_(calls), count_(std::min(lineup.size(), kMaxPlugins)), arrays_(zeroUnwrittenPanel) {
     calls_.breach.panelStart.store(reinterpret_cast<uintptr_t>(arrays_.panel()), std::memory_order_relaxed);
     calls_.breach.soundStart.store(reinterpret_cast<uintptr_t>(arrays_.sound()), std::memory_order_relaxed);
-    for (std::size_t i = 0; i < kPluginCount; ++i) {
+    for (std::size_t i = 0; i < count_; ++i) {
+        order_[i] = lineup[i].index;
         const CallScope loading(calls_, order_[i], kCallLoading);
-        modules_[i] =
-            std::make_unique<PluginModule>(folder, copyFolder, kPluginNames[static_cast<std::size_t>(order_[i])]);
+        modules_[i] = std::make_unique<PluginModule>(lineup[i].file, copyFolder, lineup[i].name);
     }
 }
 
 PluginHost::~PluginHost() {
     dispose();
-    for (std::size_t i = 0; i < kPluginCount; ++i) {
+    for (std::size_t i = 0; i < count_; ++i) {
         if (!modules_[i]) continue;
         checkSettled(Breach::WrittenBetweenCalls, -1, -1);
         calls_.enter(order_[i], kCallUnloading);
@@ -75,7 +76,7 @@ void PluginHost::returned() {
 
 template <typename Call>
 void PluginHost::broadcast(int32_t what, Call call) {
-    for (std::size_t i = 0; i < kPluginCount; ++i) {
+    for (std::size_t i = 0; i < count_; ++i) {
         checkSettled(Breach::WrittenBetweenCalls, -1, -1);
         calls_.enter(order_[i], what);
         call(modules_[i]->api());
@@ -138,10 +139,10 @@ void PluginHost::setBeaconData(const BeaconData& beacon) {
     broadcast(byName("SetBeaconData"), [&beacon](const CabkitPluginTable& api) { api.SetBeaconData(beacon); });
 }
 
-const std::array<HandleCommand, kPluginCount>& PluginHost::elapse(const VehicleState& state) {
+const std::array<HandleCommand, kMaxPlugins>& PluginHost::elapse(const VehicleState& state) {
     // The outside component's writes of this frame end its turn.
     constexpr int32_t kElapse = byName("Elapse");
-    for (std::size_t i = 0; i < kPluginCount; ++i) {
+    for (std::size_t i = 0; i < count_; ++i) {
         const auto writer = static_cast<int32_t>(i + 1);
         arrays_.passTurn(writer - 1, writer);
         calls_.enter(order_[i], kElapse);
@@ -149,7 +150,7 @@ const std::array<HandleCommand, kPluginCount>& PluginHost::elapse(const VehicleS
         returned();
         if (!arrays_.nearFrontIntact()) breach(Breach::InFrontOfArray, order_[i], kElapse, nullptr);
     }
-    arrays_.endLastTurn(static_cast<int32_t>(kPluginCount));
+    arrays_.endLastTurn(static_cast<int32_t>(count_));
     // Further in front than the per-call look reaches: looked at every so
     // many frames (and at the end), by whom is not known.
     if (++frames_ % kWholeFrontEvery == 0) checkWholeFront();
@@ -161,10 +162,10 @@ void PluginHost::checkWholeFront() {
 }
 
 std::size_t PluginHost::positionOf(int32_t pluginIndex) const {
-    for (std::size_t i = 0; i < kPluginCount; ++i) {
+    for (std::size_t i = 0; i < count_; ++i) {
         if (order_[i] == pluginIndex) return i;
     }
-    return kPluginCount;
+    return count_;
 }
 
 }  // namespace cabkit::sim

@@ -1,5 +1,5 @@
-// The host side of the plug-in interface: the three libraries in their
-// calling order, the shared arrays, and the order of calls a run needs
+// The host side of the plug-in interface: the libraries in their calling
+// order, the shared arrays, and the order of calls a run needs
 // (Load, SetVehicleSpec, Initialize, then frames with the events between
 // them, Dispose). Every event goes to every plug-in, in calling order. Each
 // call, and the loading and unloading of each library, is entered in a call
@@ -23,19 +23,18 @@
 #include "call_record.h"
 #include "command_combiner.h"
 #include "host_records.h"
+#include "plugin_lineup.h"
 #include "plugin_module.h"
 #include "shared_panel.h"
 
 namespace cabkit::sim {
 
-inline constexpr std::size_t kPluginCount = 3;
-
 class PluginHost {
 public:
-    // `order` names the plug-ins (indices into kPluginNames) in calling order;
+    // `lineup` names the plug-ins (at most kMaxPlugins) in calling order;
     // their private copies go into `copyFolder`, which must exist.
-    PluginHost(const std::filesystem::path& folder, const std::filesystem::path& copyFolder,
-               const std::array<int32_t, kPluginCount>& order, bool zeroUnwrittenPanel, CallRecord& calls);
+    PluginHost(const std::vector<LineupEntry>& lineup, const std::filesystem::path& copyFolder, bool zeroUnwrittenPanel,
+               CallRecord& calls);
     ~PluginHost();
     PluginHost(const PluginHost&) = delete;
     PluginHost& operator=(const PluginHost&) = delete;
@@ -61,15 +60,17 @@ public:
     void writeStandIn(int32_t slot, int32_t value) { arrays_.panel()[slot] = value; }
 
     // Elapse of each plug-in in calling order; the commands come back in that order.
-    const std::array<HandleCommand, kPluginCount>& elapse(const VehicleState& state);
+    const std::array<HandleCommand, kMaxPlugins>& elapse(const VehicleState& state);
 
     const int32_t* panel() const { return arrays_.panel(); }
     const int32_t* sound() const { return arrays_.sound(); }
     const SharedArrays& arrays() const { return arrays_; }
-    // Position in calling order -> index into kPluginNames.
+    // How many plug-ins are called.
+    std::size_t count() const { return count_; }
+    // Position in calling order -> the plug-in's index in RunSpec::plugins.
     int32_t pluginAt(std::size_t position) const { return order_[position]; }
     const std::string& nameAt(std::size_t position) const { return modules_[position]->name(); }
-    // Position of a plug-in in calling order.
+    // Position of a plug-in in calling order; count() when it is not loaded.
     std::size_t positionOf(int32_t pluginIndex) const;
 
 private:
@@ -83,10 +84,11 @@ private:
     static constexpr uint32_t kWholeFrontEvery = 64;
 
     CallRecord& calls_;
-    std::array<int32_t, kPluginCount> order_;
-    std::array<std::unique_ptr<PluginModule>, kPluginCount> modules_;
+    std::size_t count_ = 0;
+    std::array<int32_t, kMaxPlugins> order_{};
+    std::array<std::unique_ptr<PluginModule>, kMaxPlugins> modules_;
     SharedArrays arrays_;
-    std::array<HandleCommand, kPluginCount> commands_{};
+    std::array<HandleCommand, kMaxPlugins> commands_{};
     bool started_ = false;
     uint32_t frames_ = 0;
 };

@@ -18,13 +18,14 @@ void removeFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-PluginModule::PluginModule(const std::filesystem::path& folder, const std::filesystem::path& copyFolder,
+PluginModule::PluginModule(const std::filesystem::path& file, const std::filesystem::path& copyFolder,
                            const std::string& name)
     : name_(name), copyFolder_(copyFolder / name) {
-    const std::filesystem::path file = folder / (name + SharedLibrary::kExtension);
+    const std::filesystem::path folder = file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
-        throw PluginLoadError(fmt::format("plug-in {} not found: {} (use --plugins DIR)", name, file.string()));
+        throw PluginLoadError(
+            fmt::format("plug-in {} not found: {} (use --plugins DIR or --plugin FILE)", name, file.string()));
     }
     try {
         std::filesystem::create_directory(copyFolder_);

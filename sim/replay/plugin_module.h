@@ -25,11 +25,11 @@ public:
 
 class PluginModule {
 public:
-    // Loads a copy of `<folder>/<name>.so` (.dll on Windows) made in
+    // Loads a copy of `file` (with the settings files beside it) made in
     // `<copyFolder>/<name>/`.
     // Throws PluginLoadError when the file is missing, cannot be copied,
     // does not load, lacks an export or reports another interface version.
-    PluginModule(const std::filesystem::path& folder, const std::filesystem::path& copyFolder, const std::string& name);
+    PluginModule(const std::filesystem::path& file, const std::filesystem::path& copyFolder, const std::string& name);
     ~PluginModule();
     PluginModule(const PluginModule&) = delete;
     PluginModule& operator=(const PluginModule&) = delete;

@@ -1,6 +1,7 @@
 #include "replay.h"
 
 #include <algorithm>
+#include <span>
 #include <utility>
 
 #include "trigger_queue.h"
@@ -215,12 +216,15 @@ private:
 
 Replay::Replay(const Scenario& scenario, std::filesystem::path pluginFolder, std::filesystem::path copyFolder,
                CallRecord& calls)
-    : scenario_(scenario), pluginFolder_(std::move(pluginFolder)), copyFolder_(std::move(copyFolder)), calls_(calls) {}
+    : Replay(scenario, PluginChoice{std::move(pluginFolder), {}, {}}, std::move(copyFolder), calls) {}
+
+Replay::Replay(const Scenario& scenario, PluginChoice choice, std::filesystem::path copyFolder, CallRecord& calls)
+    : scenario_(scenario), choice_(std::move(choice)), copyFolder_(std::move(copyFolder)), calls_(calls) {}
 
 ReplayResult Replay::run() {
     const Scenario& s = scenario_;
     calls_.at(-1, s.start.timeOfDayMs, s.start.location);
-    PluginHost host(pluginFolder_, copyFolder_, s.run.order, s.run.zeroUnwrittenPanel, calls_);
+    PluginHost host(lineupFiles(choice_, s.run), copyFolder_, s.run.zeroUnwrittenPanel, calls_);
     const std::size_t vehicle = host.positionOf(pluginIndexOf(contract::kVelorin));
     RunState state(s, host, observers_);
     DriverHandles& driver = state.driver();
@@ -242,13 +246,15 @@ ReplayResult Replay::run() {
         state.writeStandIns();
 
         frame.commands = host.elapse(train.vehicleState());
+        frame.plugins = host.count();
         frame.index = n;
         frame.elapsedMs = elapsed;
         frame.timeOfDayMs = train.timeOfDayMs();
         frame.location = train.location();
         frame.speed = train.speed();
         frame.driver = driver;
-        frame.combined = combineCommands(frame.commands, vehicle, driver, s.train.emergencyNotch());
+        frame.combined =
+            combineCommands(std::span(frame.commands).first(frame.plugins), vehicle, driver, s.train.emergencyNotch());
         frame.panel = host.panel();
         frame.sound = host.sound();
 

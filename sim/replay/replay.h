@@ -1,4 +1,4 @@
-// One replay of a scenario through the three plug-ins: each frame the host
+// One replay of a scenario through its plug-ins: each frame the host
 // delivers the events that fell due since the last frame, lets the outside
 // component write its panel slots, calls Elapse of every plug-in in calling
 // order, combines their commands and moves the train by one step.
@@ -34,7 +34,8 @@ struct Frame {
     double location = 0.0;
     double speed = 0.0;
     DriverHandles driver;
-    std::array<HandleCommand, kPluginCount> commands{};  // in calling order
+    std::array<HandleCommand, kMaxPlugins> commands{};  // in calling order, the first `plugins`
+    std::size_t plugins = kPluginNames.size();          // how many were called; a frame made by hand has our three
     TrainCommand combined;
     const int32_t* panel = nullptr;
     const int32_t* sound = nullptr;
@@ -56,7 +57,8 @@ struct InputEvent {
 struct ReplayContext {
     const Scenario& scenario;
     const PluginHost& host;
-    std::size_t vehiclePosition;  // calling-order position of the vehicle plug-in
+    std::size_t vehiclePosition;  // calling-order position of the vehicle plug-in; host.count() without one
+    bool hasVehicle() const { return vehiclePosition < host.count(); }
 };
 
 class ReplayObserver {
@@ -82,6 +84,8 @@ public:
     // `copyFolder` (which must exist); every call into them is entered in `calls`.
     Replay(const Scenario& scenario, std::filesystem::path pluginFolder, std::filesystem::path copyFolder,
            CallRecord& calls);
+    // The plug-ins `choice` names, as applyLineup() set them in the scenario.
+    Replay(const Scenario& scenario, PluginChoice choice, std::filesystem::path copyFolder, CallRecord& calls);
     void addObserver(ReplayObserver& observer) { observers_.push_back(&observer); }
     // Throws PluginLoadError when a plug-in cannot be loaded. The plug-ins
     // read the wall clock: a caller that wants the scenario's time pins it first.
@@ -89,7 +93,7 @@ public:
 
 private:
     const Scenario& scenario_;
-    std::filesystem::path pluginFolder_;
+    PluginChoice choice_;
     std::filesystem::path copyFolder_;
     CallRecord& calls_;
     std::vector<ReplayObserver*> observers_;

@@ -37,6 +37,7 @@
 
 #include "guarded_arrays.h"
 #include "host_arrays.h"
+#include "scenario.h"
 
 namespace cabkit::sim {
 
@@ -50,9 +51,9 @@ struct SlotChange {
 
 class SharedArrays {
 public:
-    // Writer numbers: 0 is the outside component, 1..3 the plug-ins in calling order.
+    // Writer numbers: 0 is the outside component, 1.. the plug-ins in calling order.
     static constexpr int32_t kNoWriter = -1;
-    static constexpr int32_t kWriters = 4;
+    static constexpr int32_t kWriters = 1 + static_cast<int32_t>(kMaxPlugins);
 
     explicit SharedArrays(bool zeroUnwritten);
 

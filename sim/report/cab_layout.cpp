@@ -269,9 +269,35 @@ ordered_json sharedGroup() {
 
 }  // namespace
 
-std::string cabLayoutJson() {
+std::string cabLayoutJson() { return cabLayoutJson(OtherSlots{}, SlotLayout{}); }
+
+std::string cabLayoutJson(const OtherSlots& others, const SlotLayout& layout) {
     ordered_json root;
     root["groups"] = {cabrixGroup(), sentrelGroup(), velorinGroup(), sharedGroup()};
+    if (!others.plugins.empty()) {
+        ordered_json lamps = ordered_json::array();
+        ordered_json values = ordered_json::array();
+        ordered_json sounds = ordered_json::array();
+        for (const int32_t slot : others.panel) {
+            const LayoutSlot* named = layout.panelSlot(slot);
+            const std::string name = named != nullptr ? named->name : fmt::format("panel {}", slot);
+            if (named != nullptr && named->lamp) {
+                lamps.push_back({{"slot", panelId(slot)}, {"name", name}, {"color", lampColour(name)}});
+            } else {
+                values.push_back({{"slot", panelId(slot)}, {"name", name}});
+            }
+        }
+        for (const int32_t slot : others.sound) {
+            const LayoutSlot* named = layout.soundSlot(slot);
+            sounds.push_back({{"slot", soundId(slot)}, {"name", named != nullptr ? named->name : soundId(slot)}});
+        }
+        root["groups"].push_back({{"plugin", others.plugins},
+                                  {"role", "no contract of ours; slots by number or by the layout's names"},
+                                  {"instruments", ordered_json::array()},
+                                  {"lamps", lamps},
+                                  {"values", values},
+                                  {"sounds", sounds}});
+    }
     root["permitted"] = permittedSpeeds(ownAndShared(contract::kCabrix));
     root["soundCommands"] = {{"stop", CABKIT_SOUND_STOP},
                              {"loop", CABKIT_SOUND_LOOP},

@@ -57,7 +57,7 @@ private:
 
 struct ChartData {
     std::string title;
-    std::array<std::string, kPluginCount> names;  // in calling order
+    std::vector<std::string> names;  // in calling order
     int32_t emergencyNotch = 0;
     int32_t topPowerNotch = 0;
     RunPoint first, last;

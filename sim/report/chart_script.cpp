@@ -496,7 +496,7 @@ private:
         // Each application a box over its duration: brakes down to their
         // strongest notch, power cuts up to the driver's notch they cut.
         std::array<std::string, 2> blocks;  // brakes, cuts
-        std::array<bool, kPluginCount> braked{};
+        std::array<bool, kMaxPlugins> braked{};
         for (const Application& app : data_.applications) {
             const bool brake = app.kind == Application::Kind::Brake;
             const double from = x(app.start);
@@ -510,7 +510,7 @@ private:
             if (brake) braked[app.plugin] = true;
         }
         std::string plots;
-        for (std::size_t i = 0; i < kPluginCount; ++i) {
+        for (std::size_t i = 0; i < data_.names.size(); ++i) {
             if (!braked[i]) continue;
             plots += fmt::format("keyentry with boxes fs solid 0.4 lc rgb {} title texts[{}] noenhanced, ",
                                  rgb(pluginColour(data_.names[i])), i + 2);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include "cab_contract_index.h"
 #include "cabrix/cabrix_rules.h"
@@ -125,8 +126,24 @@ void EventLog::reportFolded(const Frame& frame, bool all) {
 
 void EventLog::onStart(const ReplayContext& context) {
     scenario_ = &context.scenario;
-    for (std::size_t i = 0; i < names_.size(); ++i) names_[i] = context.host.nameAt(i);
+    host_ = &context.host;
+    names_.clear();
+    loaded_.fill(false);
+    std::vector<std::string> others;
+    for (std::size_t i = 0; i < context.host.count(); ++i) {
+        names_.push_back(context.host.nameAt(i));
+        const auto index = static_cast<std::size_t>(context.host.pluginAt(i));
+        if (index < loaded_.size()) {
+            loaded_[index] = true;
+        } else {
+            others.push_back(names_.back());
+        }
+    }
+    ours_ = std::find(loaded_.begin(), loaded_.end(), true) != loaded_.end();
+    others_ = !others.empty();
+    soleOther_ = others.size() == 1 ? others.front() : std::string{};
     vehicle_ = context.vehiclePosition;
+    hasVehicle_ = context.hasVehicle();
     emergencyNotch_ = context.scenario.train.emergencyNotch();
     checkNotch_ = context.scenario.train.checkNotch;
     const StartSpec& start = context.scenario.start;
@@ -134,8 +151,8 @@ void EventLog::onStart(const ReplayContext& context) {
     sound_.fill(CABKIT_SOUND_STOP);
     analysis_.onStart(context);
     add(0, start.timeOfDayMs, start.location, start.speed, "host",
-        fmt::format("start of \"{}\": order {}, {}, {}; reverser {}, power {}, brake {}", context.scenario.name,
-                    names_[0], names_[1], names_[2], reverserText(driver_.reverser), driver_.power, driver_.brake));
+        fmt::format("start of \"{}\": order {}; reverser {}, power {}, brake {}", context.scenario.name,
+                    fmt::join(names_, ", "), reverserText(driver_.reverser), driver_.power, driver_.brake));
 }
 
 void EventLog::onInput(const InputEvent& e) {
@@ -179,7 +196,33 @@ void EventLog::onInput(const InputEvent& e) {
     }
 }
 
+void EventLog::narrateOtherPanel(const Frame& frame) {
+    if (!others_ || std::equal(panel_.begin(), panel_.end(), frame.panel)) return;
+    const SlotLayout& layout = scenario_->layout;
+    for (std::size_t slot = 0; slot < panel_.size(); ++slot) {
+        const int32_t now = frame.panel[slot];
+        const int32_t before = panel_[slot];
+        if (now == before) continue;
+        const contract::PanelSlot* row = findPanelSlot(static_cast<int32_t>(slot));
+        // Ours tell their own slots; the outside component's inputs are told as they are given.
+        if (row != nullptr && (ours_ || row->writers == contract::kOutside)) continue;
+        const int32_t writer = host_->arrays().writerOf(slot);
+        const std::string source = writer >= 1 && static_cast<std::size_t>(writer) <= names_.size()
+                                       ? names_[static_cast<std::size_t>(writer - 1)]
+                                       : std::string("panel");
+        const LayoutSlot* named = layout.panelSlot(static_cast<int32_t>(slot));
+        const std::string topic = fmt::format("panel {}", slot);
+        if (named != nullptr && named->lamp && (now == 0 || now == 1) && (before == 0 || before == 1)) {
+            change(frame, topic, source, fmt::format("{} {}", named->name, now != 0 ? "on" : "off"));
+        } else {
+            change(frame, topic, source,
+                   fmt::format("{}: {} -> {}", named != nullptr ? named->name : topic, before, now));
+        }
+    }
+}
+
 void EventLog::narratePanel(const Frame& frame) {
+    if (!ours_) return;
     // Lamps and states; readings that move by themselves (clock, counters,
     // timetable entries) and the outside component's inputs are not told.
     // The narrated rows are gathered once: most frames change none of them,
@@ -214,12 +257,19 @@ void EventLog::narrateSounds(const Frame& frame) {
         const int32_t before = sound_[slot];
         if (now == before) continue;
         // Strokes repeat every few hundred ms, and a twin slot repeats its twin.
-        const contract::SoundSlot* named = findSoundSlot(static_cast<int32_t>(slot));
+        const contract::SoundSlot* named = ours_ ? findSoundSlot(static_cast<int32_t>(slot)) : nullptr;
         if (named != nullptr && (named->play == contract::Play::Strokes || named->twinOf != contract::kNoTwin))
             continue;
-        const std::string owner =
-            named != nullptr ? std::string(contract::partyName(static_cast<contract::Party>(named->writer))) : "sound";
-        const std::string label = named != nullptr ? std::string(named->label) : fmt::format("sound {}", slot);
+        // The sound array keeps no writer: a slot no table names is put to
+        // the one plug-in without a table, when there is one.
+        const LayoutSlot* laid = scenario_->layout.soundSlot(static_cast<int32_t>(slot));
+        const std::string owner = named != nullptr
+                                      ? std::string(contract::partyName(static_cast<contract::Party>(named->writer)))
+                                  : soleOther_.empty() ? std::string("sound")
+                                                       : soleOther_;
+        const std::string label = named != nullptr  ? std::string(named->label)
+                                  : laid != nullptr ? laid->name
+                                                    : fmt::format("sound {}", slot);
         const std::string topic = fmt::format("sound {}", slot);
         if (now == CABKIT_SOUND_PLAY_ONCE) {
             change(frame, topic, owner, fmt::format("{} plays once", label));
@@ -321,6 +371,7 @@ void EventLog::logAt(const Frame& frame, const std::string& source, std::string 
 }
 
 void EventLog::narrateEngagement(const Frame& frame) {
+    if (!hasVehicle_) return;
     const HandleCommand& velorinCommand = frame.commands[vehicle_];
     const int32_t mode = frame.panel[kOperatingMode];
     if (!atoEngaged_ && showsController(velorinCommand, frame.driver, mode)) {
@@ -372,21 +423,22 @@ void EventLog::watchKeyDown(const InputEvent& e) {
         keysHeld_[static_cast<std::size_t>(e.value)] = true;
     // Key 0 is also the train stop's acknowledgement: a refused start is news
     // in mode 2, or when no alarm asks for an acknowledgement.
-    if (e.value == kAtoStartKey && !atoEngaged_ && (panel_[kOperatingMode] == 2 || panel_[kAlarmLamp] == 0)) {
+    if (e.value == kAtoStartKey && hasVehicle_ && !atoEngaged_ &&
+        (panel_[kOperatingMode] == 2 || panel_[kAlarmLamp] == 0)) {
         atoStart_ = AtoStart{atoStartUnmet(panel_[kOperatingMode], panel_[kPowerPermitted], driver_)};
     }
-    if (e.value == kTowardOneKey || e.value == kTowardTwoKey) {
+    if ((e.value == kTowardOneKey || e.value == kTowardTwoKey) && hasVehicle_) {
         velorinModeKey_ = ModeKey{e.value, panel_[kOperatingMode], driver_.brake};
     }
-    if (e.value == kModeDownKey || e.value == kModeUpKey) {
+    if ((e.value == kModeDownKey || e.value == kModeUpKey) && loaded(contract::kCabrix)) {
         cabrixModeKey_ = ModeKey{e.value, panel_[kCabrixMode], driver_.brake};
     }
     // Only an alarm that is sounding asks for an acknowledgement, only a
     // latched emergency brake for a reset.
-    if (e.value == kAcknowledgeKey && panel_[kAlarmLamp] != 0) {
+    if (e.value == kAcknowledgeKey && loaded(contract::kSentrel) && panel_[kAlarmLamp] != 0) {
         acknowledge_ = TrainStopKey{e.elapsedMs, driver_.brake, 0, false, false};
     }
-    if (e.value == kResetKey && panel_[kBrakeOverrideLamp] != 0) {
+    if (e.value == kResetKey && loaded(contract::kSentrel) && panel_[kBrakeOverrideLamp] != 0) {
         reset_ = TrainStopKey{e.elapsedMs, driver_.brake, 0, false, false};
     }
 }
@@ -555,6 +607,7 @@ void EventLog::onFrame(const Frame& frame) {
     analysis_.onFrame(frame);
     narrateMotion(frame);
     narratePanel(frame);
+    narrateOtherPanel(frame);
     narrateSounds(frame);
     narrateInterventions(frame);
     narrateEngagement(frame);

@@ -102,7 +102,10 @@ private:
     // Tells the folded changes of outputs quiet for kQuietMs (all of them when `all`).
     void reportFolded(const Frame& frame, bool all);
     void narratePanel(const Frame& frame);
+    // Slots no contract of ours names, by number or by the layout's name.
+    void narrateOtherPanel(const Frame& frame);
     void narrateSounds(const Frame& frame);
+    bool loaded(contract::Party party) const { return loaded_[static_cast<std::size_t>(pluginIndexOf(party))]; }
     void narrateInterventions(const Frame& frame);
     void narrateEngagement(const Frame& frame);
     void narrateControllerCode(const Frame& frame);
@@ -115,8 +118,14 @@ private:
 
     std::FILE* out_;
     const Scenario* scenario_ = nullptr;
-    std::array<std::string, 3> names_;
+    std::vector<std::string> names_;
     std::size_t vehicle_ = 0;
+    bool hasVehicle_ = false;
+    const PluginHost* host_ = nullptr;
+    std::array<bool, 3> loaded_{};  // ours, by index
+    bool ours_ = false;             // any of ours: their tables name the slots
+    bool others_ = false;           // any plug-in without a contract of ours
+    std::string soleOther_;         // the only such plug-in, which a sound without a writer is put to
     int32_t emergencyNotch_ = 0;
     DriverHandles driver_;
     std::array<int32_t, CABKIT_PANEL_SLOTS> panel_{};

@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include "cab_contract_index.h"
 #include "cab_layout.h"
 #include "cab_replay_assets.h"
 #include "clock_text.h"
@@ -199,7 +200,16 @@ HtmlReplay::HtmlReplay(const std::filesystem::path& path)
 void HtmlReplay::onStart(const ReplayContext& context) {
     scenario_ = &context.scenario;
     callingOrder_.clear();
-    for (std::size_t i = 0; i < kPluginCount; ++i) callingOrder_.push_back(context.host.nameAt(i));
+    otherPlugins_.clear();
+    ours_ = false;
+    for (std::size_t i = 0; i < context.host.count(); ++i) {
+        callingOrder_.push_back(context.host.nameAt(i));
+        if (context.host.pluginAt(i) < static_cast<int32_t>(kPluginNames.size())) {
+            ours_ = true;
+        } else {
+            otherPlugins_ += fmt::format("{}{}", otherPlugins_.empty() ? "" : ", ", callingOrder_.back());
+        }
+    }
 }
 
 void HtmlReplay::onInput(const InputEvent& event) { zones_.onInput(event); }
@@ -221,7 +231,7 @@ void HtmlReplay::onFrame(const Frame& frame) {
                   frame.driver.reverser);
     recordHandles(combined_.brake, combined_.power, combined_.reverser, n, frame.combined.brake, frame.combined.power,
                   frame.combined.reverser);
-    for (std::size_t i = 0; i < kPluginCount; ++i) {
+    for (std::size_t i = 0; i < frame.plugins; ++i) {
         const HandleCommand& command = frame.commands[i];
         recordHandles(commands_[i].brake, commands_[i].power, commands_[i].reverser, n, command.brake, command.power,
                       command.reverser);
@@ -229,6 +239,27 @@ void HtmlReplay::onFrame(const Frame& frame) {
     }
     for (std::size_t slot = 0; slot < panel_.size(); ++slot) panel_[slot].record(n, frame.panel[slot]);
     for (std::size_t slot = 0; slot < sound_.size(); ++slot) sound_[slot].record(n, frame.sound[slot]);
+}
+
+OtherSlots HtmlReplay::otherSlots() const {
+    OtherSlots others{otherPlugins_, {}, {}};
+    if (otherPlugins_.empty()) return others;
+    const SlotLayout& layout = scenario_->layout;
+    // What ours name is theirs while one of them runs; a slot never written stays off the panel.
+    for (std::size_t i = 0; i < panel_.size(); ++i) {
+        const auto slot = static_cast<int32_t>(i);
+        const bool oursNames = ours_ && findPanelSlot(slot) != nullptr;
+        if (layout.panelSlot(slot) != nullptr || (!oursNames && !panel_[i].empty())) others.panel.push_back(slot);
+    }
+    for (std::size_t i = 0; i < sound_.size(); ++i) {
+        const auto slot = static_cast<int32_t>(i);
+        const bool oursNames = ours_ && findSoundSlot(slot) != nullptr;
+        // Every sound slot changes once, from 0 to stopped, in the first frame.
+        if (layout.soundSlot(slot) != nullptr || (!oursNames && sound_[i].encoded().frames.size() > 1)) {
+            others.sound.push_back(slot);
+        }
+    }
+    return others;
 }
 
 std::string HtmlReplay::data(const EventLog& log, const ExpectationChecker& checker) const {
@@ -240,7 +271,7 @@ std::string HtmlReplay::data(const EventLog& log, const ExpectationChecker& chec
         return out;
     };
     ordered_json commands = ordered_json::array();
-    for (std::size_t i = 0; i < kPluginCount; ++i) {
+    for (std::size_t i = 0; i < callingOrder_.size(); ++i) {
         ordered_json entry = handles(commands_[i], true);
         entry["plugin"] = callingOrder_[i];
         commands.push_back(std::move(entry));
@@ -275,7 +306,7 @@ std::string HtmlReplay::data(const EventLog& log, const ExpectationChecker& chec
                       {"sound", encodeSlots(sound_)}};
     root["log"] = entries;
     root["expectations"] = expectationsJson(checker, s.start.timeOfDayMs);
-    root["cab"] = ordered_json::parse(cabLayoutJson());
+    root["cab"] = ordered_json::parse(cabLayoutJson(otherSlots(), s.layout));
     return root.dump();
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cab_layout.h"
 #include "change_series.h"
 #include "event_log.h"
 #include "expectation_checker.h"
@@ -40,6 +41,8 @@ public:
     std::string data(const EventLog& log, const ExpectationChecker& checker) const;
 
 private:
+    OtherSlots otherSlots() const;
+
     struct Handles {
         ChangeSeries brake, power, reverser, constantSpeed;
     };
@@ -51,8 +54,10 @@ private:
     int64_t frames_ = 0;
     ChangeSeries elapsed_, timeOfDay_, location_, speed_;
     Handles driver_, combined_;
-    std::array<Handles, kPluginCount> commands_;
+    std::array<Handles, kMaxPlugins> commands_;
     std::array<ChangeSeries, CABKIT_PANEL_SLOTS> panel_;
+    std::string otherPlugins_;  // those without a contract of ours, by name
+    bool ours_ = true;
     std::array<ChangeSeries, CABKIT_SOUND_SLOTS> sound_;
     SupervisionZones zones_;
     int64_t firstElapsedMs_ = 0;

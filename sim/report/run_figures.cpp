@@ -21,7 +21,7 @@ void RunFigures::onFrame(const Frame& frame) {
     FigureRecord& r = *record_;
     if (r.frames > 0) r.distance += std::fabs(frame.location - r.lastLocation);
     r.maxSpeed = std::max(r.maxSpeed, std::fabs(frame.speed));
-    for (std::size_t i = 0; i < frame.commands.size(); ++i) {
+    for (std::size_t i = 0; i < frame.plugins; ++i) {
         if (imposesBrake(frame.commands[i], frame.driver)) r.plugins[i].brakingMs += stepMs_;
     }
     analysis_.onFrame(frame);

@@ -33,11 +33,11 @@ struct FigureRecord {
     double lastSpeed;
     double maxSpeed;
     double distance;
-    PerPlugin plugins[3];
+    PerPlugin plugins[kMaxPlugins];
 };
 static_assert(std::is_trivially_copyable_v<FigureRecord> && std::is_standard_layout_v<FigureRecord>,
               "the figures are read from another process");
-static_assert(sizeof(FigureRecord) == 7 * 8 + 3 * 32, "no padding between the figures");
+static_assert(sizeof(FigureRecord) == 7 * 8 + kMaxPlugins * 32, "no padding between the figures");
 
 class RunFigures : public ReplayObserver {
 public:

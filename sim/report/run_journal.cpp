@@ -46,7 +46,7 @@ json pointJson(const RunPoint& p) {
 Application readApplication(const json& a) {
     Application app;
     app.kind = run_json::kindNamed(a.value(run_json::kKind, std::string{}));
-    app.plugin = std::min<std::size_t>(integer<std::size_t>(a.value("plugin", json{})), kPluginCount - 1);
+    app.plugin = std::min<std::size_t>(integer<std::size_t>(a.value("plugin", json{})), kMaxPlugins - 1);
     app.start = readPoint(a.value(run_json::kStart, json::object()));
     app.end = readPoint(a.value(run_json::kEnd, json::object()));
     app.highestNotch = integer<int32_t>(a.value(run_json::kHighestNotch, json{}));
@@ -68,7 +68,7 @@ void readScenario(const json& s, JournalContents& contents) {
     contents.startLocation = number(start.value(run_json::kLocation, json{}));
     contents.startSpeed = number(start.value(run_json::kSpeed, json{}));
     const json order = s.value("order", json::array());
-    for (std::size_t i = 0; i < contents.order.size() && i < order.size(); ++i) contents.order[i] = text(order[i]);
+    for (std::size_t i = 0; i < kMaxPlugins && i < order.size(); ++i) contents.order.push_back(text(order[i]));
     for (const json& x : s.value("expectations", json::array())) {
         contents.expectations.push_back(JournalContents::Judged{integer<int32_t>(x.value(run_json::kLine, json{})),
                                                                 text(x.value("id", json{})),
@@ -142,7 +142,7 @@ void RunJournal::scenario(const Scenario& s) {
     for (const Expectation& x : s.expectations)
         expectations.push_back({{run_json::kLine, x.line}, {"id", x.id}, {run_json::kExpects, x.describe()}});
     json order = json::array();
-    for (const int32_t index : s.run.order) order.push_back(kPluginNames[static_cast<std::size_t>(index)]);
+    for (const int32_t index : s.run.order) order.push_back(s.run.plugins[static_cast<std::size_t>(index)]);
     line(json{{"scenario",
                {{"name", s.name},
                 {run_json::kFile, s.path},

@@ -93,7 +93,7 @@ struct JournalContents {
     int64_t startTimeOfDayMs = 0;
     double startLocation = 0.0;
     double startSpeed = 0.0;
-    std::array<std::string, 3> order;  // plug-in names in calling order
+    std::vector<std::string> order;  // plug-in names in calling order
     std::vector<Judged> expectations;
     std::vector<LogEntry> events;
     std::vector<StopRecord> stops;

@@ -92,7 +92,8 @@ void SpeedChart::onStart(const ReplayContext& context) {
     scenario_ = &context.scenario;
     vehicle_ = context.vehiclePosition;
     data_.title = context.scenario.name;
-    for (std::size_t i = 0; i < data_.names.size(); ++i) data_.names[i] = context.host.nameAt(i);
+    data_.names.clear();
+    for (std::size_t i = 0; i < context.host.count(); ++i) data_.names.push_back(context.host.nameAt(i));
     data_.emergencyNotch = context.scenario.train.emergencyNotch();
     for (const Station& station : context.scenario.route.stations)
         data_.stations.emplace_back(station.location, station.name);
@@ -126,12 +127,14 @@ void SpeedChart::followSpeeds(const Frame& frame) {
 
     // The controller drives while Velorin's command departs from the driver's
     // handles the way only it makes it do.
-    const HandleCommand& velorin = frame.commands[vehicle_];
-    const int32_t mode = frame.panel[kOperatingMode];
-    if (!controllerDrives_ && showsController(velorin, frame.driver, mode)) {
-        controllerDrives_ = true;
-    } else if (controllerDrives_ && followsDriverAwayFromRest(velorin, frame.driver, mode)) {
-        controllerDrives_ = false;
+    if (vehicle_ < frame.plugins) {
+        const HandleCommand& velorin = frame.commands[vehicle_];
+        const int32_t mode = frame.panel[kOperatingMode];
+        if (!controllerDrives_ && showsController(velorin, frame.driver, mode)) {
+            controllerDrives_ = true;
+        } else if (controllerDrives_ && followsDriverAwayFromRest(velorin, frame.driver, mode)) {
+            controllerDrives_ = false;
+        }
     }
     allowed_.update(at,
                     controllerDrives_ ? std::optional<double>(CabSpeeds::controllerAllows(frame.panel)) : std::nullopt);
@@ -168,10 +171,10 @@ void SpeedChart::onFrame(const Frame& frame) {
     data_.highestLocation = std::max(data_.highestLocation, frame.location);
     data_.topSpeed = std::max(data_.topSpeed, std::fabs(frame.speed));
     data_.lowestSpeed = std::min(data_.lowestSpeed, frame.speed);
-    data_.topPowerNotch = std::max({data_.topPowerNotch, frame.commands[vehicle_].power, frame.driver.power});
+    data_.topPowerNotch = std::max({data_.topPowerNotch, vehiclePower(frame), frame.driver.power});
     // A sample carries the highest power notch since the one before, so that
     // power taken up between samples (a controller creeping) still shows.
-    windowPower_ = std::max(windowPower_, frame.commands[vehicle_].power);
+    windowPower_ = std::max(windowPower_, vehiclePower(frame));
     if (frame.index % every_ == 0) {
         data_.samples.push_back(ChartSample{pointOf(frame), windowPower_, frame.driver.brake});
         windowPower_ = std::numeric_limits<int32_t>::min();
@@ -210,8 +213,7 @@ void SpeedChart::onEnd(const Frame& last) {
         data_.topSpeed = std::max(data_.topSpeed, static_cast<double>(r.targetKmh));
     const RunPoint end = pointOf(last);
     if (data_.samples.empty() || data_.samples.back().at.elapsedMs != end.elapsedMs) {
-        data_.samples.push_back(
-            ChartSample{end, std::max(windowPower_, last.commands[vehicle_].power), last.driver.brake});
+        data_.samples.push_back(ChartSample{end, std::max(windowPower_, vehiclePower(last)), last.driver.brake});
     }
     for (SegmentTrack* track : {&permitted_, &allowed_, &codes_, &aspects_}) track->finish(end);
     data_.permitted = permitted_.segments();

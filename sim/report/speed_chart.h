@@ -60,6 +60,10 @@ private:
 
     const Scenario* scenario_ = nullptr;
     std::size_t vehicle_ = 0;
+    // The power the vehicle plug-in returned; the driver's handle without one.
+    int32_t vehiclePower(const Frame& frame) const {
+        return vehicle_ < frame.plugins ? frame.commands[vehicle_].power : frame.driver.power;
+    }
     int64_t every_ = 1;
     int32_t windowPower_ = std::numeric_limits<int32_t>::min();
     ChartData data_;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <iterator>
+#include <span>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -181,18 +182,25 @@ void TraceWriter::onStart(const ReplayContext& context) {
     row_.clear();
     auto out = fmt::appender(row_);
     fmt::format_to(out, "frame,time_ms,location_m,speed_kmh,driver_reverser,driver_power,driver_brake");
-    for (std::size_t i = 0; i < kPluginCount; ++i) {
+    plugins_ = context.host.count();
+    for (std::size_t i = 0; i < plugins_; ++i) {
         const std::string& name = context.host.nameAt(i);
         fmt::format_to(out, ",{0}_brake,{0}_power,{0}_reverser,{0}_constant_speed", name);
     }
     fmt::format_to(out, ",brake,power,reverser");
-    for (const TraceSlot& slot : slots_) fmt::format_to(out, ",{}{}", slot.sound ? "sound_" : "panel_", slot.slot);
+    // A slot a layout names carries its name after the number.
+    for (const TraceSlot& slot : slots_) {
+        const LayoutSlot* named =
+            slot.sound ? context.scenario.layout.soundSlot(slot.slot) : context.scenario.layout.panelSlot(slot.slot);
+        fmt::format_to(out, ",{}{}{}", slot.sound ? "sound_" : "panel_", slot.slot,
+                       named != nullptr ? "_" + columnName(named->name) : std::string{});
+    }
     row_.push_back('\n');
     spoolRow();
     flush();
     // The index and the time, the two decimals, the handles, every plug-in's
     // command, the combined one, the slots, each after its comma.
-    const std::size_t integers = 1 + 1 + 3 + 4 * kPluginCount + 3 + slots_.size();
+    const std::size_t integers = 1 + 1 + 3 + 4 * plugins_ + 3 + slots_.size();
     rowBound_ = integers * (1 + kMaxIntegerChars) + 2 * (1 + kMaxFixed3Chars) + 1;
 }
 
@@ -229,7 +237,7 @@ char* TraceWriter::writeRow(char* out, const Frame& frame) const {
     integer(frame.driver.reverser);
     integer(frame.driver.power);
     integer(frame.driver.brake);
-    for (const HandleCommand& command : frame.commands) {
+    for (const HandleCommand& command : std::span(frame.commands).first(frame.plugins)) {
         integer(command.brake);
         integer(command.power);
         integer(command.reverser);

@@ -80,6 +80,7 @@ private:
 
     std::filesystem::path path_;
     std::vector<TraceSlot> slots_;
+    std::size_t plugins_ = 0;
     int fd_ = -1;
     std::unique_ptr<TraceSpool> ownSpool_;
     TraceSpool* spool_;

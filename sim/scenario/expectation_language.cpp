@@ -1,6 +1,7 @@
 #include "expectation_language.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <sstream>
 #include <vector>
@@ -29,13 +30,29 @@ Quantity readQuantity(TableReader& e) {
                                       "by brake, power, reverser, \"imposes brake\" or \"cuts power\"",
                                       *text));
     };
+    // "panel door lamp": a slot by the name a layout file gives it, found
+    // once the layout is known (resolveNames).
+    if ((first == "panel" || first == "sound") && !second.empty() &&
+        !std::all_of(second.begin(), second.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        q.kind = first == "panel" ? Quantity::Kind::Panel : Quantity::Kind::Sound;
+        q.index = -1;
+        const std::size_t from = text->find_first_not_of(" \t", text->find(first) + first.size());
+        q.name = text->substr(from, text->find_last_not_of(" \t") + 1 - from);
+        return q;
+    }
     // "Sentrel imposes brake", "Cabrix cuts power": three words.
     std::string fourth;
     words >> fourth;
     if (!fourth.empty()) bad();
-    if (!rest.empty()) {
+    // A plug-in not of ours is kept by name and found once the run's
+    // plug-ins are known (resolveNames).
+    const auto plugin = [&q, &first] {
         q.index = pluginIndex(first);
-        if (q.index < 0) bad();
+        if (q.index < 0) q.name = first;
+    };
+    if (!rest.empty()) {
+        plugin();
         if (second == "imposes" && rest == "brake")
             q.kind = Quantity::Kind::PluginImposesBrake;
         else if (second == "cuts" && rest == "power")
@@ -84,8 +101,7 @@ Quantity readQuantity(TableReader& e) {
             bad();
         return q;
     }
-    q.index = pluginIndex(first);
-    if (q.index < 0) bad();
+    plugin();
     if (second == "brake")
         q.kind = Quantity::Kind::PluginBrake;
     else if (second == "power")
@@ -108,7 +124,9 @@ EventKind readEvent(TableReader& e) {
     for (std::string word; words >> word;) list.push_back(word);
     if (!list.empty()) {
         event.plugin = pluginIndex(list.front());
-        if (event.plugin >= 0) list.erase(list.begin());
+        // Three words name a plug-in, ours or one the run adds (resolveNames).
+        if (event.plugin < 0 && list.size() == 3) event.name = list.front();
+        if (event.plugin >= 0 || !event.name.empty()) list.erase(list.begin());
     }
     const std::string what = list.size() == 2 ? list[0] + " " + list[1] : std::string();
     if (what == "brake application") {

@@ -14,6 +14,7 @@
 
 #include "cab_contract.h"
 #include "host_records.h"
+#include "slot_layout.h"
 
 namespace cabkit::sim {
 
@@ -35,6 +36,9 @@ constexpr int32_t pluginIndexOf(contract::Party party) {
     }
     return -1;
 }
+
+// At most this many plug-ins in one replay.
+inline constexpr std::size_t kMaxPlugins = 8;
 
 // The calling order unless the scenario or the command line names another.
 inline constexpr std::array<int32_t, 3> kDefaultOrder = {
@@ -168,8 +172,10 @@ struct Quantity {
         DriverReverser
     };
     Kind kind = Kind::Speed;
-    int32_t index = 0;  // slot, or the plug-in's name index in kPluginNames
+    int32_t index = 0;  // slot, or the plug-in's index in RunSpec::plugins
     std::string text;   // as written, for reports
+    // A plug-in or slot named as written, until resolveNames() finds its index.
+    std::string name;
 };
 
 // What an event expectation counts: the interventions as the run's analysis
@@ -177,8 +183,9 @@ struct Quantity {
 struct EventKind {
     enum class Kind { BrakeApplication, EmergencyBrake, PowerCut };
     Kind kind = Kind::BrakeApplication;
-    int32_t plugin = -1;  // index in kPluginNames; -1: any plug-in
+    int32_t plugin = -1;  // index in RunSpec::plugins; -1: any plug-in
     std::string text;     // as written, for reports
+    std::string name;     // a plug-in not of ours, until resolveNames() finds its index
 };
 
 struct Expectation {
@@ -204,7 +211,12 @@ struct RunSpec {
     int64_t durationMs = 60'000;
     std::optional<double> endLocation;
     int32_t stepMs = 16;
-    std::array<int32_t, 3> order = kDefaultOrder;  // indices into kPluginNames, in calling order
+    // The plug-ins of the run by index: ours (kPluginNames) first, then those
+    // the command line adds; and the calling order, as indices into it, of
+    // those loaded. The scenario file orders our three; the command line
+    // completes it (plugin_lineup.h).
+    std::vector<std::string> plugins{kPluginNames.begin(), kPluginNames.end()};
+    std::vector<int32_t> order{kDefaultOrder.begin(), kDefaultOrder.end()};
     bool zeroUnwrittenPanel = true;
 };
 
@@ -222,6 +234,8 @@ struct Scenario {
     std::vector<DriverAction> driver;
     std::vector<PanelStandIn> panel;
     std::vector<Expectation> expectations;
+    // Names of slots no contract table of ours names (--layout).
+    SlotLayout layout;
 };
 
 // Index of a plug-in name in kPluginNames, or -1.

@@ -15,23 +15,24 @@ namespace {
 
 std::string sizeText(std::uintmax_t bytes) { return fmt::format("{} MiB", bytes >> 20); }
 
-// The bytes of a scenario file, refusing what cannot be one before reading
-// more than the limit.
-std::string readScenarioBytes(const std::filesystem::path& path) {
+}  // namespace
+
+std::string readInputBytes(const std::filesystem::path& path, const char* what) {
     const std::string name = utf8Text(path);
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
     if (error) throw ScenarioError(name, 0, fmt::format("cannot read the file: {}", error.message()));
-    if (std::filesystem::is_directory(status)) throw ScenarioError(name, 0, "is a folder, not a scenario file");
+    if (std::filesystem::is_directory(status)) throw ScenarioError(name, 0, fmt::format("is a folder, not a {}", what));
     if (!std::filesystem::is_regular_file(status)) {
-        throw ScenarioError(name, 0,
-                            "is not a regular file (a device, a pipe or a socket); a scenario is read from a file");
+        throw ScenarioError(
+            name, 0,
+            fmt::format("is not a regular file (a device, a pipe or a socket); a {} is read from a file", what));
     }
     const std::uintmax_t size = std::filesystem::file_size(path, error);
     if (!error && size > kMaxScenarioBytes) {
         throw ScenarioError(
             name, 0,
-            fmt::format("is {} bytes, more than the {} a scenario file may hold", size, sizeText(kMaxScenarioBytes)));
+            fmt::format("is {} bytes, more than the {} a {} may hold", size, sizeText(kMaxScenarioBytes), what));
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) throw ScenarioError(name, 0, "cannot read the file");
@@ -43,21 +44,19 @@ std::string readScenarioBytes(const std::filesystem::path& path) {
         text.append(block.data(), static_cast<std::size_t>(in.gcount()));
     }
     if (text.size() > kMaxScenarioBytes) {
-        throw ScenarioError(
-            name, 0, fmt::format("holds more than the {} a scenario file may hold", sizeText(kMaxScenarioBytes)));
+        throw ScenarioError(name, 0,
+                            fmt::format("holds more than the {} a {} may hold", sizeText(kMaxScenarioBytes), what));
     }
     if (in.bad()) throw ScenarioError(name, 0, "cannot read the file");
     return text;
 }
-
-}  // namespace
 
 Scenario parseScenarioText(std::string_view text, const std::string& path) {
     return readScenario(parseToml(text, path), path);
 }
 
 Scenario parseScenarioFile(const std::filesystem::path& path) {
-    const std::string text = readScenarioBytes(path);
+    const std::string text = readInputBytes(path, "scenario file");
     const std::string name = utf8Text(path);
     const toml::table root = parseToml(text, name);
     // Nearly always the wrong file: a run of the default train would pass unnoticed.

@@ -20,6 +20,9 @@ inline constexpr std::uintmax_t kMaxScenarioBytes = std::uintmax_t{64} << 20;
 // The file must be a regular file of at most kMaxScenarioBytes that sets at
 // least one key: a folder, a device, a pipe or an empty file is refused.
 Scenario parseScenarioFile(const std::filesystem::path& path);
+// The bytes of an input file read as a scenario is (`what` names it in
+// messages, "scenario file"): a regular file of at most kMaxScenarioBytes.
+std::string readInputBytes(const std::filesystem::path& path, const char* what);
 // `path` only names the source in messages. Empty text is the default run.
 Scenario parseScenarioText(std::string_view text, const std::string& path);
 

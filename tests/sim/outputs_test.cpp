@@ -354,7 +354,7 @@ TEST(EventLogFolding, TellsAFlappingBrakeAsOneApplication) {
     const Scenario s = parseScenarioText("[start]\nbrake = 0\nreverser = 1\n", "flap.toml");
     test::ScratchFolder copies;
     CallRecord calls;
-    PluginHost host(SIM_STUB_DIR, copies.file(""), s.run.order, true, calls);
+    PluginHost host(lineupFiles(PluginChoice{SIM_STUB_DIR, {}, {}}, s.run), copies.file(""), true, calls);
     EventLog log(nullptr);
     log.onStart(ReplayContext{s, host, 1});
     std::array<int32_t, CABKIT_PANEL_SLOTS> panel{};

@@ -109,8 +109,8 @@ TEST(ScenarioParser, ReadsEverySectionOfAFullFile) {
 
     EXPECT_EQ(s.run.durationMs, 12'500);
     EXPECT_EQ(s.run.stepMs, 20);
-    EXPECT_EQ(s.run.order, (std::array<int32_t, 3>{pluginIndexOf(contract::kVelorin), pluginIndexOf(contract::kSentrel),
-                                                   pluginIndexOf(contract::kCabrix)}));
+    EXPECT_EQ(s.run.order, (std::vector<int32_t>{pluginIndexOf(contract::kVelorin), pluginIndexOf(contract::kSentrel),
+                                                 pluginIndexOf(contract::kCabrix)}));
     EXPECT_FALSE(s.run.zeroUnwrittenPanel);
     ASSERT_TRUE(s.run.endLocation.has_value());
 
