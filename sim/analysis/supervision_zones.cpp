@@ -1,5 +1,8 @@
 #include "supervision_zones.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "cab_contract_index.h"
 #include "sentrel/sentrel_rules.h"
 #include "velorin/velorin_rules.h"
@@ -74,7 +77,8 @@ void SupervisionZones::onInput(const InputEvent& event) {
         if (pairArmed_ && !result_.pairs.empty()) {
             BeaconPair& pair = result_.pairs.back();
             pair.second = at;
-            pair.trips = at.elapsedMs - pair.first.elapsedMs < sentrel::kPairMs;
+            const int64_t apart = at.elapsedMs - pair.first.elapsedMs;
+            pair.trips = sentrel::pairTrips(true, static_cast<int32_t>(std::max<int64_t>(0, sentrel::kPairMs - apart)));
         } else if (room(result_.pairs)) {
             result_.pairs.push_back(BeaconPair{at, std::nullopt, false});
         }
