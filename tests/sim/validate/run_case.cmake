@@ -26,6 +26,12 @@ foreach(i RANGE ${last})
   if(status STREQUAL "fail")
     set(failing TRUE)
   endif()
+  # The time check's warning measures the machine as much as the plug-in: a
+  # loaded machine or the sanitizers slow every frame. It counts only in the
+  # cases about time.
+  if(check STREQUAL "time" AND status STREQUAL "warn" AND NOT "time=warn" IN_LIST expect)
+    continue()
+  endif()
   if(status STREQUAL "fail" OR status STREQUAL "warn")
     list(APPEND found "${check}=${status}")
   endif()
