@@ -4,6 +4,7 @@
 #ifndef CABKIT_SIM_RUN_FIGURES_H
 #define CABKIT_SIM_RUN_FIGURES_H
 
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
@@ -37,7 +38,7 @@ struct FigureRecord {
 };
 static_assert(std::is_trivially_copyable_v<FigureRecord> && std::is_standard_layout_v<FigureRecord>,
               "the figures are read from another process");
-static_assert(sizeof(FigureRecord) == 7 * 8 + kMaxPlugins * 32, "no padding between the figures");
+static_assert(sizeof(FigureRecord) == std::size_t{7} * 8 + kMaxPlugins * 32, "no padding between the figures");
 
 class RunFigures : public ReplayObserver {
 public:
