@@ -1,6 +1,8 @@
 #include "run_names.h"
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 
 #include <fmt/format.h>
 
@@ -20,6 +22,22 @@ std::string loadedList(const RunSpec& run) {
         list += fmt::format("{}{}", list.empty() ? "" : ", ", run.plugins[static_cast<std::size_t>(index)]);
     }
     return list;
+}
+
+// The index of the plug-in an expectation names (by name, else as parsed),
+// which the run must load.
+int32_t loadedPlugin(const Scenario& s, int32_t line, std::string_view key, const std::string& text,
+                     const std::string& name, int32_t index) {
+    if (!name.empty()) {
+        const auto it = std::find(s.run.plugins.begin(), s.run.plugins.end(), name);
+        index = it == s.run.plugins.end() ? -1 : static_cast<int32_t>(it - s.run.plugins.begin());
+    }
+    if (index < 0 || !loaded(s.run, index)) {
+        throw ScenarioError(s.path, line,
+                            fmt::format("'{}' \"{}\" names a plug-in this run does not load (it loads {})", key, text,
+                                        loadedList(s.run)));
+    }
+    return index;
 }
 
 bool namesPlugin(Quantity::Kind kind) {
@@ -64,29 +82,12 @@ void resolveNames(Scenario& s) {
     checkLayout(s);
     for (Expectation& x : s.expectations) {
         if (x.timing == Expectation::Timing::Events && (x.event.plugin >= 0 || !x.event.name.empty())) {
-            EventKind& event = x.event;
-            if (!event.name.empty()) {
-                const auto it = std::find(s.run.plugins.begin(), s.run.plugins.end(), event.name);
-                event.plugin = it == s.run.plugins.end() ? -1 : static_cast<int32_t>(it - s.run.plugins.begin());
-            }
-            if (event.plugin < 0 || !loaded(s.run, event.plugin)) {
-                throw ScenarioError(s.path, x.line,
-                                    fmt::format("'event' \"{}\" names a plug-in this run does not load (it loads {})",
-                                                event.text, loadedList(s.run)));
-            }
+            x.event.plugin = loadedPlugin(s, x.line, "event", x.event.text, x.event.name, x.event.plugin);
             continue;
         }
         Quantity& q = x.quantity;
         if (namesPlugin(q.kind)) {
-            if (!q.name.empty()) {
-                const auto it = std::find(s.run.plugins.begin(), s.run.plugins.end(), q.name);
-                q.index = it == s.run.plugins.end() ? -1 : static_cast<int32_t>(it - s.run.plugins.begin());
-            }
-            if (q.index < 0 || !loaded(s.run, q.index)) {
-                throw ScenarioError(s.path, x.line,
-                                    fmt::format("'value' \"{}\" names a plug-in this run does not load (it loads {})",
-                                                q.text, loadedList(s.run)));
-            }
+            q.index = loadedPlugin(s, x.line, "value", q.text, q.name, q.index);
         } else if ((q.kind == Quantity::Kind::Panel || q.kind == Quantity::Kind::Sound) && !q.name.empty()) {
             const bool panel = q.kind == Quantity::Kind::Panel;
             const LayoutSlot* slot = panel ? s.layout.panelNamed(q.name) : s.layout.soundNamed(q.name);
