@@ -72,22 +72,32 @@ static_assert(mappingsFitSpeedTable(), "every mapped code is a column of the spe
 }  // namespace
 
 double AtoController::stopCurve(double distance, double deceleration) {
-    // A negative distance makes this NaN; the comparison below then leaves 0.
-    const double idleRun = std::sqrt(distance * 7.2 * deceleration) / 3.6 * kIdleRunSeconds;
-    double remaining = distance - idleRun;
-    if (!(remaining > 0.0)) {
-        remaining = 0.0;
+    // At or past the point (or NaN) nothing is left: 0. The root of a
+    // negative number is never taken, since the library's error path behind
+    // it is dear and the stop point stays behind the train for a while.
+    double remaining = 0.0;
+    if (distance > 0.0) {
+        const double idleRun = std::sqrt(distance * 7.2 * deceleration) / 3.6 * kIdleRunSeconds;
+        remaining = distance - idleRun;
+        if (!(remaining > 0.0)) {
+            remaining = 0.0;
+        }
     }
     return std::sqrt(remaining * 7.2 * deceleration);
 }
 
 double AtoController::limitCurve(double distance, double targetSpeed) {
     const double targetBrakingDistance = std::pow(targetSpeed, 2) / 18.0;  // 18 = 7.2 x 2.5
-    const double idleRun =
-        std::sqrt((distance + targetBrakingDistance) * 7.2 * kLimitDeceleration) / 3.6 * kIdleRunSeconds;
-    double remaining = distance - idleRun;
-    if (!(remaining > 0.0)) {
-        remaining = 0.0;
+    // Inside the restriction (or NaN) no distance is left to run idle
+    // through; as above, no root of a negative number.
+    double remaining = 0.0;
+    if (distance + targetBrakingDistance > 0.0) {
+        const double idleRun =
+            std::sqrt((distance + targetBrakingDistance) * 7.2 * kLimitDeceleration) / 3.6 * kIdleRunSeconds;
+        remaining = distance - idleRun;
+        if (!(remaining > 0.0)) {
+            remaining = 0.0;
+        }
     }
     return std::sqrt((targetBrakingDistance + remaining) * 7.2 * kLimitDeceleration);
 }

@@ -72,6 +72,8 @@ ExpectationChecker::ExpectationChecker(const Scenario& scenario, bool stopOnFail
         ExpectationResult result;
         result.expectation = &expectation;
         results_.push_back(result);
+        // Judged only at the end: nothing to look at in a frame.
+        if (expectation.timing != Expectation::Timing::AtEnd) live_.push_back(results_.size() - 1);
     }
 }
 
@@ -296,8 +298,12 @@ void ExpectationChecker::judgeEvents(ExpectationResult& result, const Frame& fra
 
 void ExpectationChecker::onFrame(const Frame& frame) {
     analysis_.onFrame(frame);
-    for (ExpectationResult& result : results_) {
-        if (result.state != ExpectationResult::State::Open && !result.following) continue;
+    const auto done = [this](std::size_t i) {
+        return results_[i].state != ExpectationResult::State::Open && !results_[i].following;
+    };
+    bool anyDone = false;
+    for (const std::size_t i : live_) {
+        ExpectationResult& result = results_[i];
         const Expectation& x = *result.expectation;
         switch (x.timing) {
             case Expectation::Timing::StationStop: checkStationStop(result, frame); break;
@@ -317,7 +323,10 @@ void ExpectationChecker::onFrame(const Frame& frame) {
             case Expectation::Timing::Sometime: judgeSpan(result, frame); break;
             case Expectation::Timing::Events: judgeEvents(result, frame); break;
         }
+        anyDone = anyDone || done(i);
     }
+    // A verdict without a span still followed is final: its frames are over.
+    if (anyDone) std::erase_if(live_, done);
     lastSpeed_ = frame.speed;
 }
 

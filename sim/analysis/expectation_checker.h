@@ -92,6 +92,8 @@ private:
     int32_t failed_ = 0;
     double lastSpeed_ = 0.0;
     std::vector<ExpectationResult> results_;
+    // The results a frame may still change, in file order.
+    std::vector<std::size_t> live_;
 };
 
 }  // namespace cabkit::sim

@@ -257,6 +257,8 @@ ReplayResult Replay::run() {
             combineCommands(std::span(frame.commands).first(frame.plugins), vehicle, driver, s.train.emergencyNotch());
         frame.panel = host.panel();
         frame.sound = host.sound();
+        frame.panelMoved = n == 0 || host.arrays().panelMoved();
+        frame.soundMoved = n == 0 || host.arrays().soundMoved();
 
         bool stop = false;
         for (ReplayObserver* observer : observers_) {

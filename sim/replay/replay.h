@@ -39,6 +39,10 @@ struct Frame {
     TrainCommand combined;
     const int32_t* panel = nullptr;
     const int32_t* sound = nullptr;
+    // False only when the array is known to hold what it held a frame
+    // before, so that an observer may skip its look at it.
+    bool panelMoved = true;
+    bool soundMoved = true;
 };
 
 // Something the host passed to the plug-ins between frames.

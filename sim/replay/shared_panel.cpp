@@ -52,9 +52,8 @@ void SharedArrays::clearSlotsOf(int32_t writer) {
 }
 
 void SharedArrays::beginTurn(int32_t writer) {
-    if (zeroUnwritten_) clearSlotsOf(writer);
     LastTurn& turn = turns_[static_cast<std::size_t>(writer)];
-    const int32_t* panel = guarded_.panel.data();
+    int32_t* panel = guarded_.panel.data();
     // The same writers and the same panel as its last turn began: if it
     // leaves the panel as it did then, that turn's (no) change of hands holds.
     // The panel changes only in turns, so a turn that begins right after the
@@ -64,8 +63,19 @@ void SharedArrays::beginTurn(int32_t writer) {
         lastEnded_ != kNoWriter ? turns_[static_cast<std::size_t>(lastEnded_)].afterVersion : 0;
     const bool cameAfterTheSame =
         lastEnded_ != kNoWriter && turn.cameAfter == lastEnded_ && turn.cameAfterVersion == lastEndedVersion;
-    repeats_ = turn.generation == generation_ &&
-               (cameAfterTheSame || std::memcmp(turn.before.data(), panel, kPanelBytes) == 0);
+    const bool sameWriters = turn.generation == generation_;
+    if (zeroUnwritten_) {
+        // Its slots cleared from the panel its last turn began from, with the
+        // same slots its own, give that turn's `before` again: for a writer
+        // of many slots one block copy costs less than clearing them.
+        if (sameWriters && cameAfterTheSame && ownedGeneration_ == generation_ &&
+            ownedCount_[static_cast<std::size_t>(writer)] >= kCopyRatherThanClear) {
+            std::memcpy(panel, turn.before.data(), kPanelBytes);
+        } else {
+            clearSlotsOf(writer);
+        }
+    }
+    repeats_ = sameWriters && (cameAfterTheSame || std::memcmp(turn.before.data(), panel, kPanelBytes) == 0);
     if (!repeats_) {
         std::memcpy(turn.before.data(), panel, kPanelBytes);
         turn.generation = generation_;
@@ -94,12 +104,24 @@ void SharedArrays::takeWrites(int32_t writer, LastTurn& turn) {
 
 void SharedArrays::endLastTurn(int32_t writer) {
     endTurn(writer);
-    settle();
+    // The panel is now that writer's last `after`; when that copy is the one
+    // settled a frame ago, the panel is the settled one and nothing moved.
+    const uint64_t version = turns_[static_cast<std::size_t>(writer)].afterVersion;
+    panelMoved_ = version != settledVersion_;
+    if (panelMoved_) {
+        std::memcpy(settledPanel_.data(), guarded_.panel.data(), kPanelBytes);
+        settledVersion_ = version;
+    }
+    soundMoved_ = std::memcmp(settledSound_.data(), guarded_.sound.data(), kSoundBytes) != 0;
+    if (soundMoved_) std::memcpy(settledSound_.data(), guarded_.sound.data(), kSoundBytes);
 }
 
 void SharedArrays::settle() {
     std::memcpy(settledPanel_.data(), guarded_.panel.data(), kPanelBytes);
     std::memcpy(settledSound_.data(), guarded_.sound.data(), kSoundBytes);
+    settledVersion_ = 0;
+    panelMoved_ = true;
+    soundMoved_ = true;
 }
 
 bool SharedArrays::unchangedSinceSettled() const {

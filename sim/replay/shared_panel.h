@@ -75,6 +75,12 @@ public:
 
     // Takes both arrays as they are now as the host's.
     void settle();
+    // Whether the panel and the sound array were found different from the
+    // settle before the last one (an observer's cue to look at them). Exact
+    // for the sound array; for the panel it may say moved when nothing did
+    // (a turn that began differently), never the other way round.
+    bool panelMoved() const { return panelMoved_; }
+    bool soundMoved() const { return soundMoved_; }
     // Whether both arrays are as settled; cheap enough for every call.
     bool unchangedSinceSettled() const;
     // The first slot that differs from the settled copy.
@@ -102,6 +108,10 @@ private:
     };
 
     void clearSlotsOf(int32_t writer);
+    // A writer holding this many slots has its turn's panel restored by one
+    // block copy where it can be: the copy costs about what clearing a few
+    // dozen slots one by one does.
+    static constexpr std::size_t kCopyRatherThanClear = 32;
     void takeWrites(int32_t writer, LastTurn& turn);
 
     bool zeroUnwritten_;
@@ -123,6 +133,11 @@ private:
     uint64_t ownedGeneration_ = 0;
     PanelSlots settledPanel_{};
     std::array<int32_t, CABKIT_SOUND_SLOTS> settledSound_{};
+    // The `afterVersion` the settled panel was copied from; 0 when it was
+    // not copied from a turn's `after`.
+    uint64_t settledVersion_ = 0;
+    bool panelMoved_ = true;
+    bool soundMoved_ = true;
 };
 
 }  // namespace cabkit::sim

@@ -28,7 +28,7 @@ void TriggerQueue::collectDue(int64_t elapsedMs, double location, std::vector<st
     while (nextLocation_ < byLocation_.size() && byLocation_[nextLocation_].first <= location) {
         due.push_back(byLocation_[nextLocation_++].second);
     }
-    std::sort(due.begin() + static_cast<std::ptrdiff_t>(first), due.end());
+    if (due.size() - first > 1) std::sort(due.begin() + static_cast<std::ptrdiff_t>(first), due.end());
 }
 
 }  // namespace cabkit::sim

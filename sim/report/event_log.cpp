@@ -107,7 +107,7 @@ void EventLog::change(const Frame& frame, const std::string& topic, std::string 
     it->lastChangeMs = frame.elapsedMs;
     it->lastChangeClockMs = frame.timeOfDayMs;
     if (flapping) {
-        ++it->folded;
+        if (it->folded++ == 0) ++foldingTopics_;
         it->lastText = std::move(text);
         return;
     }
@@ -115,12 +115,14 @@ void EventLog::change(const Frame& frame, const std::string& topic, std::string 
 }
 
 void EventLog::reportFolded(const Frame& frame, bool all) {
+    if (foldingTopics_ == 0) return;  // the usual frame
     for (Topic& topic : topics_) {
         if (topic.folded == 0 || (!all && frame.elapsedMs - topic.lastChangeMs < kQuietMs)) continue;
         add(frame.elapsedMs, frame.timeOfDayMs, frame.location, frame.speed, topic.source,
             fmt::format("{} more change{} until {}, the last: {}", topic.folded, topic.folded == 1 ? "" : "s",
                         formatClock(topic.lastChangeClockMs), topic.lastText));
         topic.folded = 0;
+        --foldingTopics_;
     }
 }
 
@@ -197,7 +199,7 @@ void EventLog::onInput(const InputEvent& e) {
 }
 
 void EventLog::narrateOtherPanel(const Frame& frame) {
-    if (!others_ || std::equal(panel_.begin(), panel_.end(), frame.panel)) return;
+    if (!others_ || !frame.panelMoved || std::equal(panel_.begin(), panel_.end(), frame.panel)) return;
     const SlotLayout& layout = scenario_->layout;
     for (std::size_t slot = 0; slot < panel_.size(); ++slot) {
         const int32_t now = frame.panel[slot];
@@ -234,7 +236,7 @@ void EventLog::narratePanel(const Frame& frame) {
         }
         return rows;
     }();
-    if (std::equal(panel_.begin(), panel_.end(), frame.panel)) return;  // the usual frame
+    if (!frame.panelMoved || std::equal(panel_.begin(), panel_.end(), frame.panel)) return;  // the usual frame
     for (const contract::PanelSlot* narratedRow : narrated) {
         const contract::PanelSlot& row = *narratedRow;
         const auto slot = static_cast<std::size_t>(row.slot);
@@ -251,7 +253,7 @@ void EventLog::narratePanel(const Frame& frame) {
 }
 
 void EventLog::narrateSounds(const Frame& frame) {
-    if (std::equal(sound_.begin(), sound_.end(), frame.sound)) return;  // the usual frame
+    if (!frame.soundMoved || std::equal(sound_.begin(), sound_.end(), frame.sound)) return;  // the usual frame
     for (std::size_t slot = 0; slot < sound_.size(); ++slot) {
         const int32_t now = frame.sound[slot];
         const int32_t before = sound_[slot];
@@ -615,8 +617,8 @@ void EventLog::onFrame(const Frame& frame) {
     narrateKeyResults(frame);
     reportFolded(frame, false);
     pluginSpeed_ = frame.speed;
-    std::copy(frame.panel, frame.panel + CABKIT_PANEL_SLOTS, panel_.begin());
-    std::copy(frame.sound, frame.sound + CABKIT_SOUND_SLOTS, sound_.begin());
+    if (frame.panelMoved) std::copy(frame.panel, frame.panel + CABKIT_PANEL_SLOTS, panel_.begin());
+    if (frame.soundMoved) std::copy(frame.sound, frame.sound + CABKIT_SOUND_SLOTS, sound_.begin());
 }
 
 void EventLog::onEnd(const Frame& last) {

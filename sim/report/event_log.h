@@ -175,6 +175,7 @@ private:
         std::string lastText;
     };
     std::vector<Topic> topics_;
+    int32_t foldingTopics_ = 0;  // topics with folded changes not yet told
 };
 
 }  // namespace cabkit::sim

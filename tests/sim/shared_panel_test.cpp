@@ -137,25 +137,34 @@ struct PlainPanel {
 // Frames mostly repeat their predecessor; the host takes its shortcut then
 // and must still agree with the plain rule when a writer changes a value,
 // drops or takes over a slot, or writes what another wrote, and afterwards.
+// A frame it calls unmoved must leave the arrays as the frame before did.
 TEST(SharedPanel, RepeatedFramesAgreeWithTheSlotBySlotRule) {
-    for (const bool zero : {true, false}) {
+    // Contended: two writers write different values into slot 249 every
+    // frame, so it changes hands every frame and no frame repeats.
+    for (const auto& [zero, contended] : {std::pair{true, true}, std::pair{false, true}, std::pair{true, false},
+                                         std::pair{false, false}}) {
         SharedArrays arrays(zero);
         PlainPanel plain(zero);
         // Each writer's writes of a frame: (slot, value); value -1 copies what it read in slot 0.
         std::array<std::vector<std::pair<std::size_t, int32_t>>, 4> writes{{
             {{201, 1}},
-            {{57, 1}, {72, 9}, {249, 1}},
+            {{57, 1}, {72, 9}, {contended ? std::size_t{249} : std::size_t{248}, 1}},
             {{0, 1}, {1, 0}, {21, -1}},
             {{75, 2}, {249, 4}, {150, 7}, {151, 7}},
         }};
+        // One writer of many slots, as a vehicle plug-in is.
+        for (std::size_t slot = 100; slot < 140; ++slot) writes[1].emplace_back(slot, 3);
+        std::array<int32_t, CABKIT_PANEL_SLOTS> lastPanel{};
+        std::array<int32_t, CABKIT_SOUND_SLOTS> lastSound{};
+        int unmoved = 0;
         uint32_t seed = 7;
         for (int frameIndex = 0; frameIndex < 400; ++frameIndex) {
             if (frameIndex % 23 == 22) {  // one writer changes one of its writes
                 seed = seed * 1664525U + 1013904223U;
                 auto& list = writes[(seed >> 8U) % 4U];
-                const std::size_t slots[] = {0, 1, 57, 72, 75, 150, 201, 249};
+                const std::size_t slots[] = {0, 1, 57, 72, 75, 120, 150, 201, 249};
                 const auto value = static_cast<int32_t>((seed >> 16U) % 4U);
-                const std::size_t slot = slots[(seed >> 20U) % 8U];
+                const std::size_t slot = slots[(seed >> 20U) % 9U];
                 if (!list.empty() && value == 3) {
                     list.pop_back();
                 } else {
@@ -175,6 +184,7 @@ TEST(SharedPanel, RepeatedFramesAgreeWithTheSlotBySlotRule) {
                     arrays.panel()[slot] = written;
                     plain.panel[slot] = written;
                 }
+                if (w == 2 && frameIndex % 40 == 0) arrays.sound()[3] = frameIndex % 80 == 0 ? 1 : 2;
                 plain.end(w);
             }
             arrays.endLastTurn(3);
@@ -182,6 +192,16 @@ TEST(SharedPanel, RepeatedFramesAgreeWithTheSlotBySlotRule) {
                 ASSERT_EQ(arrays.writerOf(slot), plain.writer[slot]) << zero << " " << frameIndex << " " << slot;
             }
             ASSERT_TRUE(arrays.unchangedSinceSettled());
+            const bool panelSame = std::equal(lastPanel.begin(), lastPanel.end(), arrays.panel());
+            const bool soundSame = std::equal(lastSound.begin(), lastSound.end(), arrays.sound());
+            ASSERT_TRUE(arrays.panelMoved() || panelSame) << zero << " " << frameIndex;
+            ASSERT_EQ(arrays.soundMoved(), !soundSame) << zero << " " << frameIndex;
+            unmoved += arrays.panelMoved() ? 0 : 1;
+            std::copy(arrays.panel(), arrays.panel() + CABKIT_PANEL_SLOTS, lastPanel.begin());
+            std::copy(arrays.sound(), arrays.sound() + CABKIT_SOUND_SLOTS, lastSound.begin());
+        }
+        if (!contended) {
+            EXPECT_GT(unmoved, 0) << zero;  // steady stretches are known to repeat
         }
     }
 }

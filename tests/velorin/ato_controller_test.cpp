@@ -50,10 +50,12 @@ TEST(AtoCurves, StopAndRestrictionPatternsHaveTheirWorkedValues) {
     EXPECT_NEAR(AtoController::stopCurve(1000.0, 2.5), 133.66, 0.01);  // may exceed 120
     EXPECT_EQ(AtoController::stopCurve(0.0, 2.5), 0.0);
     EXPECT_EQ(AtoController::stopCurve(-5.0, 2.5), 0.0);  // passed the stop point
+    EXPECT_EQ(AtoController::stopCurve(std::numeric_limits<double>::quiet_NaN(), 2.5), 0.0);
 
     EXPECT_NEAR(AtoController::limitCurve(400.0, 45.0), 95.55, 0.01);
     EXPECT_EQ(AtoController::limitCurve(0.0, 45.0), 45.0);
     EXPECT_EQ(AtoController::limitCurve(-200.0, 45.0), 45.0);  // inside the restriction
+    EXPECT_EQ(AtoController::limitCurve(-100.0, 45.0), 45.0);  // nearer its start than the target's braking distance
 }
 
 TEST(AtoCurves, Clamp07LimitsToTheNotchRangeAndTruncates) {
