@@ -85,9 +85,9 @@ void PluginHost::broadcast(int32_t what, Call call) {
     }
 }
 
-void PluginHost::beginStandIn() {
+void PluginHost::writeStandIns(std::span<const PanelWrite> writes) {
     checkSettled(Breach::WrittenBetweenCalls, -1, -1);
-    arrays_.beginTurn(0);
+    arrays_.outsideTurn(writes);
 }
 
 void PluginHost::start(const VehicleSpec& vehicle, const DriverHandles& handles) {
@@ -140,11 +140,15 @@ void PluginHost::setBeaconData(const BeaconData& beacon) {
 }
 
 const std::array<HandleCommand, kMaxPlugins>& PluginHost::elapse(const VehicleState& state) {
-    // The outside component's writes of this frame end its turn.
+    // The outside component's turn has ended (writeStandIns).
     constexpr int32_t kElapse = byName("Elapse");
     for (std::size_t i = 0; i < count_; ++i) {
         const auto writer = static_cast<int32_t>(i + 1);
-        arrays_.passTurn(writer - 1, writer);
+        if (i == 0) {
+            arrays_.beginTurn(writer);
+        } else {
+            arrays_.passTurn(writer - 1, writer);
+        }
         calls_.enter(order_[i], kElapse);
         commands_[i] = modules_[i]->api().Elapse(state, arrays_.panel(), arrays_.sound());
         returned();

@@ -18,6 +18,7 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "call_record.h"
@@ -54,10 +55,9 @@ public:
     void setSignal(int32_t aspect);
     void setBeaconData(const BeaconData& beacon);
 
-    // The outside component's turn comes first in each frame: write its slots
-    // between beginStandIn and elapse.
-    void beginStandIn();
-    void writeStandIn(int32_t slot, int32_t value) { arrays_.panel()[slot] = value; }
+    // The outside component's turn comes first in each frame, before elapse:
+    // its slots and values, in order.
+    void writeStandIns(std::span<const PanelWrite> writes);
 
     // Elapse of each plug-in in calling order; the commands come back in that order.
     const std::array<HandleCommand, kMaxPlugins>& elapse(const VehicleState& state);

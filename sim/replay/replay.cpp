@@ -47,10 +47,7 @@ public:
         updateStandIns(elapsedMs, location);
     }
 
-    void writeStandIns() {
-        host_.beginStandIn();
-        for (const auto& [slot, value] : standInValues_) host_.writeStandIn(slot, value);
-    }
+    void writeStandIns() { host_.writeStandIns(standInValues_); }
 
 private:
     void emit(InputEvent::Kind kind, int32_t value) {
@@ -182,11 +179,11 @@ private:
         for (std::size_t id : due_) {
             const PanelStandIn& standIn = scenario_.panel[id];
             auto it = std::find_if(standInValues_.begin(), standInValues_.end(),
-                                   [&](const auto& entry) { return entry.first == standIn.slot; });
+                                   [&](const PanelWrite& entry) { return entry.slot == standIn.slot; });
             if (it == standInValues_.end()) {
-                standInValues_.emplace_back(standIn.slot, standIn.value);
+                standInValues_.push_back(PanelWrite{standIn.slot, standIn.value});
             } else {
-                it->second = standIn.value;
+                it->value = standIn.value;
             }
             InputEvent event = now_;
             event.kind = InputEvent::Kind::StandIn;
@@ -208,7 +205,7 @@ private:
     std::vector<int32_t> sectionAspect_;
     std::optional<int32_t> reportedAspect_;
     std::vector<std::pair<int64_t, int32_t>> releases_;       // (due ms after start, key)
-    std::vector<std::pair<int32_t, int32_t>> standInValues_;  // (slot, value)
+    std::vector<PanelWrite> standInValues_;
     std::vector<std::size_t> due_;
 };
 

@@ -1,5 +1,6 @@
 #include "shared_panel.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "sound_commands.h"
@@ -90,7 +91,23 @@ void SharedArrays::endTurn(int32_t writer) {
     LastTurn& turn = turns_[static_cast<std::size_t>(writer)];
     const int32_t* panel = guarded_.panel.data();
     if (!repeats_ || !turn.ended || std::memcmp(turn.after.data(), panel, kPanelBytes) != 0) takeWrites(writer, turn);
+    if (writer == kOutside) outsideWritesKnown_ = false;
     lastEnded_ = writer;
+}
+
+void SharedArrays::outsideTurn(std::span<const PanelWrite> writes) {
+    beginTurn(kOutside);
+    int32_t* panel = guarded_.panel.data();
+    for (const PanelWrite& write : writes) panel[static_cast<std::size_t>(write.slot)] = write.value;
+    LastTurn& turn = turns_[static_cast<std::size_t>(kOutside)];
+    const bool sameWrites = outsideWritesKnown_ && std::equal(writes.begin(), writes.end(), outsideWrites_.begin(),
+                                                              outsideWrites_.end());
+    if (!repeats_ || !turn.ended || !sameWrites) {
+        takeWrites(kOutside, turn);
+        if (!sameWrites) outsideWrites_.assign(writes.begin(), writes.end());
+        outsideWritesKnown_ = true;
+    }
+    lastEnded_ = kOutside;
 }
 
 // The slow way: slot by slot, and the turn kept for the next.

@@ -34,12 +34,21 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "guarded_arrays.h"
 #include "host_arrays.h"
 #include "scenario.h"
 
 namespace cabkit::sim {
+
+// A value the outside component puts into a panel slot.
+struct PanelWrite {
+    int32_t slot = 0;
+    int32_t value = 0;
+    bool operator==(const PanelWrite&) const = default;
+};
 
 // A slot found changed: in which array (0 the panel, 1 the sound array), and how.
 struct SlotChange {
@@ -53,6 +62,7 @@ class SharedArrays {
 public:
     // Writer numbers: 0 is the outside component, 1.. the plug-ins in calling order.
     static constexpr int32_t kNoWriter = -1;
+    static constexpr int32_t kOutside = 0;
     static constexpr int32_t kWriters = 1 + static_cast<int32_t>(kMaxPlugins);
 
     explicit SharedArrays(bool zeroUnwritten);
@@ -62,6 +72,11 @@ public:
     void endTurn(int32_t writer);
     // endTurn(from) then beginTurn(to): a frame hands the panel on three times.
     void passTurn(int32_t from, int32_t to);
+    // The outside component's whole turn: `writes` in order between its
+    // beginTurn and endTurn. The host knows what it writes, so a turn that
+    // begins as its last did and writes the same ends as that one did,
+    // without a look at the panel.
+    void outsideTurn(std::span<const PanelWrite> writes);
 
     int32_t* panel() { return guarded_.panel.data(); }
     int32_t* sound() { return guarded_.sound.data(); }
@@ -133,6 +148,10 @@ private:
     uint64_t ownedGeneration_ = 0;
     PanelSlots settledPanel_{};
     std::array<int32_t, CABKIT_SOUND_SLOTS> settledSound_{};
+    // What the outside component's last turn wrote through outsideTurn();
+    // not known once a turn of it went through endTurn().
+    std::vector<PanelWrite> outsideWrites_;
+    bool outsideWritesKnown_ = false;
     // The `afterVersion` the settled panel was copied from; 0 when it was
     // not copied from a turn's `after`.
     uint64_t settledVersion_ = 0;

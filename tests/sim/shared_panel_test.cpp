@@ -116,6 +116,30 @@ TEST(SharedPanel, PassingTheTurnEqualsEndingOneAndBeginningTheNext) {
     }
 }
 
+// The host's own writes are known, so a repeating turn of it is not looked
+// at; one that writes something else must still count, also for the turns
+// after it that take their own shortcut.
+TEST(SharedPanel, AnOutsideTurnThatWritesSomethingElseIsTakenInFull) {
+    SharedArrays arrays(true);
+    const auto frame = [&arrays](int32_t value) {
+        const PanelWrite outside[] = {{201, value}};
+        arrays.outsideTurn(outside);
+        arrays.beginTurn(kFirst);
+        const int32_t seen = arrays.panel()[201];
+        for (int32_t slot = 100; slot < 140; ++slot) arrays.panel()[slot] = 3;  // a writer of many slots
+        arrays.endLastTurn(kFirst);
+        return seen;
+    };
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(frame(1), 1);
+    EXPECT_FALSE(arrays.panelMoved());
+    EXPECT_EQ(frame(2), 2);
+    EXPECT_TRUE(arrays.panelMoved());
+    EXPECT_EQ(frame(2), 2);
+    EXPECT_EQ(frame(0), 0);
+    EXPECT_EQ(arrays.panel()[201], 0);
+    EXPECT_EQ(arrays.panel()[120], 3);
+}
+
 // The slot-by-slot rule, as plainly as it can be said.
 struct PlainPanel {
     explicit PlainPanel(bool zeroPolicy) : zero(zeroPolicy) { writer.fill(SharedArrays::kNoWriter); }
@@ -171,9 +195,18 @@ TEST(SharedPanel, RepeatedFramesAgreeWithTheSlotBySlotRule) {
                     list.emplace_back(slot, value);
                 }
             }
-            for (int32_t w = 0; w < 4; ++w) {
-                if (w == 0) {
-                    arrays.beginTurn(0);
+            // The outside component's turn as the host takes it: its writes known.
+            plain.begin(0);
+            std::vector<PanelWrite> outside;
+            for (const auto& [slot, value] : writes[0]) {
+                outside.push_back(PanelWrite{static_cast<int32_t>(slot), value >= 0 ? value : plain.panel[0]});
+                plain.panel[slot] = outside.back().value;
+            }
+            arrays.outsideTurn(outside);
+            plain.end(0);
+            for (int32_t w = 1; w < 4; ++w) {
+                if (w == 1) {
+                    arrays.beginTurn(1);
                 } else {
                     arrays.passTurn(w - 1, w);
                 }
