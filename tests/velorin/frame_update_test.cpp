@@ -1,5 +1,6 @@
 // Elapse up to the handle command: frame step, door timers, side values,
 // the controller's inputs and the command the train obeys.
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -50,14 +51,33 @@ protected:
 };
 
 TEST_F(DoorTimers, OnlyTheFirstTwentyFourRunAndExpiredOnesMakeRoomInTheSameWalk) {
-    core.randomTimers = {50, 60};
-    core.randomTimers.resize(30, 5000);
-    frame(100);
-    ASSERT_EQ(core.randomTimers.size(), 28U);
-    const std::vector<int32_t> ran(core.randomTimers.begin(), core.randomTimers.begin() + 24);
-    EXPECT_EQ(ran, std::vector<int32_t>(24, 4900));
-    EXPECT_EQ(core.randomTimers[24], 5000);
-    EXPECT_EQ(core.randomTimers[27], 5000);
+    // Many draws end on the floor and expire together: draw enough that 24
+    // still run.
+    openDoors(60);
+    const std::vector<int32_t> drawn = core.randomTimers;
+    ASSERT_EQ(drawn.size(), 60U);
+    // A step past the second shortest of the first 24: at least two of them
+    // expire in this frame, and the timers behind move up and run in their place.
+    std::vector<int32_t> front(drawn.begin(), drawn.begin() + 24);
+    std::nth_element(front.begin(), front.begin() + 1, front.end());
+    const int32_t step = front[1] + 1;
+    frame(step);
+    // What the rule leaves: the first 24 timers still running have run one
+    // step, the expired ones in front of them are gone, the rest wait untouched.
+    std::vector<int32_t> expected;
+    std::size_t ran = 0;
+    for (const int32_t timer : drawn) {
+        if (ran == 24) {
+            expected.push_back(timer);
+        } else if (timer >= step) {
+            expected.push_back(timer - step);
+            ++ran;
+        }
+    }
+    ASSERT_EQ(ran, 24U);
+    ASSERT_GT(expected.size(), 24U);              // some wait behind the running ones
+    ASSERT_LT(expected.size(), drawn.size() - 1);  // and at least two are gone
+    EXPECT_EQ(core.randomTimers, expected);
 }
 
 TEST_F(DoorTimers, SideActivityShowsATimerStrictlyInsideTheWindow) {
