@@ -78,8 +78,7 @@ bool GuardedSlots::nearFrontIntact() const {
         std::memcpy(&value, near + word * sizeof(uint64_t), sizeof(uint64_t));
         return value ^ kCanaryWord;
     };
-    return (differs(0) | differs(1) | differs(2) | differs(3) | differs(4) | differs(5) | differs(6) |
-            differs(7)) == 0;
+    return (differs(0) | differs(1) | differs(2) | differs(3) | differs(4) | differs(5) | differs(6) | differs(7)) == 0;
 }
 #endif
 

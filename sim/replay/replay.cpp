@@ -204,7 +204,7 @@ private:
     std::vector<std::pair<std::size_t, std::size_t>> changeIds_;  // (section, change)
     std::vector<int32_t> sectionAspect_;
     std::optional<int32_t> reportedAspect_;
-    std::vector<std::pair<int64_t, int32_t>> releases_;       // (due ms after start, key)
+    std::vector<std::pair<int64_t, int32_t>> releases_;  // (due ms after start, key)
     std::vector<PanelWrite> standInValues_;
     std::vector<std::size_t> due_;
 };

@@ -100,8 +100,8 @@ void SharedArrays::outsideTurn(std::span<const PanelWrite> writes) {
     int32_t* panel = guarded_.panel.data();
     for (const PanelWrite& write : writes) panel[static_cast<std::size_t>(write.slot)] = write.value;
     LastTurn& turn = turns_[static_cast<std::size_t>(kOutside)];
-    const bool sameWrites = outsideWritesKnown_ && std::equal(writes.begin(), writes.end(), outsideWrites_.begin(),
-                                                              outsideWrites_.end());
+    const bool sameWrites =
+        outsideWritesKnown_ && std::equal(writes.begin(), writes.end(), outsideWrites_.begin(), outsideWrites_.end());
     if (!repeats_ || !turn.ended || !sameWrites) {
         takeWrites(kOutside, turn);
         if (!sameWrites) outsideWrites_.assign(writes.begin(), writes.end());

@@ -165,8 +165,8 @@ struct PlainPanel {
 TEST(SharedPanel, RepeatedFramesAgreeWithTheSlotBySlotRule) {
     // Contended: two writers write different values into slot 249 every
     // frame, so it changes hands every frame and no frame repeats.
-    for (const auto& [zero, contended] : {std::pair{true, true}, std::pair{false, true}, std::pair{true, false},
-                                         std::pair{false, false}}) {
+    for (const auto& [zero, contended] :
+         {std::pair{true, true}, std::pair{false, true}, std::pair{true, false}, std::pair{false, false}}) {
         SharedArrays arrays(zero);
         PlainPanel plain(zero);
         // Each writer's writes of a frame: (slot, value); value -1 copies what it read in slot 0.

@@ -75,7 +75,7 @@ TEST_F(DoorTimers, OnlyTheFirstTwentyFourRunAndExpiredOnesMakeRoomInTheSameWalk)
         }
     }
     ASSERT_EQ(ran, 24U);
-    ASSERT_GT(expected.size(), 24U);              // some wait behind the running ones
+    ASSERT_GT(expected.size(), 24U);               // some wait behind the running ones
     ASSERT_LT(expected.size(), drawn.size() - 1);  // and at least two are gone
     EXPECT_EQ(core.randomTimers, expected);
 }
