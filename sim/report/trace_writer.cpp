@@ -192,8 +192,12 @@ void TraceWriter::onStart(const ReplayContext& context) {
     for (const TraceSlot& slot : slots_) {
         const LayoutSlot* named =
             slot.sound ? context.scenario.layout.soundSlot(slot.slot) : context.scenario.layout.panelSlot(slot.slot);
-        fmt::format_to(out, ",{}{}{}", slot.sound ? "sound_" : "panel_", slot.slot,
-                       named != nullptr ? "_" + columnName(named->name) : std::string{});
+        const char* array = slot.sound ? "sound_" : "panel_";
+        if (named != nullptr) {
+            fmt::format_to(out, ",{}{}_{}", array, slot.slot, columnName(named->name));
+        } else {
+            fmt::format_to(out, ",{}{}", array, slot.slot);
+        }
     }
     row_.push_back('\n');
     spoolRow();
