@@ -52,7 +52,9 @@ add_purpose() {
   local suite=(libgtest-dev libgmock-dev libxml2-utils binutils file)
   case $1 in
     run) required+=("${build[@]}" "${libraries[@]}" gnuplot-nox) ;;
-    default | asan) add_purpose run; required+=("${suite[@]}") ;;
+    # The default stage also builds the benchmarks and runs each once.
+    default) add_purpose run; required+=("${suite[@]}" libbenchmark-dev) ;;
+    asan) add_purpose run; required+=("${suite[@]}") ;;
     # The analysers read the default build's compile commands.
     analysis) add_purpose default; required+=(clang-format clang-tidy cppcheck) ;;
     fuzz) required+=(cmake ninja-build clang lld libclang-rt-14-dev) ;;

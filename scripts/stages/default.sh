@@ -14,3 +14,14 @@ fi
 cmake --preset default
 cmake --build --preset default
 ctest --preset default
+
+# The benchmarks, built on this build and each run once, briefly, so that
+# they keep building and working. No figure is judged here; they are
+# measured in the bench preset (scripts/bench.sh, docs/performance.md).
+echo "-- the benchmarks, once each"
+cmake --preset default -DCABKIT_BUILD_BENCH=ON >/dev/null
+cmake --build --preset default --target frame_cost_bench frame_cost_count worst_frame_bench sim_replay_bench
+build/bench/frame_cost_bench --benchmark_min_time=0.01 >/dev/null
+build/bench/worst_frame_bench --benchmark_min_time=0.01 >/dev/null
+build/bench/frame_cost_count SharedPanel 512 >/dev/null
+build/bench/sim_replay_bench >/dev/null

@@ -51,7 +51,7 @@ failures=0
 cases=(
   "nothing missing|run|$required_run|||no|0|!apt-get|no"
   "index unreachable, required still installed|run|||mirror-sync|no|0|going on with the package lists there are|no"
-  "required package unresolvable|default|$required_run|libxml2-utils|mirror-sync|no|1|cannot install the packages cabkit needs (libgtest-dev libgmock-dev libxml2-utils binutils file): Unable to locate package libxml2-utils (the package lists could not be refreshed: Failed to fetch mirror-sync)|no"
+  "required package unresolvable|default|$required_run|libxml2-utils|mirror-sync|no|1|cannot install the packages cabkit needs (libgtest-dev libgmock-dev libxml2-utils binutils file libbenchmark-dev): Unable to locate package libxml2-utils (the package lists could not be refreshed: Failed to fetch mirror-sync)|no"
   "optional chromium unresolvable|run browser|$required_run|chromium||no|0|optional chromium not installed: chromium could not be installed: Unable to locate package chromium|no"
   "wine32 unresolvable, added i386 removed|windows|$required_run|wine32:i386|i386-index|no|0|removing the i386 architecture added above|no|i386"
   "wine32 unresolvable, i386 of the machine kept|windows|$required_run|wine32:i386||yes|0|optional wine32 not installed|yes|i386"
