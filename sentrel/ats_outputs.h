@@ -43,8 +43,23 @@ static_assert(contract::sentrel::kPanelSlots.size() == 3 && contract::sentrel::k
               "the train stop writes every slot of its table");
 
 // Writes the train stop's slots and leaves all others alone. Either array
-// may be absent, in which case nothing is written to it.
-void writePanelAndSound(const SentrelOutputs& out, int32_t* panel, int32_t* sound);
+// may be absent, in which case nothing is written to it. Inline: it runs
+// every frame, and the call with its record in memory cost more than the
+// eight writes.
+inline void writePanelAndSound(const SentrelOutputs& out, int32_t* panel, int32_t* sound) {
+    if (panel != nullptr) {
+        panel[kNormalLampSlot] = out.normalLamp;
+        panel[kAlarmLampSlot] = out.alarmLamp;
+        panel[kBrakeOverrideSlot] = out.brakeOverride;
+    }
+    if (sound != nullptr) {
+        sound[kAlarmSoundSlot] = out.alarmSound;
+        sound[kToneSoundSlot] = out.toneSound;
+        sound[kAlarmEndSoundSlot] = out.alarmEndOut;
+        sound[kStrokeASoundSlot] = out.strokeAOut;
+        sound[kStrokeBSoundSlot] = out.strokeBOut;
+    }
+}
 
 }  // namespace cabkit::sentrel
 
